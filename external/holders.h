@@ -1,0 +1,146 @@
+#pragma once
+
+// The info holders: plain objects of texts and lists that the collection steps fill and the
+// section writers read. Lists keep the order of adding; list members exist, empty, from the
+// holder's creation.
+
+#include <QString>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace Lorvantic {
+
+template <class T> class InfoList {
+public:
+    using Item = std::shared_ptr<T>;
+
+    qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    // 1-based, as the readers walk it.
+    const Item& operator[](qint32 index) const { return m_items.at(static_cast<std::size_t>(index - 1)); }
+    auto begin() const { return m_items.cbegin(); }
+    auto end() const { return m_items.cend(); }
+
+protected:
+    void append(Item item) { m_items.push_back(std::move(item)); }
+
+private:
+    std::vector<Item> m_items;
+};
+
+// Lists whose Add takes the item and an optional key, which the component leaves empty.
+template <class T> class KeyedInfoList : public InfoList<T> {
+public:
+    void Add(typename InfoList<T>::Item item, const QVariant& key = QVariant()) {
+        Q_UNUSED(key);
+        this->append(std::move(item));
+    }
+};
+
+class CubeInfo;
+class RoleInfo;
+class PartitionInfo;
+class DimensionInfo;
+class LevelInfo;
+class LevelPropertyInfo;
+class MeasureInfo;
+class CalcMemberInfo;
+class UserInfo;
+
+class RoleInfoList : public InfoList<RoleInfo> {
+public:
+    void Add(Item item) { append(std::move(item)); }
+};
+class CubeInfoList : public KeyedInfoList<CubeInfo> {};
+class PartitionInfoList : public KeyedInfoList<PartitionInfo> {};
+class DimensionInfoList : public KeyedInfoList<DimensionInfo> {};
+class LevelInfoList : public KeyedInfoList<LevelInfo> {};
+class LevelPropertyInfoList : public KeyedInfoList<LevelPropertyInfo> {};
+class MeasureInfoList : public KeyedInfoList<MeasureInfo> {};
+class CalcMemberInfoList : public KeyedInfoList<CalcMemberInfo> {};
+class UserInfoList : public KeyedInfoList<UserInfo> {};
+class DimensionCubeList : public KeyedInfoList<CubeInfo> {};
+class RoleCubeList : public KeyedInfoList<CubeInfo> {};
+
+class CubeInfo {
+public:
+    QString Name;
+    QString DatabaseName;
+    QString Size;
+    QString ProcessingDate;
+    RoleInfoList Roles;
+    PartitionInfoList Partitions;
+    DimensionInfoList Dimensions;
+    MeasureInfoList Measures;
+    CalcMemberInfoList CalcMembers;
+};
+
+class PartitionInfo {
+public:
+    QString Name;
+    QString Type;
+    QString AggregationCount;
+    QString DataSourceName;
+    QString Driver;
+    QString Source;
+};
+
+class DimensionInfo {
+public:
+    QString Name;
+    QString DatabaseName;
+    QString Type;
+    QString Kind;
+    QString ProcessingDate;
+    LevelInfoList Levels;
+    DimensionCubeList Cubes;
+};
+
+class LevelInfo {
+public:
+    QString Name;
+    QString Type;
+    QString Visible;
+    QString AvailableForAggregation;
+    QString MemberCount;
+    QString MemberKeyColumn;
+    QString MemberNameColumn;
+    LevelPropertyInfoList Properties;
+};
+
+class LevelPropertyInfo {
+public:
+    QString Name;
+    QString SourceColumn;
+};
+
+class MeasureInfo {
+public:
+    QString Name;
+    QString Internal;
+    QString DisplayFormat;
+    QString WarehouseTable;
+    QString AppliedFunction;
+};
+
+class CalcMemberInfo {
+public:
+    QString Name;
+    QString Statement;
+    QString SolveOrder;
+};
+
+class RoleInfo {
+public:
+    QString Name;
+    QString DatabaseName;
+    UserInfoList Users;
+    RoleCubeList Cubes;
+};
+
+class UserInfo {
+public:
+    QString Name;
+};
+
+} // namespace Lorvantic

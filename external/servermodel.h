@@ -1,0 +1,108 @@
+#pragma once
+
+// The in-memory server model that every backend fills (server descriptions, schema files) and
+// that the object model below answers from. Plain data: tests build it directly.
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace Lorvantic::Olap {
+
+struct MemberPropertyData {
+    QString name;
+    QString sourceColumn;
+};
+
+struct LevelData {
+    QString name;
+    std::optional<qint32> estimatedSize; // missing: the level does not answer
+    qint32 levelType = 0;
+    QString memberKeyColumn;
+    QString memberNameColumn;
+    bool hidden = false;
+    bool aggregation = false;
+    std::vector<MemberPropertyData> memberProperties;
+};
+
+struct DimensionData {
+    QString name;
+    bool shared = false;
+    qint32 state = 0;
+    std::optional<QDateTime> lastProcessed;
+    qint32 dimensionType = 0;
+    qint32 virtualCode = 0;
+    std::vector<LevelData> levels;
+};
+
+struct DataSourceData {
+    QString name;
+    QString connectionString;
+};
+
+struct AggregationData {
+    QString name;
+};
+
+struct PartitionData {
+    QString name;
+    qint32 storageMode = 0;
+    std::vector<AggregationData> aggregations;
+    std::vector<DataSourceData> dataSources;
+};
+
+struct MeasureData {
+    QString name;
+    qint32 aggregateFunction = 0;
+    QString formatString;
+    bool internal = false;
+    QString sourceColumn;
+};
+
+struct CommandData {
+    QString name;
+    qint16 solveOrder = 0;
+    QString statement;
+};
+
+struct RoleData {
+    QString name;
+    QString description;
+    QString users;
+};
+
+struct CubeData {
+    QString name;
+    qint32 state = 0;
+    std::optional<QDateTime> lastProcessed;
+    std::optional<double> estimatedSize;
+    std::vector<QString> dimensions; // names of the database's dimensions
+    std::vector<QString> roles;      // names of the database's roles
+    std::vector<PartitionData> partitions;
+    std::vector<MeasureData> measures;
+    std::vector<CommandData> commands;
+};
+
+struct DatabaseData {
+    QString name;
+    std::vector<DimensionData> dimensions;
+    std::vector<CubeData> cubes;
+    std::vector<RoleData> roles;
+};
+
+struct ServerData {
+    QString name;
+    std::vector<DatabaseData> databases;
+};
+
+// Checks the cross references of a model (a cube's dimensions and roles name entries of its
+// database); returns a description of the first broken one, or an empty string.
+QString FindBrokenReference(const ServerData& data);
+
+// A server object answering from a model that is already loaded. Connect() is not used.
+std::shared_ptr<class Server> ServerFromModel(std::shared_ptr<const ServerData> data);
+
+} // namespace Lorvantic::Olap

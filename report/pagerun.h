@@ -1,0 +1,63 @@
+#pragma once
+
+// The report run every kind shares: a new report file, the page header, the optional index,
+// one section per gathered item, the page end, and the browser. The kinds differ only by the
+// texts of PageKind and by whether the run is guarded.
+
+#include "error.h"
+#include "olap.h"
+#include "pagewriter.h"
+#include "progress.h"
+#include "variantgrid.h"
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+namespace Lorvantic {
+
+struct PageKind {
+    QString headingLine;        // "<b><A NAME='TOP'>Information Per Cube</A></b>"
+    QString headerTableLine;    // "<p></p><table border='0' width='100%'>"
+    QString indexTableOpening;  // "<TABLE width='100%'><TR bgcolor='"
+    QString indexHeaderClosing; // "'><TH><B>Database</B></TH><TH><B>Cube</B></TH></TR>"
+    QString progressPrefix;     // "Generating HTML for Cube: "
+    // Guarded: any failure ends the run quietly, and the header and end writers are guarded
+    // on their own. Unguarded: a failure passes to the caller.
+    bool guarded = false;
+};
+
+// The selector state a run reads and changes.
+struct PageRunState {
+    std::shared_ptr<Olap::Server> server; // its name goes into the header
+    bool indexOption = false;
+    bool applicationMode = false;                        // the progress window is used only then
+    std::unique_ptr<ProgressWindow>* progress = nullptr; // the selector's window slot
+    VariantGrid* reportFiles = nullptr;                  // every new page name is appended
+    // Where the page goes: a new report file by default; the command line writes elsewhere.
+    std::function<bool(QString& path)> createFile;
+    bool openInBrowser = true;
+};
+
+// One item of the page: what the index and the run read of it.
+struct PageItem {
+    QString databaseName;
+    QString name;
+};
+
+using SectionWriter = std::function<void(qint32 index, PageWriter& page)>;
+using ItemReader = std::function<PageItem(qint32 index)>;
+
+// The page run over count items (1-based index); writeSection writes item i's section.
+// Returns the page's path ("" when no page was made).
+QString CreateReport(const PageKind& kind, PageRunState& state, qint32 count, const ItemReader& item,
+                     const SectionWriter& writeSection);
+
+// The seven header lines and the end line.
+void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWriter& page);
+void WriteReportEnd(PageWriter& page);
+
+// Appends the path to a growable list of report files (no bounds at first).
+void AppendReportFile(VariantGrid& files, const QString& path);
+
+} // namespace Lorvantic

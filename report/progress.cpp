@@ -1,0 +1,12 @@
+#include "progress.h"
+
+#include <QCoreApplication>
+
+namespace Lorvantic {
+
+void LetEventsRun() {
+    if (QCoreApplication::instance())
+        QCoreApplication::processEvents();
+}
+
+} // namespace Lorvantic

@@ -1,0 +1,211 @@
+#include "reportfile.h"
+
+#include "olap.h"
+
+#include <QFile>
+#include <QLocale>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace Lorvantic {
+
+namespace {
+
+constexpr auto Prefix = "VOK";
+// The name buffer holds 254 characters before its terminating NUL.
+constexpr qsizetype MaxPathLength = 253;
+constexpr unsigned MaxUnique = 0xFFFF;
+
+// Creates an empty file that did not exist; a planted link counts as existing.
+int createExclusive(const QString& path) {
+    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                  0600);
+}
+
+QString trimBlanks(const QString& text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == u' ')
+        ++first;
+    while (last > first && text.at(last - 1) == u' ')
+        --last;
+    return text.mid(first, last - first);
+}
+
+// The locale's long time format without its time zone part.
+QString timeFormatWithoutZone(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c == u'\'')
+            quoted = !quoted;
+        if (!quoted && c == u't') {
+            while (!out.isEmpty() && out.back().isSpace())
+                out.chop(1);
+            continue;
+        }
+        out += c;
+    }
+    return out.trimmed();
+}
+
+} // namespace
+
+QString TempFolder() {
+    for (const char* name : {"TEMP", "TMPDIR"}) {
+        const QString value = qEnvironmentVariable(name);
+        if (!value.isEmpty())
+            return value;
+    }
+    return QStringLiteral("/tmp");
+}
+
+bool CreateTempFile(QString& path) {
+    QString folder = TempFolder();
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    const unsigned start = QRandomGenerator::global()->bounded(MaxUnique);
+    for (unsigned k = 0; k < MaxUnique; ++k) {
+        const unsigned unique = (start + k) % MaxUnique + 1;
+        const QString base = folder + QLatin1String(Prefix) + QString::number(unique, 16).toUpper();
+        const QString companion = base + QStringLiteral(".tmp");
+        int fd = createExclusive(companion);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return false;
+        }
+        ::close(fd);
+        if (QFile::encodeName(companion).size() > MaxPathLength)
+            return false;
+        const QString page = base + QStringLiteral(".html");
+        fd = createExclusive(page);
+        if (fd < 0) {
+            const int error = errno;
+            ::unlink(QFile::encodeName(companion).constData());
+            if (error == EEXIST)
+                continue;
+            return false;
+        }
+        ::close(fd);
+        path = page;
+        return true;
+    }
+    return false;
+}
+
+bool AppendBytes(const QString& path, const QByteArray& bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            ok = false;
+            break;
+        }
+        data += written;
+        left -= written;
+    }
+    ::close(fd);
+    return ok;
+}
+
+void AppendLine(const QString& path, const QString& text) {
+    AppendBytes(path, text.toUtf8() + "\r\n");
+}
+
+bool LaunchBrowser(const QString& path) {
+    QStringList command;
+    const QString browser = qEnvironmentVariable("BROWSER").section(u':', 0, 0);
+    if (!browser.trimmed().isEmpty())
+        command = QProcess::splitCommand(browser);
+    if (command.isEmpty())
+        command = {QStringLiteral("xdg-open")};
+    bool placed = false;
+    for (QString& argument : command) {
+        if (argument.contains(QStringLiteral("%s"))) {
+            argument.replace(QStringLiteral("%s"), path);
+            placed = true;
+        }
+    }
+    if (!placed)
+        command << path;
+    const QString program = command.takeFirst();
+    return QProcess::startDetached(program, command);
+}
+
+bool EraseTempFiles(const QString& path) {
+    const QString companion = path.left(path.size() - 4) + QStringLiteral("tmp");
+    if (::unlink(QFile::encodeName(path).constData()) != 0)
+        return false;
+    return ::unlink(QFile::encodeName(companion).constData()) == 0;
+}
+
+QString GetSizeInMB(const Olap::Store& store) {
+    try {
+        const double megabytes = store.EstimatedSize() / 1024.0 / 1024.0;
+        QLocale locale = QLocale::system();
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        return locale.toString(megabytes, 'f', 2);
+    } catch (const Error&) {
+        return QStringLiteral("0");
+    }
+}
+
+QString GetProcessedText(bool processed) {
+    return processed ? QStringLiteral("Processed") : QStringLiteral("Not Processed");
+}
+
+QString GetConnectionValue(const QVariant& connection, const QString& key, const QString& mark,
+                           const QString& terminator) {
+    const QString text = connection.toString();
+    const qsizetype keyAt = text.indexOf(key, 0, Qt::CaseInsensitive);
+    if (keyAt < 0)
+        return QString();
+    const QString afterKey = text.mid(keyAt + key.size());
+    const qsizetype markAt = afterKey.indexOf(mark, 0, Qt::CaseInsensitive);
+    if (markAt < 0)
+        return QString();
+    QString value = afterKey.mid(markAt + mark.size());
+    const qsizetype end = value.indexOf(terminator, 0, Qt::CaseInsensitive);
+    if (end >= 0)
+        value.truncate(end);
+    return trimBlanks(value);
+}
+
+QString ShortDateText(const QDateTime& when) {
+    return QLocale::system().toString(when.date(), QLocale::ShortFormat);
+}
+
+QString TimeText(const QDateTime& when) {
+    const QLocale locale = QLocale::system();
+    return locale.toString(when.time(), timeFormatWithoutZone(locale));
+}
+
+QString GeneralDateText(const QDateTime& when) {
+    if (when.time() == QTime(0, 0))
+        return ShortDateText(when);
+    return ShortDateText(when) + u' ' + TimeText(when);
+}
+
+QDateTime ReportClock() {
+    bool ok = false;
+    const qint64 epoch = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    if (ok)
+        return QDateTime::fromSecsSinceEpoch(epoch, Qt::UTC);
+    return QDateTime::currentDateTime();
+}
+
+} // namespace Lorvantic

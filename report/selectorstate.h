@@ -1,0 +1,63 @@
+#pragma once
+
+// The state every selector holds, in the order the public classes declare it, and the
+// operations each kind of selector brings to the shared flow. The kinds' own info lists live
+// with the kinds.
+
+#include "enums.h"
+#include "olap.h"
+#include "pagerun.h"
+#include "progress.h"
+#include "variantgrid.h"
+
+#include <QString>
+#include <memory>
+
+namespace Lorvantic {
+
+struct SelectorState {
+    std::shared_ptr<Olap::Server> DSOServer;
+    QString ServerName;
+    qint32 InitMode = imOLAPServer;
+    VariantGrid catalogueRows; // first tab: (column 0-4, row 0-n-1)
+    VariantGrid infoTreeRows;  // second tab: (row 1-m, column 0-3)
+    std::unique_ptr<ProgressWindow> progress;
+    VariantGrid reportFiles; // no bounds until the first page
+    bool indexOption = false;
+
+    bool applicationMode() const { return InitMode == imApplication; }
+    // The progress window when the selector runs in application mode and has one open.
+    ProgressWindow* progressWindow() const { return applicationMode() ? progress.get() : nullptr; }
+
+    // The page run's view of this state. The command line replaces where the page goes.
+    PageRunState pageRun() {
+        PageRunState run;
+        run.server = DSOServer;
+        run.indexOption = indexOption;
+        run.applicationMode = applicationMode();
+        run.progress = &progress;
+        run.reportFiles = &reportFiles;
+        return run;
+    }
+
+    // True when the information-tree row's checked cell holds true. With strict, only a
+    // Boolean true counts ("equals true"); otherwise anything that converts to true does
+    // (empty and null count as not checked).
+    bool categoryChecked(qint32 row, bool strict = true) const;
+};
+
+// What each kind of selector brings to the flow: the catalogue, the column arrays, the
+// information tree, the collection step and the report run.
+class SelectorKind {
+public:
+    virtual ~SelectorKind() = default;
+    virtual void GetCatalogue() = 0;
+    virtual void GetColumnHeaders(VariantGrid& aColHead) const = 0;
+    virtual void GetColumnAligns(VariantGrid& aColAlign) const = 0;
+    virtual void GetColumnWidths(VariantGrid& aColWidth) const = 0;
+    virtual void GetInfoTree() = 0;
+    virtual void RetrieveInfo() = 0;
+    virtual void CreateReport() = 0;
+};
+
+} // namespace Lorvantic

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "messages.h"
+
+#include <QByteArray>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace Lorvantic::Test {
+
+// Records every message the component shows and answers from a queue (default: the box's
+// default answer). The test main installs one; tests reach it through presenter().
+class RecordingPresenter : public MessagePresenter {
+public:
+    MessageAnswer show(const Message& message) override;
+
+    std::vector<Message> shown;
+    std::deque<MessageAnswer> answers;
+    std::function<void(const Message&)> onShow;
+
+    QStringList texts() const;
+    void clear() {
+        shown.clear();
+        answers.clear();
+        onShow = nullptr;
+    }
+};
+
+RecordingPresenter& presenter();
+
+// Sets (or, with nullopt, unsets) an environment variable for the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<QString>& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    std::optional<QByteArray> m_old;
+};
+
+// Processes events until the predicate holds or the time runs out; returns the predicate.
+bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 5000);
+
+QByteArray readBytes(const QString& path);
+void writeBytes(const QString& path, const QByteArray& bytes);
+// A file under tests/data.
+QString dataPath(const QString& name);
+// A fresh, empty folder for this test (removed at the end of the test program).
+QString freshFolder();
+
+} // namespace Lorvantic::Test
