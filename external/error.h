@@ -24,6 +24,7 @@ private:
 
 // Numbers of the failures the component raises itself.
 namespace ErrorNumber {
+inline constexpr qint32 Overflow = 6;
 inline constexpr qint32 SubscriptOutOfRange = 9;
 inline constexpr qint32 TypeMismatch = 13;
 inline constexpr qint32 ObjectNotSet = 91;
