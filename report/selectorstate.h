@@ -11,6 +11,7 @@
 #include "variantgrid.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace Lorvantic {
@@ -24,6 +25,10 @@ struct SelectorState {
     std::unique_ptr<ProgressWindow> progress;
     VariantGrid reportFiles; // no bounds until the first page
     bool indexOption = false;
+    // Where report pages go and whether they are opened: a new report file in the temporary
+    // folder, opened in the browser, unless a caller such as the command line says otherwise.
+    std::function<bool(QString& path)> pageFile;
+    bool openPages = true;
 
     bool applicationMode() const { return InitMode == imApplication; }
     // The progress window when the selector runs in application mode and has one open.
@@ -37,6 +42,8 @@ struct SelectorState {
         run.applicationMode = applicationMode();
         run.progress = &progress;
         run.reportFiles = &reportFiles;
+        run.createFile = pageFile;
+        run.openInBrowser = openPages;
         return run;
     }
 

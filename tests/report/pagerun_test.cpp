@@ -1,0 +1,167 @@
+#include "pagerun.h"
+#include "servermodel.h"
+#include "testsupport.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using Lorvantic::Test::ScopedEnv;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+class RecordingProgress : public ProgressWindow {
+public:
+    void Progress(float n) override { steps.push_back(n); }
+    void Status(const QString& s) override { statuses << s; }
+    void Close() override { ++closed; }
+    std::vector<float> steps;
+    QStringList statuses;
+    int closed = 0;
+};
+
+PageKind testKind(bool guarded) {
+    return {QStringLiteral("<b><A NAME='TOP'>Information Per Thing</A></b>"),
+            QStringLiteral("<p></p><table border='0' width='100%'>"),
+            QStringLiteral("<TABLE width='100%'><TR bgcolor='"),
+            QStringLiteral("'><TH><B>Database</B></TH><TH><B>Thing</B></TH></TR>"),
+            QStringLiteral("Generating HTML for Thing: "),
+            guarded};
+}
+
+struct Fixture {
+    Fixture() {
+        auto data = std::make_shared<Olap::ServerData>();
+        data->name = QStringLiteral("SRV<1>");
+        run.server = Olap::ServerFromModel(data);
+        run.progress = &progress;
+        run.reportFiles = &files;
+        run.openInBrowser = false;
+        progress = std::make_unique<RecordingProgress>();
+        recorder = static_cast<RecordingProgress*>(progress.get());
+    }
+
+    QString page(const PageKind& kind, const std::vector<PageItem>& items,
+                 const SectionWriter& section = nullptr) {
+        return CreateReport(
+            kind, run, static_cast<qint32>(items.size()),
+            [&](qint32 i) { return items[static_cast<std::size_t>(i - 1)]; },
+            section ? section : [&](qint32 i, PageWriter& w) { w.AppendLine(QStringLiteral("section ") + items[static_cast<std::size_t>(i - 1)].name); });
+    }
+
+    ScopedEnv epoch{"SOURCE_DATE_EPOCH", QStringLiteral("0")};
+    ScopedEnv temp{"TEMP", lt::freshFolder()};
+    PageRunState run;
+    std::unique_ptr<ProgressWindow> progress;
+    RecordingProgress* recorder = nullptr;
+    VariantGrid files;
+};
+
+const QByteArray Header = "<html><body>\r\n"
+                          "<p><b><big>Vusk Kavenor</big></b></p>\r\n"
+                          "<b><A NAME='TOP'>Information Per Thing</A></b>\r\n"
+                          "<p></p><table border='0' width='100%'>\r\n"
+                          "<tr><td valign='top'><b>Date:</b>1 Jan 1970</td>\r\n"
+                          "<td valign='top'><b>Time:</b>00:00:00</td>\r\n"
+                          "<td valign='top'><b>OLAP Server Name:</b>SRV<1></td></tr></table><P>&nbsp</P>\r\n";
+
+} // namespace
+
+TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
+    Fixture f;
+    f.run.applicationMode = true;
+    const QString path = f.page(testKind(false), {{QStringLiteral("DB"), QStringLiteral("A&B")},
+                                                  {QStringLiteral("DB"), QStringLiteral("C")}});
+    EXPECT_EQ(lt::readBytes(path), Header + "section A&B\r\n<P>\r\nsection C\r\n<P>\r\n</body></html>\r\n");
+    EXPECT_EQ(f.files.ubound(), 0);
+    EXPECT_EQ(f.files.at(0).toString(), path);
+    EXPECT_EQ(f.recorder->steps, (std::vector<float>{7.5f, 7.5f}));
+    EXPECT_EQ(f.recorder->statuses, (QStringList{QStringLiteral("Generating HTML for Thing: A&B"),
+                                                 QStringLiteral("Generating HTML for Thing: C")}));
+    EXPECT_EQ(f.recorder->closed, 1);
+    EXPECT_TRUE(f.progress) << "the selector keeps its window after a finished run";
+}
+
+TEST(PageRun, WritesTheIndexAndNoParagraphLines) {
+    Fixture f;
+    f.run.indexOption = true;
+    const QString path = f.page(testKind(false), {{QStringLiteral("D'b"), QStringLiteral("<x>")}});
+    EXPECT_EQ(
+        lt::readBytes(path),
+        Header +
+            "<TABLE width='100%'><TR bgcolor='#AEAEAE'><TH><B>Database</B></TH><TH><B>Thing</B></TH></TR>\r\n"
+            "<TR><TD>D'b</TD><TD><A HREF='#D'b_<x>'><x></A></TD></TR>\r\n"
+            "</TABLE>\r\n<P><HR><P>\r\nsection <x>\r\n</body></html>\r\n");
+    EXPECT_EQ(f.recorder->steps, std::vector<float>{}) << "no progress outside application mode";
+}
+
+TEST(PageRun, AnEmptyListShowsAMessageAndMakesNoFile) {
+    Fixture f;
+    f.run.applicationMode = true;
+    lt::presenter().clear();
+    EXPECT_EQ(f.page(testKind(true), {}), QString());
+    EXPECT_EQ(lt::presenter().texts(), QStringList{QStringLiteral("There is nothing to display!")});
+    EXPECT_TRUE(IsArrayEmpty(f.files));
+    EXPECT_FALSE(f.progress) << "the window is closed and released";
+}
+
+TEST(PageRun, AFileThatCannotBeMadeShowsAMessage) {
+    Fixture f;
+    ScopedEnv temp("TEMP", lt::freshFolder() + QStringLiteral("/missing"));
+    lt::presenter().clear();
+    EXPECT_EQ(f.page(testKind(true), {{QStringLiteral("D"), QStringLiteral("N")}}), QString());
+    EXPECT_EQ(lt::presenter().texts(),
+              QStringList{QStringLiteral("Error occurred during the creation of the temporary file!")});
+    EXPECT_TRUE(IsArrayEmpty(f.files));
+    EXPECT_TRUE(f.progress) << "the flow closes the window, not the run";
+}
+
+TEST(PageRun, AGuardedRunEndsQuietlyAnUnguardedOnePassesTheFailureOn) {
+    const std::vector<PageItem> items{{QStringLiteral("D"), QStringLiteral("one")},
+                                      {QStringLiteral("D"), QStringLiteral("two")}};
+    const SectionWriter failing = [](qint32 i, PageWriter& w) {
+        if (i == 2)
+            throw Error(91, QStringLiteral("gone"));
+        w.AppendLine(QStringLiteral("section one"));
+    };
+    {
+        Fixture f;
+        ScopedEnv browser("BROWSER", QStringLiteral("/no/browser"));
+        f.run.openInBrowser = true;
+        lt::presenter().clear();
+        const QString path = f.page(testKind(true), items, failing);
+        EXPECT_EQ(lt::readBytes(path), Header + "section one\r\n<P>\r\n")
+            << "the page stays as far as it was written";
+        EXPECT_EQ(f.files.at(0).toString(), path);
+        EXPECT_TRUE(lt::presenter().texts().isEmpty()) << "no message and no browser";
+    }
+    Fixture f;
+    EXPECT_THROW(f.page(testKind(false), items, failing), Error);
+}
+
+TEST(PageRun, AGuardedHeaderFailureEndsOnlyTheHeader) {
+    Fixture f;
+    f.run.server.reset();
+    const QString path = f.page(testKind(true), {{QStringLiteral("D"), QStringLiteral("N")}});
+    const QByteArray bytes = lt::readBytes(path);
+    EXPECT_TRUE(bytes.endsWith(
+        "<td valign='top'><b>Time:</b>00:00:00</td>\r\nsection N\r\n<P>\r\n</body></html>\r\n"));
+    Fixture unguarded;
+    unguarded.run.server.reset();
+    EXPECT_THROW(unguarded.page(testKind(false), {{QStringLiteral("D"), QStringLiteral("N")}}), Error);
+}
+
+TEST(PageRun, ABrowserThatCannotStartIsReportedAndThePageStays) {
+    Fixture f;
+    ScopedEnv browser("BROWSER", QStringLiteral("/no/browser"));
+    f.run.openInBrowser = true;
+    lt::presenter().clear();
+    const QString first = f.page(testKind(false), {{QStringLiteral("D"), QStringLiteral("N")}});
+    const QString second = f.page(testKind(false), {{QStringLiteral("D"), QStringLiteral("N")}});
+    EXPECT_EQ(lt::presenter().texts(), (QStringList{QStringLiteral("Cann't launch the default browser!"),
+                                                    QStringLiteral("Cann't launch the default browser!")}));
+    EXPECT_TRUE(QFileInfo::exists(first));
+    EXPECT_EQ(f.files.ubound(), 1);
+    EXPECT_EQ(f.files.at(1).toString(), second);
+}

@@ -1,0 +1,208 @@
+#include "olap.h"
+#include "reportfile.h"
+#include "servermodel.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Lorvantic;
+using Lorvantic::Test::ScopedEnv;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString companionOf(const QString& page) {
+    return page.left(page.size() - 4) + QStringLiteral("tmp");
+}
+
+std::shared_ptr<Olap::Store> cubeOfSize(std::optional<double> bytes) {
+    auto data = std::make_shared<Olap::ServerData>();
+    data->name = QStringLiteral("S");
+    Olap::DatabaseData db;
+    db.name = QStringLiteral("D");
+    Olap::CubeData cube;
+    cube.name = QStringLiteral("C");
+    cube.estimatedSize = bytes;
+    db.cubes.push_back(cube);
+    data->databases.push_back(db);
+    return Olap::ServerFromModel(data)->Databases()->Item(1)->Cubes()->Item(1);
+}
+
+} // namespace
+
+TEST(CreateTempFile, MakesAPageAndItsCompanionExclusively) {
+    const QString folder = lt::freshFolder();
+    ScopedEnv temp("TEMP", folder);
+    QString first;
+    QString second;
+    ASSERT_TRUE(CreateTempFile(first));
+    ASSERT_TRUE(CreateTempFile(second));
+    EXPECT_NE(first, second);
+    for (const QString& page : {first, second}) {
+        const QFileInfo info(page);
+        EXPECT_EQ(info.absolutePath(), QFileInfo(folder).absoluteFilePath());
+        EXPECT_TRUE(info.fileName().contains(QRegularExpression(QStringLiteral("^VOK[0-9A-F]{1,4}\\.html$"))))
+            << info.fileName().toStdString();
+        EXPECT_TRUE(QFileInfo::exists(companionOf(page)));
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(page).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u);
+    }
+    EXPECT_EQ(folderEntries(folder).size(), 4);
+}
+
+TEST(CreateTempFile, FailsWithoutAUsableFolderAndLeavesThePathAlone) {
+    QString path = QStringLiteral("unchanged");
+    {
+        ScopedEnv temp("TEMP", lt::freshFolder() + QStringLiteral("/missing"));
+        EXPECT_FALSE(CreateTempFile(path));
+    }
+    {
+        // 254 characters is all the name may take.
+        const QString deep = lt::freshFolder() + u'/' + QString(240, u'd');
+        QDir().mkpath(deep);
+        ScopedEnv temp("TEMP", deep);
+        EXPECT_FALSE(CreateTempFile(path));
+    }
+    EXPECT_EQ(path, QStringLiteral("unchanged"));
+}
+
+TEST(CreateTempFile, NeverWritesThroughAPlantedLink) {
+    const QString folder = lt::freshFolder();
+    const QString victim = lt::freshFolder() + QStringLiteral("/victim");
+    lt::writeBytes(victim, "precious");
+    // Links under every page name the component could choose.
+    for (unsigned n = 1; n <= 0xFFFF; n += 1)
+        if (n % 7 != 0)
+            QFile::link(victim, folder + QStringLiteral("/VOK") + QString::number(n, 16).toUpper() +
+                                    QStringLiteral(".html"));
+    ScopedEnv temp("TEMP", folder);
+    QString page;
+    ASSERT_TRUE(CreateTempFile(page));
+    EXPECT_FALSE(QFileInfo(page).isSymLink());
+    AppendLine(page, QStringLiteral("<html>"));
+    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+    EXPECT_EQ(lt::readBytes(page), QByteArray("<html>\r\n"));
+}
+
+TEST(AppendLine, AppendsCrLfAndDropsWhatCannotBeWritten) {
+    const QString folder = lt::freshFolder();
+    const QString file = folder + QStringLiteral("/page.html");
+    AppendLine(file, QStringLiteral("one"));
+    AppendLine(file, QStringLiteral("zwei \u00e4 <&'>"));
+    EXPECT_EQ(lt::readBytes(file), QByteArray("one\r\nzwei \xc3\xa4 <&'>\r\n"));
+
+    QFile::setPermissions(file, QFileDevice::ReadOwner);
+    AppendLine(file, QStringLiteral("lost"));
+    AppendLine(folder + QStringLiteral("/missing/x.html"), QStringLiteral("lost"));
+    // Root writes through read-only permissions; everyone else must lose the line.
+    if (::geteuid() != 0) {
+        EXPECT_EQ(lt::readBytes(file), QByteArray("one\r\nzwei \xc3\xa4 <&'>\r\n"));
+    }
+}
+
+TEST(EraseTempFiles, DeletesPageThenCompanionAndStopsAtTheFirstFailure) {
+    ScopedEnv temp("TEMP", lt::freshFolder());
+    QString page;
+    ASSERT_TRUE(CreateTempFile(page));
+    EXPECT_TRUE(EraseTempFiles(page));
+    EXPECT_FALSE(QFileInfo::exists(page));
+    EXPECT_FALSE(QFileInfo::exists(companionOf(page)));
+
+    ASSERT_TRUE(CreateTempFile(page));
+    QFile::remove(page);
+    EXPECT_FALSE(EraseTempFiles(page));
+    EXPECT_TRUE(QFileInfo::exists(companionOf(page)));
+}
+
+TEST(LaunchBrowser, StartsTheBrowserVariableWithThePage) {
+    const QString folder = lt::freshFolder();
+    const QString script = folder + QStringLiteral("/browser.sh");
+    const QString record = folder + QStringLiteral("/opened");
+    lt::writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + QFile::encodeName(record) + "\"\n");
+    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
+    {
+        ScopedEnv browser("BROWSER", script);
+        EXPECT_TRUE(LaunchBrowser(QStringLiteral("/tmp/VOK1.html")));
+        EXPECT_TRUE(lt::waitUntil([&] { return lt::readBytes(record) == "/tmp/VOK1.html"; }));
+    }
+    ScopedEnv browser("BROWSER", folder + QStringLiteral("/no-such-browser"));
+    EXPECT_FALSE(LaunchBrowser(QStringLiteral("/tmp/VOK1.html")));
+}
+
+TEST(GetSizeInMB, TwoDecimalsOrZeroOnFailure) {
+    const std::pair<std::optional<double>, const char*> cases[] = {
+        {1048576.0, "1.00"},
+        {0.0, "0.00"},
+        {5000.0, "0.00"},
+        {1048576.0 * 1536.5, "1536.50"},
+        {1048576.0 * 123456, "123456.00"},
+        {std::nullopt, "0"},
+    };
+    for (const auto& [bytes, text] : cases)
+        EXPECT_EQ(GetSizeInMB(*cubeOfSize(bytes)), QString::fromLatin1(text));
+}
+
+// Runs as its own test program invocation with LC_ALL=de_DE.UTF-8 (the system locale is read once).
+TEST(GermanLocale, SizesUseTheDecimalComma) {
+    if (!QLocale::system().name().startsWith(QStringLiteral("de")))
+        GTEST_SKIP() << "needs LC_ALL=de_DE.UTF-8";
+    EXPECT_EQ(GetSizeInMB(*cubeOfSize(1048576.0)), QStringLiteral("1,00"));
+    EXPECT_EQ(GetSizeInMB(*cubeOfSize(1048576.0 * 2048)), QStringLiteral("2048,00"));
+}
+
+TEST(GetProcessedText, NamesBothStates) {
+    EXPECT_EQ(GetProcessedText(true), QStringLiteral("Processed"));
+    EXPECT_EQ(GetProcessedText(false), QStringLiteral("Not Processed"));
+}
+
+TEST(GetConnectionValue, FindsTheValueOfAKey) {
+    struct Case {
+        const char* connection;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"Provider=MSOLAP;Data Source=  srv01 ;Initial Catalog=x", "Data Source", "srv01"},
+        {"provider=MSDASQL.1;DATA SOURCE=FoodMart", "Data Source", "FoodMart"},
+        {"Provider=SQLOLEDB", "Data Source", ""},
+        {"Data Source", "Data Source", ""},
+        {"Persist Security Info=False;Data Source = last pair ", "Data Source", "last pair"},
+        {"Extended Data Source=ext;Data Source=real", "Data Source", "ext"},
+        {"Provider=MSDASQL.1;Data Source=FoodMart 2000", "Provider", "MSDASQL.1"},
+        {"", "Provider", ""},
+        {"Provider=\tTab\t;", "Provider", "\tTab\t"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(GetConnectionValue(QString::fromUtf8(c.connection), QString::fromUtf8(c.key),
+                                     QStringLiteral("="), QStringLiteral(";")),
+                  QString::fromUtf8(c.value))
+            << c.connection;
+    EXPECT_EQ(GetConnectionValue(QVariant(42), QStringLiteral("4"), QStringLiteral("2"), QStringLiteral(";")),
+              QString());
+}
+
+TEST(GeneralDateText, LeavesTheTimeOutAtMidnight) {
+    ScopedEnv locale("LC_ALL", QStringLiteral("C"));
+    const QDateTime noon(QDate(2026, 11, 30), QTime(14, 5, 9));
+    const QDateTime midnight(QDate(2026, 11, 30), QTime(0, 0));
+    EXPECT_EQ(GeneralDateText(noon), ShortDateText(noon) + QStringLiteral(" 14:05:09"));
+    EXPECT_EQ(GeneralDateText(midnight), ShortDateText(midnight));
+    EXPECT_FALSE(TimeText(noon).contains(QStringLiteral("UTC")));
+}
+
+TEST(ReportClock, FollowsSourceDateEpoch) {
+    ScopedEnv epoch("SOURCE_DATE_EPOCH", QStringLiteral("86400"));
+    EXPECT_EQ(ReportClock(), QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
+}

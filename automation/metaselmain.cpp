@@ -1,0 +1,27 @@
+#include "metaselmain.h"
+
+#include "frmmain.h"
+#include "metaselcube.h"
+#include "metaseldim.h"
+#include "metaselrole.h"
+
+namespace Lorvantic {
+
+std::shared_ptr<Selector> CreateSelector(ReportKind kind) {
+    switch (kind) {
+    case ReportKind::Cubes:
+        return std::make_shared<MetaSelCube>();
+    case ReportKind::Dimensions:
+        return std::make_shared<MetaSelDim>();
+    case ReportKind::Roles:
+        return std::make_shared<MetaSelRole>();
+    }
+    return nullptr;
+}
+
+void MetaSelMain::StartReport() {
+    frmMain dialog(&CreateSelector);
+    dialog.exec();
+}
+
+} // namespace Lorvantic

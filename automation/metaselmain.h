@@ -1,0 +1,19 @@
+#pragma once
+
+#include "selector.h"
+
+#include <memory>
+
+namespace Lorvantic {
+
+// The entry of the stand-alone report tool.
+class MetaSelMain {
+public:
+    // Opens the connection dialog and returns when the user has closed it.
+    void StartReport();
+};
+
+// A new selector object of the kind, as the connection dialog's report buttons make them.
+std::shared_ptr<Selector> CreateSelector(ReportKind kind);
+
+} // namespace Lorvantic

@@ -1,0 +1,121 @@
+#include "selectorbase.h"
+
+#include "frminfo.h"
+#include "frmprogress.h"
+#include "messages.h"
+#include "reportfile.h"
+
+#include <limits>
+
+namespace Lorvantic {
+
+SelectorBase::SelectorBase(FlowTraits traits, SelectorKind& kind)
+    : m_traits(std::move(traits))
+    , m_kind(kind) {}
+
+SelectorBase::~SelectorBase() {
+    eraseReportFiles();
+}
+
+// The object's end: every page the selector wrote goes, with its companion. Positions are
+// counted in 16 bits, so a list longer than that is erased up to the counter's limit.
+void SelectorBase::eraseReportFiles() const {
+    const VariantGrid& files = m_state.reportFiles;
+    if (IsArrayEmpty(files))
+        return;
+    const qint32 last = std::min<qint32>(files.ubound(), std::numeric_limits<qint16>::max());
+    for (qint32 i = files.lbound(); i <= last; ++i) {
+        if (!EraseTempFiles(files.at(i).toString()))
+            MsgBox(QStringLiteral("Error in erasing temporary files."));
+    }
+}
+
+void SelectorBase::ShowForm() {
+    try {
+        runFlow();
+    } catch (const Error& failure) {
+        // A window saying "Work in progress" must not outlive the flow it belongs to, whether
+        // or not the kind reports the failure.
+        closeProgressWindow();
+        if (m_traits.reportFailures)
+            MsgBox(failure.description());
+    }
+}
+
+void SelectorBase::openProgressWindow() {
+    if (!m_state.applicationMode())
+        return;
+    auto window = std::make_unique<frmProgress>();
+    window->show();
+    m_state.progress = std::move(window);
+}
+
+void SelectorBase::closeProgressWindow() {
+    if (!m_state.progress)
+        return;
+    m_state.progress->Close();
+    m_state.progress.reset();
+}
+
+void SelectorBase::runFlow() {
+    openProgressWindow();
+    if (ProgressWindow* progress = m_state.progressWindow())
+        progress->Progress(10);
+    LetEventsRun();
+
+    if (!m_state.DSOServer) {
+        m_state.DSOServer = Olap::CreateServer();
+        m_state.DSOServer->Connect(m_state.ServerName);
+    }
+    m_kind.GetCatalogue();
+
+    frmInfo dialog;
+    prepareDialog(dialog);
+    reportLoop(dialog);
+}
+
+void SelectorBase::prepareDialog(frmInfo& dialog) {
+    // Everything is handed over before the caption is set: that first touch loads the dialog.
+    dialog.SetFirstTab(m_state.catalogueRows);
+    VariantGrid columns;
+    m_kind.GetColumnHeaders(columns);
+    dialog.ColumnHeaders(columns);
+    m_kind.GetColumnAligns(columns);
+    dialog.ColumnAlign(columns);
+    m_kind.GetColumnWidths(columns);
+    dialog.ColumnWidth(columns);
+    m_kind.GetInfoTree();
+    dialog.SetSecondTab(m_state.infoTreeRows);
+    if (m_state.applicationMode())
+        closeProgressWindow();
+
+    dialog.setCaption(m_traits.caption);
+    const bool helpFirst = !m_traits.firstTabCaption.has_value();
+    if (helpFirst)
+        dialog.setHelpContextID(m_traits.helpContextId);
+    dialog.LoadCheckedItems(m_traits.settingsSection);
+    dialog.lblServer->setText(QStringLiteral("OLAP Server:   ") + m_state.DSOServer->Name());
+    if (!helpFirst) {
+        dialog.setHelpContextID(m_traits.helpContextId);
+        dialog.tabInfo->setTabText(0, *m_traits.firstTabCaption);
+    }
+}
+
+void SelectorBase::reportLoop(frmInfo& dialog) {
+    for (;;) {
+        dialog.exec();
+        dialog.SaveCheckedItems(m_traits.settingsSection);
+        if (dialog.LastAction() != laReport)
+            return;
+        m_state.indexOption = dialog.chkIndex->checkState() != Qt::Unchecked;
+        dialog.LastAction(laCancel);
+        openProgressWindow();
+        dialog.GetFirstTab(m_state.catalogueRows);
+        dialog.GetSecondTab(m_state.infoTreeRows);
+        m_kind.RetrieveInfo();
+        m_kind.CreateReport();
+        closeProgressWindow();
+    }
+}
+
+} // namespace Lorvantic

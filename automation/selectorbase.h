@@ -1,0 +1,60 @@
+#pragma once
+
+// What the three selector classes share: their state, the properties of their default
+// interface, the selector flow behind ShowForm and the object's end.
+
+#include "enums.h"
+#include "selector.h"
+#include "selectorstate.h"
+
+#include <QString>
+#include <optional>
+
+namespace Lorvantic {
+
+class frmInfo;
+
+// The values in which the flows of the three kinds differ.
+struct FlowTraits {
+    QString caption;                        // "Cube Information"
+    qint32 helpContextId = 0;               // 20110
+    std::optional<QString> firstTabCaption; // "&Dimensions"; none: the dialog's own
+    QString settingsSection;                // "Cubes"
+    // The cube flow reports a failure's text; the others end without a message.
+    bool reportFailures = false;
+};
+
+class SelectorBase : public Selector {
+public:
+    ~SelectorBase() override;
+    SelectorBase(const SelectorBase&) = delete;
+    SelectorBase& operator=(const SelectorBase&) = delete;
+
+    qint32 get_InitMode() const override { return m_state.InitMode; }
+    void put_InitMode(qint32 newMode) override { m_state.InitMode = newMode; }
+    void putref_DSOServer(std::shared_ptr<Olap::Server> newServ) override {
+        m_state.DSOServer = std::move(newServ);
+    }
+    void put_ServerName(const QString& newServName) override { m_state.ServerName = newServName; }
+    void ShowForm() override;
+
+    // For hosts and tests that look at what a flow left behind.
+    const SelectorState& state() const { return m_state; }
+
+protected:
+    SelectorBase(FlowTraits traits, SelectorKind& kind);
+    SelectorState m_state;
+
+private:
+    void runFlow();
+    void prepareDialog(frmInfo& dialog);
+    void reportLoop(frmInfo& dialog);
+    void openProgressWindow();
+    void closeProgressWindow();
+    void eraseReportFiles() const;
+
+    FlowTraits m_traits;
+    SelectorKind& m_kind;
+};
+
+} // namespace Lorvantic
