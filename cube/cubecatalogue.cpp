@@ -1,0 +1,137 @@
+// The cube catalogue (one row per cube of every database), the column arrays and the
+// information tree.
+
+#include "cubekind.h"
+#include "cuberead.h"
+#include "reportfile.h"
+
+#include <cmath>
+
+namespace Lorvantic {
+
+using CubeRead::Counter16;
+using CubeRead::Required;
+
+namespace {
+
+enum CatalogueColumn : qint32 { colDatabase = 0, colCube = 1, colSize = 2, colStatus = 3, colChecked = 4 };
+
+// Whole number nearest to value, halves going to the even neighbour.
+float roundHalfEven(double value) {
+    const double lower = std::floor(value);
+    const double fraction = value - lower;
+    if (fraction > 0.5 || (fraction == 0.5 && std::fmod(lower, 2.0) != 0.0))
+        return static_cast<float>(lower + 1.0);
+    return static_cast<float>(lower);
+}
+
+// Makes room for count more rows and returns the first new row.
+qint32 growRows(VariantGrid& rows, qint32 count) {
+    if (IsArrayEmpty(rows)) {
+        rows.redim(colDatabase, colChecked, 0, count - 1);
+        return 0;
+    }
+    const qint32 start = rows.ubound(2) + 1;
+    rows.redimPreserve(start + count - 1);
+    return start;
+}
+
+void fillRow(VariantGrid& rows, qint32 row, const QString& databaseName, const Olap::Store& cube) {
+    rows.at(colDatabase, row) = databaseName;
+    rows.at(colCube, row) = cube.Name();
+    rows.at(colSize, row) = QString(GetSizeInMB(cube) + QStringLiteral(" MB"));
+    rows.at(colStatus, row) = GetProcessedText(cube.State() != 0);
+    rows.at(colChecked, row) = false;
+}
+
+void fillColumns(VariantGrid& columns, std::initializer_list<QVariant> values) {
+    columns.redim(0, static_cast<qint32>(values.size()) - 1);
+    qint32 i = 0;
+    for (const QVariant& value : values)
+        columns.at(i++) = value;
+}
+
+} // namespace
+
+void CubeKind::GetCatalogue() {
+    VariantGrid& rows = m_state.catalogueRows;
+    rows.erase();
+    // A failure ends the catalogue quietly: rows filled so far stay, rows made room for stay empty.
+    CubeRead::Guarded([&] {
+        bool stepComputed = false;
+        float step = 0.0f;
+        const Olap::CollectionPtr<Olap::Store> databases = Required(Required(m_state.DSOServer)->Databases());
+        const qint16 databaseCount = Counter16(databases->Count());
+        for (qint32 i = 1; i <= databaseCount; ++i) {
+            if (ProgressWindow* progress = m_state.progressWindow()) {
+                if (!stepComputed) {
+                    step = roundHalfEven(90.0 / databaseCount);
+                    stepComputed = true;
+                }
+                progress->Progress(step);
+                LetEventsRun();
+            }
+            const std::shared_ptr<Olap::Store> database = Required(databases->Item(i));
+            if (ProgressWindow* progress = m_state.progressWindow()) {
+                progress->Status(QStringLiteral("Opening database: ") + database->Name() +
+                                 QStringLiteral("\r\nThis may take a while"));
+                LetEventsRun();
+            }
+            const Olap::CollectionPtr<Olap::Store> cubes = Required(database->Cubes());
+            const qint32 cubeCount = cubes->Count();
+            if (cubeCount <= 0) // a count below zero is read as none, so no row is ever dropped
+                continue;
+            // The 16-bit limit is checked before the rows grow, so a count no counter can walk
+            // never asks for room.
+            const qint16 lastCube = Counter16(cubeCount);
+            const qint32 start = growRows(rows, lastCube);
+            const QString databaseName = database->Name();
+            for (qint32 j = 1; j <= lastCube; ++j)
+                fillRow(rows, start + j - 1, databaseName, *Required(cubes->Item(j)));
+        }
+    });
+}
+
+void CubeKind::GetColumnHeaders(VariantGrid& aColHead) const {
+    fillColumns(aColHead, {QStringLiteral("Database"), QStringLiteral("Cube"), QStringLiteral("Size"),
+                           QStringLiteral("Status")});
+}
+
+void CubeKind::GetColumnAligns(VariantGrid& aColAlign) const {
+    fillColumns(aColAlign, {qint32(0), qint32(0), qint32(1), qint32(0)});
+}
+
+void CubeKind::GetColumnWidths(VariantGrid& aColWidth) const {
+    fillColumns(aColWidth, {QVariant::fromValue<qint16>(1600), QVariant::fromValue<qint16>(3200),
+                            QVariant::fromValue<qint16>(800), QVariant::fromValue<qint16>(1600)});
+}
+
+void CubeKind::GetInfoTree() {
+    struct Category {
+        CubeInfoNames row;
+        const char16_t* text;
+        CubeInfoNames parent;
+    };
+    static constexpr Category categories[] = {
+        {cinCubeRoles, u"Connected Roles", cinBegin},
+        {cinpart, u"Partitions", cinBegin},
+        {cinDS, u"Data Sources", cinpart},
+        {cinDim, u"Dimension", cinBegin},
+        {cinDimLevelName, u"Level Name", cinDim},
+        {cinMsr, u"Measures", cinBegin},
+        {cinCalcMbr, u"Calculated Members", cinBegin},
+    };
+    const auto key = [](qint32 row) -> QString {
+        return QStringLiteral("VOKKey") + QString::number(row);
+    };
+    VariantGrid& tree = m_state.infoTreeRows;
+    tree.redim(cinBegin + 1, cinEnd - 1, 0, 3);
+    for (const Category& category : categories) {
+        tree.at(category.row, 0) = key(category.row);
+        tree.at(category.row, 1) = QString::fromUtf16(category.text);
+        tree.at(category.row, 2) = category.parent == cinBegin ? QStringLiteral("") : key(category.parent);
+        tree.at(category.row, 3) = false;
+    }
+}
+
+} // namespace Lorvantic
