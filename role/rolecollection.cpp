@@ -1,0 +1,57 @@
+// Gathering the checked roles: each role's users and the cubes that carry it.
+
+#include "reportfile.h"
+#include "rolekind.h"
+#include "rolelookup.h"
+
+namespace Lorvantic {
+
+void RoleKind::RetrieveInfo() {
+    m_roles = std::make_shared<RoleInfoList>();
+    const VariantGrid& rows = m_state.catalogueRows;
+    // Reading the bounds fails for a catalogue that never received rows.
+    const qint32 first = rows.lbound(2);
+    const qint32 last = rows.ubound(2);
+    const float step = 75.0f / static_cast<float>(last - first + 1);
+    for (qint32 row = first; row <= last; ++row) {
+        advanceProgress(step);
+        showStatus(QStringLiteral("Retrieving Role information"));
+        if (rows.at(4, row).toBool())
+            GetRoleInfo(rows.at(0, row).toString(), rows.at(1, row).toString());
+    }
+}
+
+void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName) {
+    RoleInfoList& list = roleList();
+    auto tempRole = std::make_shared<RoleInfo>();
+    const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
+    const std::shared_ptr<Olap::Role> role = database->Roles()->Item(roleName);
+    tempRole->Name = role->Name();
+    if (m_state.categoryChecked(rinUser, false))
+        GetRoleUsers(*role, *tempRole);
+    if (m_state.categoryChecked(rinCube, false))
+        GetRoleCubes(*role, *database, *tempRole);
+    tempRole->DatabaseName = database->Name();
+    list.Add(std::move(tempRole));
+}
+
+void RoleKind::GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const {
+    for (const QString& name : SplitRoleUsers(obj.UsersList())) {
+        auto user = std::make_shared<UserInfo>();
+        user->Name = name;
+        tempRole.Users.Add(std::move(user));
+    }
+}
+
+void RoleKind::GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, RoleInfo& tempRole) const {
+    for (const std::shared_ptr<Olap::Store>& cube : CubesCarryingRole(database, obj.Name())) {
+        auto tempCube = std::make_shared<CubeInfo>();
+        tempCube->Name = cube->Name();
+        tempCube->Size = GetSizeInMB(*cube);
+        tempCube->ProcessingDate =
+            cube->State() != 0 ? GeneralDateText(cube->LastProcessed()) : QStringLiteral("Not processed");
+        tempRole.Cubes.Add(std::move(tempCube));
+    }
+}
+
+} // namespace Lorvantic

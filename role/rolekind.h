@@ -1,0 +1,61 @@
+#pragma once
+
+// The role kind of selector: the catalogue of every role of every database, the information
+// tree (users, cubes), the collection of the checked roles into a RoleInfoList, and the role
+// page with one section per gathered role. Nothing here is guarded: a failure passes to the
+// caller, which ends the role flow.
+
+#include "holders.h"
+#include "pagerun.h"
+#include "pagewriter.h"
+#include "selectorstate.h"
+
+#include <QString>
+#include <memory>
+
+namespace Lorvantic {
+
+class RoleKind : public SelectorKind {
+public:
+    explicit RoleKind(SelectorState& state);
+
+    // The role texts of the shared page run.
+    static PageKind pageKind();
+
+    // Catalogue rows: database, role, description, column 3 left without a value, False.
+    void GetCatalogue() override;
+    // Index 3 of each column array holds no value.
+    void GetColumnHeaders(VariantGrid& aColHead) const override;
+    void GetColumnAligns(VariantGrid& aColAlign) const override;
+    void GetColumnWidths(VariantGrid& aColWidth) const override;
+    // Rows 1 "User" and 2 "Cube", both unchecked; row 3 left without values.
+    void GetInfoTree() override;
+
+    // Replaces the info list by the checked catalogue rows' roles.
+    void RetrieveInfo() override;
+    void GetRoleInfo(const QString& databaseName, const QString& roleName);
+    void GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const;
+    void GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, RoleInfo& tempRole) const;
+
+    // The page run into a new report file, opened in the browser.
+    void CreateReport() override;
+    // The page run with the given destination; anchors in the sections follow the selector's
+    // index option. Returns the page's path ("" when no page was made).
+    QString CreateReport(PageRunState& run);
+    void WriteSection(const RoleInfo& tempRole, PageWriter& page) const;
+
+    // Empty until the first RetrieveInfo.
+    const std::shared_ptr<RoleInfoList>& roleInfoList() const { return m_roles; }
+
+private:
+    const Olap::Server& server() const;
+    // The list RetrieveInfo made; fails when there is none yet.
+    RoleInfoList& roleList() const;
+    void advanceProgress(float nProgress) const;
+    void showStatus(const QString& sStatus) const;
+
+    SelectorState& m_state;
+    std::shared_ptr<RoleInfoList> m_roles;
+};
+
+} // namespace Lorvantic

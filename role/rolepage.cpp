@@ -1,0 +1,85 @@
+// The role page: the role texts of the shared page run and one section per gathered role.
+
+#include "rolekind.h"
+
+namespace Lorvantic {
+
+namespace {
+
+QString emptyTableRow(const QString& text) {
+    return QStringLiteral("<TR bgcolor='") + QLatin1String(Page::RowColour) +
+           QStringLiteral("'><TD vAlign='top' colspan='2'>") + text + QStringLiteral("</TD></TR>");
+}
+
+// A table of header line, one row per item (or the empty row) and the closing line.
+template <class List, class Row>
+void writeTable(PageWriter& page, const QString& headerLine, const List& items, const QString& emptyText,
+                Row row) {
+    page.AppendLine(headerLine);
+    if (items.Count() == 0)
+        page.AppendLine(emptyTableRow(emptyText));
+    for (const auto& item : items)
+        page.AppendLine(row(*item));
+    page.AppendLine(QStringLiteral("</TABLE>"));
+}
+
+} // namespace
+
+PageKind RoleKind::pageKind() {
+    PageKind kind;
+    kind.headingLine = QStringLiteral("<b><A NAME='TOP'>Information Per Role</A></b>");
+    kind.headerTableLine = QStringLiteral("<p></p><table border='0'  width='100%'>");
+    kind.indexTableOpening = QStringLiteral("<TABLE width='100%'><TR bgcolor='");
+    kind.indexHeaderClosing = QStringLiteral("'><TH><B>Database</B></TH><TH><B>Role</B></TH></TR>");
+    kind.progressPrefix = QStringLiteral("Generating HTML for Role: ");
+    kind.guarded = false;
+    return kind;
+}
+
+void RoleKind::CreateReport() {
+    PageRunState run = m_state.pageRun();
+    CreateReport(run);
+}
+
+QString RoleKind::CreateReport(PageRunState& run) {
+    // Held here so that the list outlives the run whatever the sections do.
+    const std::shared_ptr<RoleInfoList> roles = m_roles;
+    const RoleInfoList& list = roleList();
+    return Lorvantic::CreateReport(
+        pageKind(), run, list.Count(),
+        [&list](qint32 i) {
+            const RoleInfo& role = *list[i];
+            return PageItem{role.DatabaseName, role.Name};
+        },
+        [this, &list](qint32 i, PageWriter& page) { WriteSection(*list[i], page); });
+}
+
+void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
+    if (m_state.indexOption)
+        page.AppendLine(Page::BackToTop(tempRole.DatabaseName, tempRole.Name));
+    page.AppendLine(QStringLiteral("<table border='1' style='margin-left:10' cellspacing='0' width='95%'>"
+                                   "<tr bgcolor='#AEAEAE'><TH vAlign='top'><B>Database</B></TH>"
+                                   "<TH vAlign='top' Align='left'><B>Role Name</B></TH></TR>"));
+    page.AppendLine(Page::DataRow({tempRole.DatabaseName,
+                                   QStringLiteral("<B>") + tempRole.Name + QStringLiteral("</B>")}) +
+                    QStringLiteral("</TABLE>"));
+    if (m_state.categoryChecked(rinUser))
+        writeTable(page,
+                   QStringLiteral("<table border='1' style='margin-left:60' cellspacing='0' width='90%'>"
+                                  "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'>"
+                                  "<B>Users / User groups</B></TH></TR>"),
+                   tempRole.Users, QStringLiteral("No users found"),
+                   [](const UserInfo& user) { return Page::DataRow({user.Name}); });
+    if (m_state.categoryChecked(rinCube))
+        writeTable(
+            page,
+            QStringLiteral("<table border='1' style='margin-left:60' cellspacing='0' width='90%'>"
+                           "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'><B>Used in Cube</B></TH>"
+                           "<TH vAlign='top'><B>Cube Size (MB)</B></TH>"
+                           "<TH vAlign='top'><B>Processing Date</B></TH></TR>"),
+            tempRole.Cubes, QStringLiteral("No Cubes found for this role"), [](const CubeInfo& cube) {
+                return Page::DataRow({cube.Name, cube.Size, cube.ProcessingDate});
+            });
+}
+
+} // namespace Lorvantic
