@@ -92,14 +92,13 @@ QString CreateReport(const PageKind& kind, PageRunState& state, qint32 count, co
 }
 
 void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWriter& page) {
-    const QDateTime now = ReportClock();
     page.AppendLine(QStringLiteral("<html><body>"));
     page.AppendLine(QStringLiteral("<p><b><big>Vusk Kavenor</big></b></p>"));
     page.AppendLine(kind.headingLine);
     page.AppendLine(kind.headerTableLine);
-    page.AppendLine(QStringLiteral("<tr><td valign='top'><b>Date:</b>") + ShortDateText(now) +
+    page.AppendLine(QStringLiteral("<tr><td valign='top'><b>Date:</b>") + ShortDateText(ReportClock()) +
                     QStringLiteral("</td>"));
-    page.AppendLine(QStringLiteral("<td valign='top'><b>Time:</b>") + TimeText(now) +
+    page.AppendLine(QStringLiteral("<td valign='top'><b>Time:</b>") + TimeText(ReportClock()) +
                     QStringLiteral("</td>"));
     if (!server)
         throw Error(ErrorNumber::ObjectNotSet,
