@@ -1,0 +1,147 @@
+#include "dimensionkind.h"
+#include "reportfile.h"
+
+namespace Lorvantic {
+
+namespace {
+
+// Calls visit with every item of the collection, position 1 to the count read once.
+template <class T, class Visit> void forEachItem(const Olap::Collection<T>& collection, Visit visit) {
+    const qint32 count = collection.Count();
+    for (qint32 i = 1; i <= count; ++i)
+        visit(collection.Item(i));
+}
+
+QString orNbsp(const QString& text) {
+    return text.isEmpty() ? QStringLiteral("&nbsp") : text;
+}
+
+QString levelTypeText(qint32 levelType) {
+    switch (levelType) {
+    case 20:
+        return QStringLiteral("Years");
+    case 36:
+        return QStringLiteral("Half Years");
+    case 68:
+        return QStringLiteral("Quarters");
+    case 132:
+        return QStringLiteral("Months");
+    case 260:
+        return QStringLiteral("Weeks");
+    case 516:
+        return QStringLiteral("Days");
+    case 772:
+        return QStringLiteral("Hours");
+    case 1028:
+        return QStringLiteral("Minutes");
+    case 2052:
+        return QStringLiteral("Seconds");
+    default:
+        return QStringLiteral("Standard");
+    }
+}
+
+// Private dimensions are never virtual; the class code is read only for shared ones.
+QString dimensionTypeText(const Olap::Dimension& dimension) {
+    if (!dimension.IsShared())
+        return QStringLiteral("Private");
+    return dimension.VirtualCode() == 1 ? QStringLiteral("Virtual") : QStringLiteral("Shared");
+}
+
+bool usesDimension(const Olap::Store& cube, const QString& dimensionName) {
+    const Olap::CollectionPtr<Olap::Dimension> dimensions = cube.Dimensions();
+    const qint32 count = dimensions->Count();
+    for (qint32 i = 1; i <= count; ++i)
+        if (dimensions->Item(i)->Name() == dimensionName)
+            return true;
+    return false;
+}
+
+// Only a Boolean true counts as a ticked catalogue row.
+bool isTrue(const QVariant& flag) {
+    return flag.typeId() == QMetaType::Bool && flag.toBool();
+}
+
+} // namespace
+
+void DimensionKind::RetrieveInfo() {
+    m_infoList = std::make_shared<DimensionInfoList>();
+    const VariantGrid& rows = m_state.catalogueRows;
+    const qint32 first = rows.lbound(2);
+    const qint32 last = rows.ubound(2);
+    const float step = 75.0f / static_cast<float>(rows.length(2));
+    for (qint32 row = first; row <= last; ++row) {
+        if (ProgressWindow* progress = m_state.progressWindow()) {
+            progress->Progress(step);
+            progress->Status(QStringLiteral("Retrieving Dimension information"));
+            LetEventsRun();
+        }
+        if (isTrue(rows.at(4, row)))
+            GetDimInfo(rows.at(0, row).toString(), rows.at(1, row).toString());
+    }
+}
+
+void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimensionName) {
+    auto tempDimension = std::make_shared<DimensionInfo>();
+    const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
+    const std::shared_ptr<Olap::Dimension> dimension = database->Dimensions()->Item(dimensionName);
+    tempDimension->Name = dimensionName;
+    tempDimension->ProcessingDate = dimension->State() != 0 ? GeneralDateText(dimension->LastProcessed())
+                                                            : QStringLiteral("Not processed");
+    tempDimension->Kind =
+        dimension->DimensionType() == 1 ? QStringLiteral("Time") : QStringLiteral("Standard");
+    tempDimension->Type = dimensionTypeText(*dimension);
+    if (m_state.categoryChecked(dinLevel, false))
+        GetDimLevels(*dimension, *tempDimension);
+    if (m_state.categoryChecked(dinCube, false))
+        GetDimCubes(*dimension, *database, *tempDimension);
+    tempDimension->DatabaseName = database->Name();
+    m_infoList->Add(tempDimension);
+}
+
+void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const {
+    forEachItem(*obj.Levels(), [&](const std::shared_ptr<Olap::Level>& level) {
+        auto tempLevel = std::make_shared<LevelInfo>();
+        tempLevel->Name = level->Name();
+        tempLevel->MemberCount = QString::number(level->EstimatedSize());
+        tempLevel->MemberNameColumn = orNbsp(level->MemberNameColumn());
+        tempLevel->MemberKeyColumn = orNbsp(level->MemberKeyColumn());
+        tempLevel->Type = levelTypeText(level->LevelType());
+        if (m_state.categoryChecked(dinLevelProp))
+            GetLevelProps(*level, *tempLevel);
+        tempDimension.Levels.Add(tempLevel);
+    });
+}
+
+void DimensionKind::GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel) {
+    forEachItem(*obj.MemberProperties(), [&](const std::shared_ptr<Olap::MemberProperty>& property) {
+        auto tempProperty = std::make_shared<LevelPropertyInfo>();
+        tempProperty->Name = property->Name();
+        tempProperty->SourceColumn = orNbsp(property->SourceColumn());
+        tempLevel.Properties.Add(tempProperty);
+    });
+}
+
+void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& database,
+                                DimensionInfo& tempDimension) {
+    for (const std::shared_ptr<Olap::Store>& cube : CubesUsingDimension(database, obj.Name())) {
+        auto tempCube = std::make_shared<CubeInfo>();
+        tempCube->Name = cube->Name();
+        tempCube->Size = GetSizeInMB(*cube);
+        tempCube->ProcessingDate =
+            cube->State() != 0 ? GeneralDateText(cube->LastProcessed()) : QStringLiteral("Not Processed");
+        tempDimension.Cubes.Add(tempCube);
+    }
+}
+
+std::vector<std::shared_ptr<Olap::Store>> CubesUsingDimension(const Olap::Store& database,
+                                                              const QString& dimensionName) {
+    std::vector<std::shared_ptr<Olap::Store>> users;
+    forEachItem(*database.Cubes(), [&](const std::shared_ptr<Olap::Store>& cube) {
+        if (usesDimension(*cube, dimensionName))
+            users.push_back(cube);
+    });
+    return users;
+}
+
+} // namespace Lorvantic

@@ -1,0 +1,60 @@
+#pragma once
+
+// The dimension selector's own steps: the catalogue of every database's dimensions, the
+// collection of the checked ones into DimensionInfo holders, and the dimension page.
+// Nothing here is guarded: a failing server or holder read passes to the caller.
+
+#include "holders.h"
+#include "olap.h"
+#include "pagerun.h"
+#include "pagewriter.h"
+#include "selectorstate.h"
+
+#include <QString>
+#include <memory>
+#include <vector>
+
+namespace Lorvantic {
+
+class DimensionKind : public SelectorKind {
+public:
+    explicit DimensionKind(SelectorState& state);
+
+    // Catalogue rows (database, dimension, "N/A", processed text, false), column arrays and the
+    // three-row information tree.
+    void GetCatalogue() override;
+    void GetColumnHeaders(VariantGrid& aColHead) const override;
+    void GetColumnAligns(VariantGrid& aColAlign) const override;
+    void GetColumnWidths(VariantGrid& aColWidth) const override;
+    void GetInfoTree() override;
+
+    // Collection: a new info list with one DimensionInfo per checked catalogue row.
+    void RetrieveInfo() override;
+    void GetDimInfo(const QString& databaseName, const QString& dimensionName);
+    void GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const;
+    static void GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel);
+    static void GetDimCubes(const Olap::Dimension& obj, const Olap::Store& database,
+                            DimensionInfo& tempDimension);
+
+    // The page over the info list, written where the state's pageRun() says.
+    static PageKind pageKind();
+    void CreateReport() override;
+    void WriteSection(const DimensionInfo& item, PageWriter& page) const;
+
+    const std::shared_ptr<DimensionInfoList>& infoList() const { return m_infoList; }
+
+private:
+    const Olap::Server& server() const;
+    void appendCatalogueRows(const Olap::Store& database, const QString& databaseName);
+    void writeLevels(const LevelInfoList& levels, PageWriter& page) const;
+
+    SelectorState& m_state;
+    std::shared_ptr<DimensionInfoList> m_infoList;
+};
+
+// The cubes of the database that use the named dimension (exact, case-sensitive name match), in
+// the database's cube order. Kept on its own so that it can be answered from an index later.
+std::vector<std::shared_ptr<Olap::Store>> CubesUsingDimension(const Olap::Store& database,
+                                                              const QString& dimensionName);
+
+} // namespace Lorvantic
