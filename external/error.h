@@ -33,6 +33,8 @@ inline constexpr qint32 NotAnswered = -2147221400;    // 0x80040068: the object 
 inline constexpr qint32 ServerNotFound = -2147221399; // 0x80040069: no description for that server name
 inline constexpr qint32 BadDescription = -2147221398; // 0x8004006A: the description file is not valid
 inline constexpr qint32 NotConnected = -2147221397;   // 0x8004006B: the server object was never connected
+// 0x8004006C: the description file was found but cannot be read
+inline constexpr qint32 UnreadableDescription = -2147221396;
 } // namespace ErrorNumber
 
 } // namespace Lorvantic

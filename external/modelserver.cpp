@@ -44,7 +44,7 @@ struct Model {
 
 using ModelPtr = std::shared_ptr<const Model>;
 
-template <class Data, class Ptr>
+template <class Data>
 const Data* resolve(const QHash<QString, qint32>& index, const std::vector<Data>& items,
                     const QString& name) {
     const auto it = index.constFind(name);
@@ -64,12 +64,12 @@ ModelPtr buildModel(std::shared_ptr<const ServerData> data) {
             std::vector<const DimensionData*> dims;
             dims.reserve(cube.dimensions.size());
             for (const QString& name : cube.dimensions)
-                dims.push_back(resolve<DimensionData, void>(ix.dimensions, db.dimensions, name));
+                dims.push_back(resolve(ix.dimensions, db.dimensions, name));
             ix.cubeDimensions.push_back(std::move(dims));
             std::vector<const RoleData*> roles;
             roles.reserve(cube.roles.size());
             for (const QString& name : cube.roles)
-                roles.push_back(resolve<RoleData, void>(ix.roles, db.roles, name));
+                roles.push_back(resolve(ix.roles, db.roles, name));
             ix.cubeRoles.push_back(std::move(roles));
         }
         model->index.push_back(std::move(ix));
