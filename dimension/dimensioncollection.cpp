@@ -48,15 +48,6 @@ QString dimensionTypeText(const Olap::Dimension& dimension) {
     return dimension.VirtualCode() == 1 ? QStringLiteral("Virtual") : QStringLiteral("Shared");
 }
 
-bool usesDimension(const Olap::Store& cube, const QString& dimensionName) {
-    const Olap::CollectionPtr<Olap::Dimension> dimensions = cube.Dimensions();
-    const qint32 count = dimensions->Count();
-    for (qint32 i = 1; i <= count; ++i)
-        if (dimensions->Item(i)->Name() == dimensionName)
-            return true;
-    return false;
-}
-
 // Only a Boolean true counts as a ticked catalogue row.
 bool isTrue(const QVariant& flag) {
     return flag.typeId() == QMetaType::Bool && flag.toBool();
@@ -136,12 +127,7 @@ void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& d
 
 std::vector<std::shared_ptr<Olap::Store>> CubesUsingDimension(const Olap::Store& database,
                                                               const QString& dimensionName) {
-    std::vector<std::shared_ptr<Olap::Store>> users;
-    forEachItem(*database.Cubes(), [&](const std::shared_ptr<Olap::Store>& cube) {
-        if (usesDimension(*cube, dimensionName))
-            users.push_back(cube);
-    });
-    return users;
+    return database.CubesUsingDimension(dimensionName);
 }
 
 } // namespace Lorvantic

@@ -4,6 +4,7 @@
 #include "servermodel.h"
 
 #include <functional>
+#include <optional>
 
 namespace Lorvantic::Olap {
 
@@ -27,6 +28,14 @@ template <class Data> QHash<QString, qint32> nameIndex(const std::vector<Data>& 
     return index;
 }
 
+// Cube positions by the names their references lead to, in cube order, each cube once per
+// name. Incomplete when a cube names something its database lacks: then only a walk, which
+// fails where it meets that reference, gives the right answer.
+struct UsersIndex {
+    bool complete = true;
+    QHash<QString, std::vector<qint32>> cubes;
+};
+
 // Name lookups and resolved references of one database, built once.
 struct DatabaseIndex {
     QHash<QString, qint32> cubes;
@@ -34,7 +43,31 @@ struct DatabaseIndex {
     QHash<QString, qint32> roles;
     std::vector<std::vector<const DimensionData*>> cubeDimensions;
     std::vector<std::vector<const RoleData*>> cubeRoles;
+    // Which cubes use each dimension and carry each role, built on first use.
+    mutable std::optional<UsersIndex> dimensionUsers;
+    mutable std::optional<UsersIndex> roleUsers;
 };
+
+template <class Data>
+const UsersIndex* usersIndex(std::optional<UsersIndex>& index,
+                             const std::vector<std::vector<const Data*>>& references) {
+    if (!index) {
+        index.emplace();
+        for (std::size_t j = 0; j < references.size() && index->complete; ++j) {
+            for (const Data* item : references[j]) {
+                if (!item) {
+                    index->complete = false;
+                    index->cubes.clear();
+                    break;
+                }
+                std::vector<qint32>& cubes = index->cubes[item->name];
+                if (cubes.empty() || cubes.back() != static_cast<qint32>(j))
+                    cubes.push_back(static_cast<qint32>(j));
+            }
+        }
+    }
+    return index->complete ? &*index : nullptr;
+}
 
 struct Model {
     std::shared_ptr<const ServerData> data;
@@ -380,8 +413,27 @@ public:
     CollectionPtr<Role> Roles() const override {
         return listOf<Role, RoleData, RoleView>(m_model, m_d->roles, &m_ix->roles);
     }
+    std::vector<std::shared_ptr<Store>> CubesUsingDimension(const QString& dimensionName) const override {
+        const auto* users = usersIndex(m_ix->dimensionUsers, m_ix->cubeDimensions);
+        return users ? cubesAt(users->cubes.value(dimensionName)) : Store::CubesUsingDimension(dimensionName);
+    }
+    std::vector<std::shared_ptr<Store>> CubesCarryingRole(const QString& roleName) const override {
+        const auto* users = usersIndex(m_ix->roleUsers, m_ix->cubeRoles);
+        return users ? cubesAt(users->cubes.value(roleName)) : Store::CubesCarryingRole(roleName);
+    }
 
 private:
+    std::vector<std::shared_ptr<Store>> cubesAt(const std::vector<qint32>& positions) const {
+        std::vector<std::shared_ptr<Store>> cubes;
+        cubes.reserve(positions.size());
+        for (const qint32 j : positions) {
+            const auto at = static_cast<std::size_t>(j);
+            cubes.push_back(std::make_shared<CubeView>(m_model, &m_d->cubes[at], &m_ix->cubeDimensions[at],
+                                                       &m_ix->cubeRoles[at]));
+        }
+        return cubes;
+    }
+
     ModelPtr m_model;
     const DatabaseData* m_d;
     const DatabaseIndex* m_ix;

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QString>
 #include <memory>
+#include <vector>
 
 namespace Lorvantic::Olap {
 
@@ -58,6 +59,12 @@ public:
     // Partition.
     virtual CollectionPtr<Store> Aggregations() const = 0;
     virtual CollectionPtr<DataSource> DataSources() const = 0;
+
+    // Database: the cubes that use the named dimension, or carry the named role (exact names),
+    // in collection order. The answer is that of walking every cube's dimensions or roles up to
+    // the first match; a backend may give it from an index.
+    virtual std::vector<std::shared_ptr<Store>> CubesUsingDimension(const QString& dimensionName) const;
+    virtual std::vector<std::shared_ptr<Store>> CubesCarryingRole(const QString& roleName) const;
 };
 
 class DataSource {

@@ -2,18 +2,6 @@
 
 namespace Lorvantic {
 
-namespace {
-
-bool carriesRole(const Olap::Store& cube, const QString& roleName) {
-    const Olap::CollectionPtr<Olap::Role> roles = cube.Roles();
-    const qint32 count = roles->Count();
-    for (qint32 k = 1; k <= count; ++k)
-        if (roles->Item(k)->Name() == roleName)
-            return true;
-    return false;
-}
-
-} // namespace
 
 QStringList SplitRoleUsers(const QString& users) {
     QStringList names;
@@ -32,15 +20,7 @@ QStringList SplitRoleUsers(const QString& users) {
 
 std::vector<std::shared_ptr<Olap::Store>> CubesCarryingRole(const Olap::Store& database,
                                                             const QString& roleName) {
-    std::vector<std::shared_ptr<Olap::Store>> carrying;
-    const Olap::CollectionPtr<Olap::Store> cubes = database.Cubes();
-    const qint32 count = cubes->Count();
-    for (qint32 j = 1; j <= count; ++j) {
-        std::shared_ptr<Olap::Store> cube = cubes->Item(j);
-        if (carriesRole(*cube, roleName))
-            carrying.push_back(std::move(cube));
-    }
-    return carrying;
+    return database.CubesCarryingRole(roleName);
 }
 
 } // namespace Lorvantic
