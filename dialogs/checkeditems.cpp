@@ -1,0 +1,61 @@
+// The selection dialog's memory of check marks in the per-user settings: one value per tree
+// node, per catalogue item and for the index box, keyed by the captions the user sees.
+
+#include "checkmarks.h"
+#include "frminfo.h"
+#include "settingsstore.h"
+
+#include <QCheckBox>
+#include <QScopedValueRollback>
+#include <QTreeWidget>
+
+namespace Lorvantic {
+
+namespace {
+const QString Application = QStringLiteral("Kavenor");
+const QString IndexKey = QStringLiteral("ReportPageWithIndex");
+const QString CheckedMark = QStringLiteral("X");
+const QString UncheckedMark = QStringLiteral(" ");
+
+QString mark(bool checked) {
+    return checked ? CheckedMark : UncheckedMark;
+}
+
+// Only the exact capital mark counts as checked.
+bool isMarked(const QString& stored) {
+    return stored == CheckedMark;
+}
+
+// "Root_" + text for a top-level node, else its direct parent's text + "_" + text.
+QString nodeKey(const QTreeWidgetItem* node) {
+    const QString prefix = node->parent() ? node->parent()->text(0) : QStringLiteral("Root");
+    return prefix + u'_' + node->text(0);
+}
+
+// Item text + "_" + first sub-item: the database and the item's name.
+QString catalogueKey(const QTreeWidgetItem* item) {
+    return item->text(0) + u'_' + item->text(1);
+}
+} // namespace
+
+void frmInfo::SaveCheckedItems(const QString& strRegSection) {
+    SettingsStore store(Application);
+    for (const QTreeWidgetItem* node : nodesInAddedOrder())
+        store.save(strRegSection, nodeKey(node), mark(isChecked(node)));
+    for (const QTreeWidgetItem* item : listItems())
+        store.save(strRegSection, catalogueKey(item), mark(isChecked(item)));
+    store.save(strRegSection, IndexKey, mark(chkIndex->checkState() != Qt::Unchecked));
+    store.commit();
+}
+
+void frmInfo::LoadCheckedItems(const QString& strRegSection) {
+    const SettingsStore store(Application);
+    const QScopedValueRollback<bool> program(m_programChecks, true);
+    for (QTreeWidgetItem* node : nodesInAddedOrder())
+        setChecked(node, isMarked(store.get(strRegSection, nodeKey(node), CheckedMark)));
+    for (QTreeWidgetItem* item : listItems())
+        setChecked(item, isMarked(store.get(strRegSection, catalogueKey(item), UncheckedMark)));
+    chkIndex->setChecked(isMarked(store.get(strRegSection, IndexKey, UncheckedMark)));
+}
+
+} // namespace Lorvantic

@@ -1,0 +1,570 @@
+#include "frminfo.h"
+
+#include "checkmarks.h"
+#include "error.h"
+#include "formsupport.h"
+#include "waitcursor.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPainter>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QShortcut>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace Lorvantic {
+
+namespace {
+// Failures of the list and tree controls, numbered as the controls number them.
+constexpr qint32 InvalidPropertyValue = 380;
+constexpr qint32 IndexOutOfBounds = 35600;
+constexpr qint32 ElementNotFound = 35601;
+constexpr qint32 KeyNotUnique = 35602;
+
+// Item data of the tree nodes: the node's key and the position of its row among the added ones.
+constexpr int KeyRole = Qt::UserRole + 1;
+constexpr int AddedOrderRole = Qt::UserRole + 2;
+
+const QString AscendingIcon = QStringLiteral("asc");
+const QString DescendingIcon = QStringLiteral("desc");
+
+// The text of a cell as the controls show it; a cell that holds nothing is "".
+QString cellText(const QVariant& cell) {
+    if (cell.typeId() == QMetaType::Bool)
+        return cell.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    return cell.toString();
+}
+
+bool isNumber(const QVariant& cell) {
+    switch (cell.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+[[noreturn]] void typeMismatch() {
+    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
+}
+
+// A cell read as a number: numbers and numeric texts; anything else does not convert.
+double cellNumber(const QVariant& cell) {
+    if (isNumber(cell))
+        return cell.toDouble();
+    bool ok = false;
+    const double value = cell.typeId() == QMetaType::QString ? cell.toString().trimmed().toDouble(&ok) : 0.0;
+    if (!ok)
+        typeMismatch();
+    return value;
+}
+
+// A cell read as a Boolean where the check box takes it: nothing is false, numbers are true
+// unless zero, texts "True"/"False" or numeric; anything else does not convert.
+bool cellBoolean(const QVariant& cell) {
+    if (!cell.isValid())
+        return false;
+    if (cell.typeId() == QMetaType::Bool)
+        return cell.toBool();
+    if (cell.typeId() == QMetaType::QString) {
+        const QString text = cell.toString().trimmed();
+        if (text.compare(u"True", Qt::CaseInsensitive) == 0)
+            return true;
+        if (text.compare(u"False", Qt::CaseInsensitive) == 0)
+            return false;
+    }
+    return cellNumber(cell) != 0.0;
+}
+
+// Alignment codes 0 left, 1 right, 2 centre; a cell that holds nothing is left.
+Qt::Alignment columnAlignment(const QVariant& code) {
+    const double value = code.isValid() ? std::round(cellNumber(code)) : 0.0;
+    if (value == 0.0)
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    if (value == 1.0)
+        return Qt::AlignRight | Qt::AlignVCenter;
+    if (value == 2.0)
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    throw Error(InvalidPropertyValue, QStringLiteral("Invalid property value"));
+}
+
+// A column's width in pixels; a cell that holds nothing gives one inch, and any number gives
+// a width a header can take.
+int columnWidth(const QVariant& twips, const QWidget* list) {
+    constexpr double DefaultTwips = 1440;
+    constexpr int MaximumPixels = 32767;
+    const int pixels = TwipsToPixelsX(twips.isValid() ? cellNumber(twips) : DefaultTwips, list);
+    return std::clamp(pixels, 0, MaximumPixels);
+}
+
+// The fills and the tree read-back count rows in 16 bits: a range beyond that fails at once.
+void checkRowCounter(qint32 lower, qint32 upper) {
+    const auto fits = [](qint32 row) {
+        return row >= std::numeric_limits<qint16>::min() && row <= std::numeric_limits<qint16>::max();
+    };
+    if (!fits(lower) || !fits(upper))
+        throw Error(ErrorNumber::Overflow, QStringLiteral("Overflow"));
+}
+
+// Sub-item k is the list's column k; reading or writing past the columns fails.
+void checkSubItem(const QTreeWidget* list, int k) {
+    if (k < 1 || k >= list->columnCount())
+        throw Error(IndexOutOfBounds, QStringLiteral("Index out of bounds"));
+}
+
+// A catalogue item compares its texts in the sort column without regard to letter case, so
+// "apple" sorts next to "Apple"; equal texts keep their order.
+class CatalogueItem : public QTreeWidgetItem {
+public:
+    CatalogueItem()
+        : QTreeWidgetItem(UserType) {
+        setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled |
+                 Qt::ItemNeverHasChildren);
+    }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+    }
+};
+
+// A triangle on light grey: pointing down for descending, up for ascending.
+QPixmap sortMark(bool pointingDown) {
+    constexpr int Size = 8;
+    QPixmap image(Size, Size);
+    image.fill(QColor(192, 192, 192));
+    QPainter painter(&image);
+    // Rows of 6, 4 and 2 dark pixels, centred.
+    for (int step = 0; step < 3; ++step) {
+        const int y = pointingDown ? 2 + step : 5 - step;
+        painter.fillRect(1 + step, y, Size - 2 - 2 * step, 1, Qt::black);
+    }
+    return image;
+}
+} // namespace
+
+frmInfo::frmInfo(QWidget* parent)
+    : QDialog(parent) {
+    buildControls();
+    buildImages();
+    connectControls();
+    resize(TwipsToPixelsX(8400, this), TwipsToPixelsY(6600, this));
+}
+
+frmInfo::~frmInfo() = default;
+
+void frmInfo::buildControls() {
+    setObjectName(QStringLiteral("frmInfo"));
+    setSizeGripEnabled(true);
+
+    frConnection = new QGroupBox(QStringLiteral("Current Connection."), this);
+    frConnection->setObjectName(QStringLiteral("frConnection"));
+    lblServer = new QLabel(frConnection);
+    lblServer->setObjectName(QStringLiteral("lblServer"));
+    lblServer->setTextFormat(Qt::PlainText);
+    lblServer->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* connectionLayout = new QHBoxLayout(frConnection);
+    connectionLayout->addWidget(lblServer);
+
+    lstCubes = new QTreeWidget;
+    lstCubes->setObjectName(QStringLiteral("lstCubes"));
+    lstCubes->setColumnCount(0);
+    lstCubes->setRootIsDecorated(false);
+    lstCubes->setItemsExpandable(false);
+    lstCubes->setUniformRowHeights(true);
+    lstCubes->setAllColumnsShowFocus(true);
+    lstCubes->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstCubes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstCubes->header()->setSectionsClickable(true);
+    lstCubes->header()->setSectionsMovable(false);
+    lstCubes->header()->setSortIndicatorShown(false);
+
+    tvInformation = new QTreeWidget;
+    tvInformation->setObjectName(QStringLiteral("tvInformation"));
+    tvInformation->setColumnCount(1);
+    tvInformation->setHeaderHidden(true);
+    tvInformation->setRootIsDecorated(false);
+    tvInformation->setUniformRowHeights(true);
+    tvInformation->setSelectionMode(QAbstractItemView::SingleSelection);
+    tvInformation->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    tabInfo = new QTabWidget(this);
+    tabInfo->setObjectName(QStringLiteral("tabInfo"));
+    tabInfo->addTab(lstCubes, QStringLiteral("C&ubes"));
+    tabInfo->addTab(tvInformation, QStringLiteral("&Information"));
+
+    imlSort = new ImageList(this);
+    imlSort->setObjectName(QStringLiteral("imlSort"));
+
+    const auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        return b;
+    };
+    cmdSelAll = button("cmdSelAll", QStringLiteral("Select &All"));
+    cmdSelNone = button("cmdSelNone", QStringLiteral("Select &None"));
+    chkIndex = new QCheckBox(QStringLiteral("Index in report"), this);
+    chkIndex->setObjectName(QStringLiteral("chkIndex"));
+    cmdReport = button("cmdReport", QStringLiteral("&Report"));
+    cmdClose = button("cmdClose", QStringLiteral("&Close"));
+    cmdReport->setDefault(true);
+
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(cmdSelAll);
+    bottomRow->addWidget(cmdSelNone);
+    bottomRow->addSpacing(12);
+    bottomRow->addWidget(chkIndex);
+    bottomRow->addStretch(1);
+    bottomRow->addWidget(cmdReport);
+    bottomRow->addWidget(cmdClose);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frConnection);
+    layout->addWidget(tabInfo, 1);
+    layout->addLayout(bottomRow);
+
+    setTabOrder(tabInfo, lstCubes);
+    setTabOrder(lstCubes, tvInformation);
+    setTabOrder(tvInformation, cmdSelAll);
+    setTabOrder(cmdSelAll, cmdSelNone);
+    setTabOrder(cmdSelNone, chkIndex);
+    setTabOrder(chkIndex, cmdReport);
+    setTabOrder(cmdReport, cmdClose);
+}
+
+void frmInfo::buildImages() {
+    imlSort->add(DescendingIcon, sortMark(true));
+    imlSort->add(AscendingIcon, sortMark(false));
+}
+
+void frmInfo::connectControls() {
+    connect(lstCubes->header(), &QHeaderView::sectionClicked, this, &frmInfo::sortByColumn);
+    connect(tvInformation, &QTreeWidget::itemChanged, this, &frmInfo::nodeChanged);
+    // The tree always shows every node: a collapsed node opens again at once.
+    connect(tvInformation, &QTreeWidget::itemCollapsed, this,
+            [](QTreeWidgetItem* node) { node->setExpanded(true); });
+    connect(cmdSelAll, &QPushButton::clicked, this, [this] { checkCurrentTab(true); });
+    connect(cmdSelNone, &QPushButton::clicked, this, [this] { checkCurrentTab(false); });
+    connect(cmdReport, &QPushButton::clicked, this, &frmInfo::report);
+    connect(cmdClose, &QPushButton::clicked, this, &frmInfo::closeWithoutReport);
+    auto* help = new QShortcut(QKeySequence::HelpContents, this);
+    connect(help, &QShortcut::activated, this, [this] { Q_EMIT helpRequested(m_helpContextId); });
+}
+
+qint32 frmInfo::LastAction() const {
+    return m_lastAction;
+}
+
+void frmInfo::LastAction(qint32 vData) {
+    m_lastAction = vData;
+}
+
+void frmInfo::SetFirstTab(const VariantGrid& aFirstTab) {
+    m_firstTab = aFirstTab;
+}
+
+void frmInfo::GetFirstTab(VariantGrid& aFirstTab) const {
+    if (!IsArrayEmpty(m_firstTab))
+        aFirstTab = m_firstTab;
+}
+
+void frmInfo::SetSecondTab(const VariantGrid& aSecondTab) {
+    m_secondTab = aSecondTab;
+}
+
+void frmInfo::GetSecondTab(VariantGrid& aSecondTab) const {
+    if (m_secondTab)
+        aSecondTab = *m_secondTab;
+}
+
+void frmInfo::ColumnHeaders(const VariantGrid& aColHead) {
+    m_colHead = aColHead;
+}
+
+void frmInfo::ColumnAlign(const VariantGrid& aColAlign) {
+    m_colAlign = aColAlign;
+}
+
+void frmInfo::ColumnWidth(const VariantGrid& aColWidth) {
+    m_colWidth = aColWidth;
+}
+
+void frmInfo::setCaption(const QString& caption) {
+    if (!m_loaded)
+        load();
+    setWindowTitle(caption);
+}
+
+int frmInfo::exec() {
+    if (!m_loaded)
+        load();
+    return QDialog::exec();
+}
+
+void frmInfo::setHelpContextID(qint32 id) {
+    m_helpContextId = id;
+}
+
+qint32 frmInfo::helpContextID() const {
+    return m_helpContextId;
+}
+
+void frmInfo::load() {
+    m_loaded = true;
+    const WaitCursor wait;
+    CenterForm(this);
+    m_lastAction = laNone;
+    tabInfo->setCurrentIndex(0);
+    fillList();
+    fillTree();
+}
+
+void frmInfo::fillList() {
+    m_sortColumn = -1;
+    QList<QTreeWidgetItem*> items;
+    try {
+        for (qint32 i = m_colHead.lbound(); i <= m_colHead.ubound(); ++i)
+            addColumn(i);
+        const qint32 first = m_firstTab.lbound(2);
+        const qint32 last = m_firstTab.ubound(2);
+        checkRowCounter(first, last);
+        QSet<QString> keys;
+        for (qint32 row = first; row <= last; ++row)
+            addCatalogueRow(row, keys, items);
+    } catch (const Error&) {
+        // The list shows what was added before the failure.
+    }
+    lstCubes->addTopLevelItems(items);
+    widenColumnsToContents();
+}
+
+// The widths in twips do not know the desktop's font: a column whose texts or caption do not
+// fit grows to fit them with a small gap, up to three times its width, so that nothing is cut
+// off.
+void frmInfo::widenColumnsToContents() {
+    QHeaderView* header = lstCubes->header();
+    for (int column = 0; column < lstCubes->columnCount(); ++column) {
+        const int width = header->sectionSize(column);
+        lstCubes->resizeColumnToContents(column);
+        const int contents = header->sectionSize(column);
+        const int needed = contents > width ? contents + lstCubes->fontMetrics().averageCharWidth() : width;
+        header->resizeSection(column, std::min(needed, 3 * width));
+    }
+}
+
+void frmInfo::addColumn(qint32 index) {
+    const QString caption = cellText(m_colHead.at(index));
+    const int width = columnWidth(m_colWidth.at(index), lstCubes);
+    const Qt::Alignment alignment = columnAlignment(m_colAlign.at(index));
+
+    const int column = lstCubes->columnCount();
+    lstCubes->setColumnCount(column + 1);
+    lstCubes->headerItem()->setText(column, caption);
+    lstCubes->headerItem()->setTextAlignment(column, alignment);
+    lstCubes->header()->resizeSection(column, width);
+    m_columnAlignment.push_back(alignment);
+}
+
+void frmInfo::addCatalogueRow(qint32 row, QSet<QString>& keys, QList<QTreeWidgetItem*>& items) {
+    // The first column is the lowest, the check column the highest, sub-items lie between.
+    const qint32 first = m_firstTab.lbound(1);
+    const qint32 last = m_firstTab.ubound(1);
+    const QString text = cellText(m_firstTab.at(first, row));
+    const QString key = text + cellText(m_firstTab.at(first + 1, row));
+    // An empty key is no key, as for the tree's nodes.
+    if (!key.isEmpty() && keys.contains(key))
+        throw Error(KeyNotUnique, QStringLiteral("Key is not unique in collection"));
+
+    auto* item = new CatalogueItem;
+    item->setText(0, text);
+    item->setCheckState(0, Qt::Unchecked);
+    items.append(item);
+    keys.insert(key);
+    for (std::size_t column = 0; column < m_columnAlignment.size(); ++column)
+        item->setTextAlignment(static_cast<int>(column), m_columnAlignment[column]);
+
+    for (qint32 column = first + 1; column < last; ++column) {
+        checkSubItem(lstCubes, column - first);
+        item->setText(column - first, cellText(m_firstTab.at(column, row)));
+    }
+    const QVariant& checked = m_firstTab.at(last, row);
+    setChecked(item, checked.typeId() == QMetaType::Bool && checked.toBool());
+}
+
+void frmInfo::fillTree() {
+    if (!m_secondTab)
+        return;
+    const QScopedValueRollback<bool> program(m_programChecks, true);
+    QHash<QString, QTreeWidgetItem*> nodes;
+    try {
+        const qint32 first = m_secondTab->lbound(1);
+        const qint32 last = m_secondTab->ubound(1);
+        checkRowCounter(first, last);
+        for (qint32 row = first; row <= last; ++row)
+            addTreeRow(row, nodes);
+    } catch (const Error&) {
+        // The tree shows the rows added before the failure.
+    }
+}
+
+void frmInfo::addTreeRow(qint32 row, QHash<QString, QTreeWidgetItem*>& nodes) {
+    const VariantGrid& rows = *m_secondTab;
+    const QString key = cellText(rows.at(row, 0));
+    const QString text = cellText(rows.at(row, 1));
+    const QString parentKey = cellText(rows.at(row, 2));
+    if (!key.isEmpty() && nodes.contains(key))
+        throw Error(KeyNotUnique, QStringLiteral("Key is not unique in collection"));
+    QTreeWidgetItem* parent = nullptr;
+    if (!parentKey.isEmpty()) {
+        parent = nodes.value(parentKey);
+        if (!parent)
+            throw Error(ElementNotFound, QStringLiteral("Element not found"));
+    }
+
+    auto* node = new QTreeWidgetItem(QStringList{text});
+    node->setFlags(Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
+    node->setData(0, KeyRole, key);
+    node->setData(0, AddedOrderRole, m_nodesAdded++);
+    node->setCheckState(0, Qt::Unchecked);
+    if (parent)
+        parent->addChild(node);
+    else
+        tvInformation->addTopLevelItem(node);
+    if (!key.isEmpty())
+        nodes.insert(key, node);
+
+    setChecked(node, cellBoolean(rows.at(row, 3)));
+    node->setExpanded(true);
+    tvInformation->scrollToItem(node);
+}
+
+void frmInfo::sortByColumn(int column) {
+    const auto header = static_cast<qint16>(column + 1);
+    QTreeWidgetItem* headers = lstCubes->headerItem();
+    if (header != m_sortColumn) {
+        if (m_sortColumn != -1)
+            headers->setIcon(m_sortColumn - 1, QIcon());
+        m_sortDescending = false;
+    } else {
+        m_sortDescending = !m_sortDescending;
+    }
+    headers->setIcon(column, imlSort->icon(m_sortDescending ? DescendingIcon : AscendingIcon));
+    m_sortColumn = header;
+    lstCubes->sortItems(column, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+}
+
+void frmInfo::nodeChanged(QTreeWidgetItem* node, int column) {
+    if (m_programChecks || column != 0)
+        return;
+    const QScopedValueRollback<bool> program(m_programChecks, true);
+    if (!isChecked(node)) {
+        for (int i = 0; i < node->childCount(); ++i)
+            setChecked(node->child(i), false);
+    } else if (node->parent()) {
+        setChecked(node->parent(), true);
+    }
+}
+
+void frmInfo::checkCurrentTab(bool checked) {
+    const QScopedValueRollback<bool> program(m_programChecks, true);
+    const QList<QTreeWidgetItem*> items = tabInfo->currentIndex() == 1 ? nodesInAddedOrder() : listItems();
+    for (QTreeWidgetItem* item : items)
+        setChecked(item, checked);
+}
+
+void frmInfo::report() {
+    readBack();
+    m_lastAction = laReport;
+    done(QDialog::Accepted);
+}
+
+void frmInfo::closeWithoutReport() {
+    m_lastAction = laCancel;
+    done(QDialog::Rejected);
+}
+
+void frmInfo::readBack() {
+    try {
+        readBackList();
+        readBackTree();
+    } catch (const Error&) {
+        // Rows read before the failure keep their new values, the others their old ones.
+    }
+}
+
+void frmInfo::readBackList() {
+    const QList<QTreeWidgetItem*> items = listItems();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QTreeWidgetItem* item = items[i];
+        const auto row = static_cast<qint32>(i);
+        m_firstTab.at(0, row) = item->text(0);
+        for (int k = 1; k <= 3; ++k) {
+            checkSubItem(lstCubes, k);
+            m_firstTab.at(k, row) = item->text(k);
+        }
+        m_firstTab.at(4, row) = isChecked(item);
+    }
+}
+
+void frmInfo::readBackTree() {
+    if (!m_secondTab)
+        return;
+    VariantGrid& rows = *m_secondTab;
+    QHash<QString, QTreeWidgetItem*> nodes;
+    for (QTreeWidgetItem* node : nodesInAddedOrder()) {
+        const QString key = node->data(0, KeyRole).toString();
+        if (!key.isEmpty())
+            nodes.insert(key, node);
+    }
+    const qint32 first = rows.lbound(1);
+    const qint32 last = rows.ubound(1);
+    checkRowCounter(first, last);
+    for (qint32 row = first; row <= last; ++row) {
+        const QTreeWidgetItem* node = nodes.value(cellText(rows.at(row, 0)));
+        if (!node)
+            throw Error(ElementNotFound, QStringLiteral("Element not found"));
+        QVariant& checked = rows.at(row, 3);
+        if (checked.typeId() == QMetaType::Bool)
+            checked = isChecked(node);
+    }
+}
+
+QList<QTreeWidgetItem*> frmInfo::nodesInAddedOrder() const {
+    QList<QTreeWidgetItem*> nodes;
+    for (QTreeWidgetItemIterator it(tvInformation); *it; ++it)
+        nodes.append(*it);
+    std::stable_sort(nodes.begin(), nodes.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+        return a->data(0, AddedOrderRole).toInt() < b->data(0, AddedOrderRole).toInt();
+    });
+    return nodes;
+}
+
+QList<QTreeWidgetItem*> frmInfo::listItems() const {
+    QList<QTreeWidgetItem*> items;
+    items.reserve(lstCubes->topLevelItemCount());
+    for (int i = 0; i < lstCubes->topLevelItemCount(); ++i)
+        items.append(lstCubes->topLevelItem(i));
+    return items;
+}
+
+} // namespace Lorvantic

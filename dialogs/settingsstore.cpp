@@ -1,0 +1,133 @@
+#include "settingsstore.h"
+
+#include "error.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QStringList>
+#include <algorithm>
+
+namespace Lorvantic {
+
+namespace {
+constexpr qint32 InvalidArgument = 5;
+constexpr qint32 FileAccessError = 75;
+
+constexpr QChar EscapeMark = u'%';
+
+struct Escape {
+    QChar plain;
+    QLatin1String coded;
+};
+// Characters the store would read as structure (or as its own escapes), and what stands for them.
+constexpr Escape Escapes[] = {
+    {u'%', QLatin1String("%25")},
+    {u'/', QLatin1String("%2F")},
+    {u'\\', QLatin1String("%5C")},
+};
+
+QString configHome() {
+    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // A relative XDG_CONFIG_HOME is not valid and is ignored, as other programs do.
+    if (home.isEmpty() || QDir::isRelativePath(home))
+        return QDir::homePath() + u"/.config";
+    return home;
+}
+
+void checkApplicationName(const QString& application) {
+    if (application.isEmpty() || application == u"." || application == u".." || application.contains(u'/') ||
+        application.contains(QChar()))
+        throw Error(InvalidArgument,
+                    QStringLiteral("Invalid application name for the settings store: ") + application);
+}
+
+QString storedKey(const QString& section, const QString& key) {
+    return EscapeSettingKey(section) + u'/' + EscapeSettingKey(key);
+}
+
+// A hand-edited value with unquoted commas reads back as a list; give its text.
+QString storedText(const QVariant& value) {
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+} // namespace
+
+QString EscapeSettingKey(const QString& key) {
+    if (key.isEmpty())
+        return QString(EscapeMark);
+    QString result;
+    result.reserve(key.size());
+    for (const QChar c : key) {
+        const auto* escape = std::find_if(std::begin(Escapes), std::end(Escapes),
+                                          [c](const Escape& e) { return e.plain == c; });
+        if (escape != std::end(Escapes))
+            result += escape->coded;
+        else
+            result += c;
+    }
+    return result;
+}
+
+QString UnescapeSettingKey(const QString& stored) {
+    if (stored.size() == 1 && stored.front() == EscapeMark)
+        return QString();
+    QString result;
+    result.reserve(stored.size());
+    for (qsizetype i = 0; i < stored.size(); ++i) {
+        const QStringView rest = QStringView(stored).mid(i);
+        const auto* escape = std::find_if(std::begin(Escapes), std::end(Escapes),
+                                          [rest](const Escape& e) { return rest.startsWith(e.coded); });
+        if (stored.at(i) == EscapeMark && escape != std::end(Escapes)) {
+            result += escape->plain;
+            i += escape->coded.size() - 1;
+        } else {
+            result += stored.at(i);
+        }
+    }
+    return result;
+}
+
+QString SettingsFilePath(const QString& application) {
+    checkApplicationName(application);
+    return configHome() + u'/' + application + u'/' + application + u".conf";
+}
+
+SettingsStore::SettingsStore(const QString& application)
+    : m_settings(std::make_unique<QSettings>(SettingsFilePath(application), QSettings::IniFormat)) {}
+
+// QSettings writes what is pending when it ends; a failure there has no one left to tell.
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::get(const QString& section, const QString& key, const QString& defaultValue) const {
+    const QVariant value = m_settings->value(storedKey(section, key));
+    return value.isValid() ? storedText(value) : defaultValue;
+}
+
+void SettingsStore::save(const QString& section, const QString& key, const QString& value) {
+    m_settings->setValue(storedKey(section, key), value);
+}
+
+void SettingsStore::commit() {
+    // QSettings writes through a temporary file renamed into place, under a lock file, and
+    // merges with what other processes wrote meanwhile.
+    m_settings->sync();
+    if (m_settings->status() == QSettings::AccessError)
+        throw Error(FileAccessError,
+                    QStringLiteral("Cannot write the settings file ") + m_settings->fileName());
+}
+
+QString GetSetting(const QString& application, const QString& section, const QString& key,
+                   const QString& defaultValue) {
+    return SettingsStore(application).get(section, key, defaultValue);
+}
+
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value) {
+    SettingsStore store(application);
+    store.save(section, key, value);
+    store.commit();
+}
+
+} // namespace Lorvantic

@@ -1,0 +1,93 @@
+#include "messagebox.h"
+#include "testsupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Lorvantic::Test;
+
+namespace {
+
+struct SeenBox {
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// Shows the message through the real presenter; once the box is up, records it and answers
+// with the button (or Escape when none is given).
+std::pair<MessageAnswer, SeenBox> showAndAnswer(const Message& message,
+                                                QMessageBox::StandardButton answer = QMessageBox::NoButton) {
+    SeenBox seen;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = nullptr;
+        EXPECT_TRUE(waitUntil([&] {
+            box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            return box != nullptr;
+        }));
+        if (!box)
+            return;
+        seen = {box->windowTitle(), box->text(), box->icon(), box->standardButtons(),
+                box->standardButton(box->defaultButton())};
+        if (answer == QMessageBox::NoButton)
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            QTest::mouseClick(box->button(answer), Qt::LeftButton);
+    });
+    MessageBoxPresenter presenter;
+    return {presenter.show(message), seen};
+}
+
+TEST(MessageBoxes, ShowCaptionTextIconAndButtons) {
+    const auto [answer, box] = showAndAnswer(Message{QStringLiteral("Please select a server first."),
+                                                     MessageButtons::OK, MessageIcon::Exclamation},
+                                             QMessageBox::Ok);
+    EXPECT_EQ(answer, MessageAnswer::OK);
+    EXPECT_EQ(box.caption, QStringLiteral("Lorvantic"));
+    EXPECT_EQ(box.text, QStringLiteral("Please select a server first."));
+    EXPECT_EQ(box.icon, QMessageBox::Warning);
+    EXPECT_EQ(box.buttons, QMessageBox::Ok);
+}
+
+TEST(MessageBoxes, QuestionsAnswerWithTheButtonPressed) {
+    const Message question{QStringLiteral("Do you wish to see details?"), MessageButtons::YesNo,
+                           MessageIcon::None, MessageAnswer::No, QStringLiteral("Connection")};
+    const auto [yes, box] = showAndAnswer(question, QMessageBox::Yes);
+    EXPECT_EQ(yes, MessageAnswer::Yes);
+    EXPECT_EQ(box.caption, QStringLiteral("Connection"));
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box.defaultButton, QMessageBox::No);
+
+    EXPECT_EQ(showAndAnswer(question).first, MessageAnswer::No) << "Escape";
+    Message yesFirst = question;
+    yesFirst.defaultAnswer = MessageAnswer::Yes;
+    EXPECT_EQ(showAndAnswer(yesFirst).second.defaultButton, QMessageBox::Yes);
+}
+
+TEST(MessageBoxes, TheInstallerRestoresThePresenterItFound) {
+    presenter().clear();
+    {
+        const ScopedMessageBoxes boxes;
+        QTimer::singleShot(0, [] {
+            EXPECT_TRUE(waitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, Qt::Key_Return);
+        });
+        MsgBox(QStringLiteral("shown in a real box"));
+    }
+    EXPECT_TRUE(presenter().shown.empty());
+    MsgBox(QStringLiteral("recorded again"));
+    EXPECT_EQ(presenter().texts(), QStringList{QStringLiteral("recorded again")});
+    presenter().clear();
+}
+
+} // namespace
