@@ -2,6 +2,7 @@
 
 #include "frminfo.h"
 #include "frmprogress.h"
+#include "help.h"
 #include "messages.h"
 #include "reportfile.h"
 
@@ -45,9 +46,7 @@ void SelectorBase::ShowForm() {
 void SelectorBase::openProgressWindow() {
     if (!m_state.applicationMode())
         return;
-    auto window = std::make_unique<frmProgress>();
-    window->show();
-    m_state.progress = std::move(window);
+    m_state.progress = ShowProgressWindow();
 }
 
 void SelectorBase::closeProgressWindow() {
@@ -70,6 +69,7 @@ void SelectorBase::runFlow() {
     m_kind.GetCatalogue();
 
     frmInfo dialog;
+    QObject::connect(&dialog, &frmInfo::helpRequested, &dialog, [](qint32 id) { ShowHelpTopic(id); });
     prepareDialog(dialog);
     reportLoop(dialog);
 }

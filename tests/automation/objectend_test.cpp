@@ -1,0 +1,122 @@
+#include "dispatch.h"
+#include "factory.h"
+#include "metaselcube.h"
+#include "metaseldim.h"
+#include "metaselrole.h"
+#include "pagerun.h"
+#include "reportfile.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Qt::StringLiterals;
+using Lorvantic::Test::ScopedEnv;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+// A selector whose list of report files the test fills, as page runs would.
+template <class Selector> class PagedSelector : public Selector {
+public:
+    void addPage(const QString& path) { AppendReportFile(this->m_state.reportFiles, path); }
+};
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+QString companionOf(const QString& page) {
+    return page.left(page.size() - 4) + u"tmp"_s;
+}
+
+QStringList makePages(int count) {
+    QStringList pages;
+    for (int i = 0; i < count; ++i) {
+        QString page;
+        EXPECT_TRUE(CreateTempFile(page));
+        pages << page;
+    }
+    return pages;
+}
+
+class ObjectEndTest : public ::testing::Test {
+protected:
+    void SetUp() override { lt::presenter().clear(); }
+    void TearDown() override { lt::presenter().clear(); }
+
+    const QString folder = lt::freshFolder();
+    ScopedEnv temp{"TEMP", folder};
+};
+
+} // namespace
+
+TEST_F(ObjectEndTest, ErasesEveryPageAndItsCompanion) {
+    {
+        PagedSelector<MetaSelCube> cube;
+        for (const QString& page : makePages(3))
+            cube.addPage(page);
+        ASSERT_EQ(filesIn(folder).size(), 6);
+    }
+    EXPECT_TRUE(filesIn(folder).isEmpty()) << filesIn(folder).join(u' ').toStdString();
+    EXPECT_TRUE(lt::presenter().shown.empty());
+}
+
+TEST_F(ObjectEndTest, ReportsAPageSomeoneElseDeletedAndGoesOn) {
+    const QStringList pages = makePages(3);
+    {
+        PagedSelector<MetaSelDim> dimensions;
+        for (const QString& page : pages)
+            dimensions.addPage(page);
+        ASSERT_TRUE(QFile::remove(pages[1]));
+    }
+    EXPECT_EQ(filesIn(folder), QStringList{QFileInfo(companionOf(pages[1])).fileName()});
+    ASSERT_EQ(lt::presenter().shown.size(), 1u);
+    const Message& message = lt::presenter().shown.front();
+    EXPECT_EQ(message.text, u"Error in erasing temporary files."_s);
+    EXPECT_EQ(message.buttons, MessageButtons::OK);
+    EXPECT_EQ(message.icon, MessageIcon::None);
+    EXPECT_EQ(message.caption, DefaultCaption());
+}
+
+TEST_F(ObjectEndTest, ShowsOneMessagePerPageThatCannotBeErased) {
+    {
+        PagedSelector<MetaSelRole> roles;
+        roles.addPage(folder + u"/VOK1.html"_s);
+        roles.addPage(folder + u"/VOK2.html"_s);
+    }
+    EXPECT_EQ(lt::presenter().texts(),
+              QStringList({u"Error in erasing temporary files."_s, u"Error in erasing temporary files."_s}));
+}
+
+// A selector that never ran a report has nothing to erase: its temporary folder need not even
+// exist, and stays so.
+TEST_F(ObjectEndTest, WithoutReportsTouchesNothingAndSaysNothing) {
+    const QString missing = folder + u"/missing"_s;
+    ScopedEnv nowhere("TEMP", missing);
+    for (const QString& progId :
+         {u"Lorvantic.MetaSelCube"_s, u"Lorvantic.MetaSelDim"_s, u"Lorvantic.MetaSelRole"_s}) {
+        SCOPED_TRACE(progId.toStdString());
+        CreateObject(progId).reset();
+    }
+    { MetaSelCube cube; }
+    EXPECT_FALSE(QFileInfo::exists(missing));
+    EXPECT_TRUE(filesIn(folder).isEmpty());
+    EXPECT_TRUE(lt::presenter().shown.empty());
+}
+
+// The late-bound reference keeps the object, and its pages, alive.
+TEST_F(ObjectEndTest, ComesWithTheLastReference) {
+    auto cube = std::make_shared<PagedSelector<MetaSelCube>>();
+    for (const QString& page : makePages(2))
+        cube->addPage(page);
+    std::shared_ptr<Dispatch> object = MakeDispatch(std::shared_ptr<MetaSelCube>(cube));
+    cube.reset();
+    EXPECT_EQ(filesIn(folder).size(), 4);
+    object.reset();
+    EXPECT_TRUE(filesIn(folder).isEmpty());
+    EXPECT_TRUE(lt::presenter().shown.empty());
+}

@@ -1,0 +1,133 @@
+#include "automationerrors.h"
+#include "error.h"
+#include "registration.h"
+#include "testsupport.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Qt::StringLiterals;
+using Lorvantic::Test::ScopedEnv;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+class RegistrationTest : public ::testing::Test {
+protected:
+    const QString home = lt::freshFolder();
+    ScopedEnv dataHome{"XDG_DATA_HOME", home};
+    const QString folder = home + u"/Lorvantic"_s;
+    const QString library = u"/opt/lorvantic/lib/liblorvantic.so.1"_s;
+
+    QStringList entries() const {
+        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    }
+    QJsonObject entryOf(const QString& progId) const {
+        return QJsonDocument::fromJson(lt::readBytes(folder + u'/' + progId + u".json"_s)).object();
+    }
+};
+
+const QStringList ourEntries = {u"Lorvantic.MetaSelCube.json"_s, u"Lorvantic.MetaSelDim.json"_s,
+                                u"Lorvantic.MetaSelMain.json"_s, u"Lorvantic.MetaSelRole.json"_s};
+
+} // namespace
+
+TEST_F(RegistrationTest, WritesOneEntryPerClassUnderTheUsersDataFolder) {
+    RegisterServer(library);
+    EXPECT_EQ(RegistrationFolder(), folder);
+    EXPECT_EQ(entries(), ourEntries);
+    EXPECT_EQ(entryOf(u"Lorvantic.MetaSelCube"_s)[u"classId"_s].toString(),
+              u"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}"_s);
+    for (const ClassDesc& cls : TypeLibrary().classes) {
+        SCOPED_TRACE(cls.progId.toStdString());
+        const QJsonObject entry = entryOf(cls.progId);
+        EXPECT_EQ(entry[u"format"_s].toString(), u"lorvantic-registration/1"_s);
+        EXPECT_EQ(entry[u"progId"_s].toString(), cls.progId);
+        EXPECT_EQ(entry[u"class"_s].toString(), cls.name);
+        EXPECT_EQ(entry[u"classId"_s].toString(), IdentifierText(cls.clsid));
+        EXPECT_EQ(entry[u"interface"_s].toString(), cls.defaultInterface.name);
+        EXPECT_EQ(entry[u"interfaceId"_s].toString(), IdentifierText(cls.defaultInterface.iid));
+        EXPECT_EQ(entry[u"threadingModel"_s].toString(), u"Apartment"_s);
+        EXPECT_EQ(entry[u"library"_s].toString(), library);
+        const QJsonObject typeLibrary = entry[u"typeLibrary"_s].toObject();
+        EXPECT_EQ(typeLibrary[u"name"_s].toString(), u"Lorvantic"_s);
+        EXPECT_EQ(typeLibrary[u"version"_s].toString(), u"1.0"_s);
+        EXPECT_EQ(typeLibrary[u"locale"_s].toInt(), 0x409);
+        EXPECT_EQ(typeLibrary[u"helpFile"_s].toString(), u"..\\HTML_help\\Kavenor-Report.chm"_s);
+    }
+}
+
+// Linked into this program, the code's own file is the program.
+TEST_F(RegistrationTest, NamesTheFileTheCodeWasLoadedFrom) {
+    RegisterServer();
+    const QString registered = entryOf(u"Lorvantic.MetaSelCube"_s)[u"library"_s].toString();
+    EXPECT_TRUE(QFileInfo(registered).isAbsolute());
+    EXPECT_EQ(QFileInfo(registered).canonicalFilePath(),
+              QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
+}
+
+TEST_F(RegistrationTest, RegisteringAgainChangesNothing) {
+    RegisterServer(library);
+    const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
+    QHash<QString, QByteArray> bytes;
+    for (const QString& name : ourEntries) {
+        QFile file(folder + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.setFileTime(old, QFileDevice::FileModificationTime));
+        bytes[name] = file.readAll();
+    }
+    RegisterServer(library);
+    EXPECT_EQ(entries(), ourEntries);
+    for (const QString& name : ourEntries) {
+        SCOPED_TRACE(name.toStdString());
+        const QString path = folder + u'/' + name;
+        EXPECT_EQ(lt::readBytes(path), bytes[name]);
+        EXPECT_EQ(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
+    }
+}
+
+TEST_F(RegistrationTest, RegisteringFromAnotherPlaceRewritesTheLibraryPath) {
+    RegisterServer(library);
+    RegisterServer(u"/usr/lib/liblorvantic.so.1"_s);
+    EXPECT_EQ(entryOf(u"Lorvantic.MetaSelRole"_s)[u"library"_s].toString(), u"/usr/lib/liblorvantic.so.1"_s);
+}
+
+TEST_F(RegistrationTest, UnregisteringRemovesExactlyTheEntries) {
+    RegisterServer(library);
+    lt::writeBytes(folder + u"/Other.Component.json"_s, "{}");
+    lt::writeBytes(folder + u"/notes.txt"_s, "mine");
+    ASSERT_TRUE(QDir(folder).mkdir(u"Lorvantic.MetaSelCube"_s));
+    UnregisterServer();
+    EXPECT_EQ(entries(),
+              QStringList({u"Lorvantic.MetaSelCube"_s, u"Other.Component.json"_s, u"notes.txt"_s}));
+    EXPECT_EQ(lt::readBytes(folder + u"/notes.txt"_s), "mine");
+}
+
+TEST_F(RegistrationTest, UnregisteringLeavesNoEmptyFolderAndMayBeRepeated) {
+    RegisterServer(library);
+    UnregisterServer();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    UnregisterServer();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    EXPECT_TRUE(QDir(home).isEmpty());
+}
+
+TEST_F(RegistrationTest, FailsWhenTheFolderCannotBeMade) {
+    lt::writeBytes(folder, "not a folder");
+    try {
+        RegisterServer(library);
+        FAIL() << "no failure";
+    } catch (const Error& error) {
+        EXPECT_EQ(error.number(), ErrorNumber::RegistrationFailed);
+        EXPECT_TRUE(error.description().contains(u"Lorvantic"_s)) << error.description().toStdString();
+    }
+    EXPECT_EQ(lt::readBytes(folder), "not a folder");
+}
