@@ -332,20 +332,11 @@ std::optional<double> DatabaseReader::size() {
 
 Binding DatabaseReader::readBinding() {
     Binding binding;
-    m_xml.children([&](QStringView element) {
-        if (element == QLatin1String("TableID"))
-            binding.table = text();
-        else if (element == QLatin1String("ColumnID"))
-            binding.column = text();
-        else if (element == QLatin1String("Expression"))
-            binding.expression = text();
-        else if (element == QLatin1String("DataSourceID"))
-            binding.dataSource = text();
-        else if (element == QLatin1String("DataSourceViewID"))
-            binding.view = text();
-        else
-            m_xml.skip();
-    });
+    m_xml.texts({{QLatin1String("TableID"), &binding.table},
+                 {QLatin1String("ColumnID"), &binding.column},
+                 {QLatin1String("Expression"), &binding.expression},
+                 {QLatin1String("DataSourceID"), &binding.dataSource},
+                 {QLatin1String("DataSourceViewID"), &binding.view}});
     return binding;
 }
 
@@ -391,13 +382,9 @@ void DatabaseReader::readDimension() {
     std::vector<AttributeBuild> attributes;
     std::vector<Reference> hierarchyLevels;
     const auto readLevelSource = [&] {
-        m_xml.children([&](QStringView element) {
-            const XmlPosition sourceAt = m_xml.position();
-            if (element == QLatin1String("SourceAttributeID"))
-                hierarchyLevels.push_back({text(), sourceAt});
-            else
-                m_xml.skip();
-        });
+        Reference source{QString(), m_xml.position()};
+        m_xml.texts({{QLatin1String("SourceAttributeID"), &source.id}});
+        hierarchyLevels.push_back(std::move(source));
     };
     const auto readHierarchy = [&] {
         m_xml.children([&](QStringView element) {
@@ -449,14 +436,8 @@ AttributeBuild DatabaseReader::readAttribute() {
             m_xml.items(QLatin1String("AttributeRelationship"), [&] {
                 AttributeBuild::Relationship relationship;
                 relationship.at = m_xml.position();
-                m_xml.children([&](QStringView part) {
-                    if (part == QLatin1String("AttributeID"))
-                        relationship.attributeId = text();
-                    else if (part == QLatin1String("Name"))
-                        relationship.name = text();
-                    else
-                        m_xml.skip();
-                });
+                m_xml.texts({{QLatin1String("AttributeID"), &relationship.attributeId},
+                             {QLatin1String("Name"), &relationship.name}});
                 attribute.relationships.push_back(std::move(relationship));
             });
         } else {
@@ -521,14 +502,7 @@ void DatabaseReader::readCube() {
         const XmlPosition referenceAt = m_xml.position();
         QString ownId;
         QString target;
-        m_xml.children([&](QStringView element) {
-            if (element == idElement)
-                target = text();
-            else if (element == QLatin1String("ID"))
-                ownId = text();
-            else
-                m_xml.skip();
-        });
+        m_xml.texts({{idElement, &target}, {QLatin1String("ID"), &ownId}});
         into.push_back({target.isEmpty() ? ownId : target, referenceAt});
     };
     readObject("Cube", id, data.name, [&](QStringView element) {
@@ -572,14 +546,8 @@ MeasureGroupBuild DatabaseReader::readMeasureGroup(std::vector<MeasureData>& mea
             m_xml.items(QLatin1String("Aggregation"), [&] {
                 QString aggregationId;
                 QString aggregationName;
-                m_xml.children([&](QStringView part) {
-                    if (part == QLatin1String("ID"))
-                        aggregationId = text();
-                    else if (part == QLatin1String("Name"))
-                        aggregationName = text();
-                    else
-                        m_xml.skip();
-                });
+                m_xml.texts(
+                    {{QLatin1String("ID"), &aggregationId}, {QLatin1String("Name"), &aggregationName}});
                 aggregations.push_back({aggregationName.isEmpty() ? aggregationId : aggregationName});
             });
         });
@@ -643,7 +611,7 @@ void DatabaseReader::readMdxScript(const QString& cube, std::vector<CommandData>
     std::vector<ScriptCalculation> found;
     // Solve orders of the calculation properties, by kind and name parts (letter case ignored).
     QHash<QString, qint16> solveOrders;
-    const auto key = [](bool isSet, const QStringList& path) {
+    const auto key = [](bool isSet, const QStringList& path) -> QString {
         return (isSet ? QStringLiteral("set") : QStringLiteral("member")) + QChar(0x1F) +
                path.join(QChar(0x1F)).toCaseFolded();
     };
@@ -796,12 +764,9 @@ void DatabaseReader::readRole() {
             role.description = text();
         } else if (element == QLatin1String("Members")) {
             m_xml.items(QLatin1String("Member"), [&] {
-                m_xml.children([&](QStringView part) {
-                    if (part == QLatin1String("Name"))
-                        members << text();
-                    else
-                        m_xml.skip();
-                });
+                QString member;
+                m_xml.texts({{QLatin1String("Name"), &member}});
+                members << member;
             });
         } else {
             m_xml.skip();

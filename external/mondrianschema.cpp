@@ -114,8 +114,7 @@ private:
     void readSharedDimension();
     std::vector<QString> readDimension(const QString& fullName, const QString& ownName, bool shared);
     LevelData readLevel();
-    void readCube();
-    void readVirtualCube();
+    void readCube(bool isVirtual);
     void readCubeContent(CubeBuild& cube, QStringView element);
     void readOwnDimension(CubeBuild& cube);
     void readDimensionUsage(CubeBuild& cube);
@@ -127,7 +126,6 @@ private:
     Calculation readNamedSet();
     QString readFormula(QString formula, const std::function<void()>& property = nullptr);
     void readRole();
-    void addCube(CubeBuild&& cube);
     static void addRef(CubeBuild& cube, const QString& name, DimensionRef&& ref);
 
     void assemble();
@@ -170,16 +168,16 @@ ServerData SchemaReader::read() {
 void SchemaReader::readSchema() {
     m_name = m_xml.requiredAttribute(QLatin1String("name"), u"Schema");
     const QString version = m_xml.attribute(QLatin1String("metamodelVersion"));
-    if (!version.isEmpty() && !version.startsWith(u'3') && !version.startsWith(u'2'))
+    if (version.section(u'.', 0, 0).toInt() > 3)
         m_xml.fail(QStringLiteral("schemas of metamodel version ") + version +
                    QStringLiteral(" are not read (only versions up to 3 are)"));
     m_xml.children([this](QStringView element) {
         if (element == QLatin1String("Dimension")) {
             readSharedDimension();
         } else if (element == QLatin1String("Cube")) {
-            readCube();
+            readCube(false);
         } else if (element == QLatin1String("VirtualCube")) {
-            readVirtualCube();
+            readCube(true);
         } else if (element == QLatin1String("NamedSet")) {
             if (m_schemaSets.empty())
                 m_schemaSetsAt = m_xml.position();
@@ -249,17 +247,27 @@ LevelData SchemaReader::readLevel() {
     return level;
 }
 
-void SchemaReader::readCube() {
+void SchemaReader::readCube(bool isVirtual) {
     CubeBuild cube;
-    cube.data.name = m_xml.requiredAttribute(QLatin1String("name"), u"Cube");
+    cube.isVirtual = isVirtual;
+    cube.data.name = m_xml.requiredAttribute(QLatin1String("name"), isVirtual ? u"VirtualCube" : u"Cube");
     m_xml.addUnique(m_cubeNames, cube.data.name, "cube");
     m_xml.children([&](QStringView element) { readCubeContent(cube, element); });
-    addCube(std::move(cube));
+    cube.data.state = ProcessedState;
+    cube.data.lastProcessed = m_processed;
+    m_cubeIndex.insert(cube.data.name, static_cast<qsizetype>(m_cubes.size()));
+    m_cubes.push_back(std::move(cube));
 }
 
+// Only a virtual cube takes dimensions and measures from other cubes (so that a reference never
+// leads from a cube back to itself).
 void SchemaReader::readCubeContent(CubeBuild& cube, QStringView element) {
-    if (element == QLatin1String("Table") || element == QLatin1String("View") ||
-        element == QLatin1String("InlineTable"))
+    if (cube.isVirtual && element == QLatin1String("VirtualCubeDimension"))
+        readVirtualCubeDimension(cube);
+    else if (cube.isVirtual && element == QLatin1String("VirtualCubeMeasure"))
+        readVirtualCubeMeasure(cube);
+    else if (element == QLatin1String("Table") || element == QLatin1String("View") ||
+             element == QLatin1String("InlineTable"))
         readFact(cube.data, element);
     else if (element == QLatin1String("Dimension"))
         readOwnDimension(cube);
@@ -273,33 +281,6 @@ void SchemaReader::readCubeContent(CubeBuild& cube, QStringView element) {
         cube.calculations.push_back(readNamedSet());
     else
         m_xml.skip();
-}
-
-void SchemaReader::readVirtualCube() {
-    CubeBuild cube;
-    cube.isVirtual = true;
-    cube.data.name = m_xml.requiredAttribute(QLatin1String("name"), u"VirtualCube");
-    m_xml.addUnique(m_cubeNames, cube.data.name, "cube");
-    m_xml.children([&](QStringView element) {
-        if (element == QLatin1String("VirtualCubeDimension"))
-            readVirtualCubeDimension(cube);
-        else if (element == QLatin1String("VirtualCubeMeasure"))
-            readVirtualCubeMeasure(cube);
-        else if (element == QLatin1String("CalculatedMember"))
-            cube.calculations.push_back(readCalculatedMember());
-        else if (element == QLatin1String("NamedSet"))
-            cube.calculations.push_back(readNamedSet());
-        else
-            m_xml.skip();
-    });
-    addCube(std::move(cube));
-}
-
-void SchemaReader::addCube(CubeBuild&& cube) {
-    cube.data.state = ProcessedState;
-    cube.data.lastProcessed = m_processed;
-    m_cubeIndex.insert(cube.data.name, static_cast<qsizetype>(m_cubes.size()));
-    m_cubes.push_back(std::move(cube));
 }
 
 void SchemaReader::addRef(CubeBuild& cube, const QString& name, DimensionRef&& ref) {

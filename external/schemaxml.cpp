@@ -99,6 +99,18 @@ void SchemaXml::finish() {
     check();
 }
 
+void SchemaXml::texts(std::initializer_list<std::pair<QLatin1String, QString*>> wanted) {
+    children([&](QStringView name) {
+        for (const auto& [element, into] : wanted) {
+            if (name == element) {
+                *into = text();
+                return;
+            }
+        }
+        skip();
+    });
+}
+
 void SchemaXml::skip() {
     m_xml.skipCurrentElement();
     check();
@@ -173,7 +185,8 @@ void SchemaXml::addUnique(QSet<QString>& names, const QString& name, const char*
     const qsizetype before = names.size();
     names.insert(name);
     if (names.size() == before)
-        failAt(at, QStringLiteral("a second ") + QLatin1String(kind) + QStringLiteral(" named ") + Quoted(name));
+        failAt(at,
+               QStringLiteral("a second ") + QLatin1String(kind) + QStringLiteral(" named ") + Quoted(name));
 }
 
 void SchemaXml::spend(qsizetype entries, const XmlPosition& at) {

@@ -72,6 +72,8 @@ public:
         });
     }
 
+    // Reads the texts of the child elements named in wanted into their strings; skips the others.
+    void texts(std::initializer_list<std::pair<QLatin1String, QString*>> wanted);
     void skip();
     // The text of the current element (child elements left out).
     QString text();

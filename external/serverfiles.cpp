@@ -1,6 +1,9 @@
 #include "serverfiles.h"
 
+#include "asslschema.h"
 #include "error.h"
+#include "mondrianschema.h"
+#include "schemaxml.h"
 #include "serverdescription.h"
 
 #include <QDir>
@@ -23,7 +26,15 @@ struct DescriptionKind {
 // The kinds of description files by name suffix. The first also reads files of any other suffix.
 const DescriptionKind Kinds[] = {
     {QLatin1String(".json"), ReadJsonDescription},
+    {QLatin1String(".xml"), ReadMondrianSchema},
+    {QLatin1String(".asdatabase"), ReadAsslDatabase},
 };
+
+// Any ".xml" file may sit in a servers folder; only a schema counts as a description.
+bool isDescription(const QFileInfo& file) {
+    return file.isFile() &&
+           (!file.fileName().endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) || IsSchemaFile(file.filePath()));
+}
 
 const DescriptionKind& kindOf(const QString& path) {
     for (const DescriptionKind& kind : Kinds)
@@ -58,14 +69,17 @@ QStringList fileEntries(const QDir& folder) {
 }
 
 QString findInFolder(const QDir& folder, const QString& name) {
+    // A name may carry its suffix already ("FoodMart.xml").
+    if (!descriptionName(name).isEmpty() && isDescription(QFileInfo(folder, name)))
+        return QFileInfo(folder, name).absoluteFilePath();
     for (const DescriptionKind& kind : Kinds) {
         const QFileInfo exact(folder, name + kind.suffix);
-        if (exact.isFile())
+        if (isDescription(exact))
             return exact.absoluteFilePath();
     }
     QStringList matches;
     for (const QString& entry : fileEntries(folder))
-        if (descriptionName(entry).compare(name, Qt::CaseInsensitive) == 0)
+        if (descriptionName(entry).compare(name, Qt::CaseInsensitive) == 0 && isDescription(QFileInfo(folder, entry)))
             matches << entry;
     if (matches.isEmpty())
         return QString();
@@ -120,7 +134,7 @@ std::vector<ServerDescriptionFile> ListServerDescriptions() {
         std::vector<ServerDescriptionFile> here;
         for (const QString& entry : fileEntries(folder)) {
             const QString name = descriptionName(entry);
-            if (!name.isEmpty() && !reached.contains(name.toCaseFolded()))
+            if (!name.isEmpty() && !reached.contains(name.toCaseFolded()) && isDescription(QFileInfo(folder, entry)))
                 here.push_back({name, QFileInfo(folder, entry).absoluteFilePath()});
         }
         std::sort(here.begin(), here.end(),
