@@ -1,0 +1,399 @@
+#include "commandline.h"
+
+#include "cubekind.h"
+#include "dimensionkind.h"
+#include "messages.h"
+#include "reportfile.h"
+#include "rolekind.h"
+#include "selector.h"
+#include "serverfiles.h"
+#include "terminalprogress.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace Lorvantic::Cli {
+
+namespace {
+
+struct UsageFailure {
+    QString text;
+};
+
+struct RunFailure {
+    QString text;
+};
+
+void printError(const QString& text) { std::fprintf(stderr, "kavenor: %s\n", text.toUtf8().constData()); }
+
+void printOut(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
+
+std::optional<ReportKind> kindNamed(const QString& name)
+{
+    if (name == u"cubes")
+        return ReportKind::Cubes;
+    if (name == u"dimensions")
+        return ReportKind::Dimensions;
+    if (name == u"roles")
+        return ReportKind::Roles;
+    return std::nullopt;
+}
+
+struct Options {
+    QString command;
+    ReportKind kind = ReportKind::Cubes;
+    QString server;
+    std::vector<std::pair<QString, QString>> items;
+    QStringList categories;
+    bool index = false;
+    QString output;
+    bool open = false;
+};
+
+Options parse(const QStringList& arguments)
+{
+    Options options;
+    options.command = arguments.value(0);
+    if (options.command == u"servers") {
+        if (arguments.size() > 1)
+            throw UsageFailure{QStringLiteral("'servers' takes no arguments")};
+        return options;
+    }
+    if (options.command != u"report" && options.command != u"list")
+        throw UsageFailure{QStringLiteral("unknown command '%1'").arg(options.command)};
+    if (arguments.size() < 2)
+        throw UsageFailure{QStringLiteral("'%1' needs a KIND: cubes, dimensions or roles").arg(options.command)};
+    const auto kind = kindNamed(arguments.at(1));
+    if (!kind)
+        throw UsageFailure{QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(arguments.at(1))};
+    options.kind = *kind;
+
+    const bool report = options.command == u"report";
+    bool hasServer = false;
+    for (qsizetype i = 2; i < arguments.size(); ++i) {
+        const QString& option = arguments.at(i);
+        auto value = [&](const char* what) {
+            if (i + 1 >= arguments.size())
+                throw UsageFailure{QStringLiteral("%1 needs %2").arg(option, QLatin1String(what))};
+            return arguments.at(++i);
+        };
+        if (option == u"--server") {
+            options.server = value("a server NAME");
+            hasServer = true;
+        } else if (report && option == u"--item") {
+            if (i + 2 >= arguments.size())
+                throw UsageFailure{QStringLiteral("--item needs two arguments: DATABASE NAME")};
+            options.items.emplace_back(arguments.at(i + 1), arguments.at(i + 2));
+            i += 2;
+        } else if (report && option == u"--info") {
+            options.categories << value("a CATEGORY");
+        } else if (report && option == u"--index") {
+            options.index = true;
+        } else if (report && option == u"--output") {
+            options.output = value("a FILE");
+        } else if (report && option == u"--open") {
+            options.open = true;
+        } else {
+            throw UsageFailure{QStringLiteral("unknown option '%1' for '%2'").arg(option, options.command)};
+        }
+    }
+    if (!hasServer)
+        throw UsageFailure{QStringLiteral("'%1' needs --server NAME").arg(options.command)};
+    return options;
+}
+
+std::unique_ptr<SelectorKind> makeKind(ReportKind kind, SelectorState& state)
+{
+    switch (kind) {
+    case ReportKind::Cubes:
+        return std::make_unique<CubeKind>(state);
+    case ReportKind::Dimensions:
+        return std::make_unique<DimensionKind>(state);
+    case ReportKind::Roles:
+        return std::make_unique<RoleKind>(state);
+    }
+    return nullptr;
+}
+
+// A selector's state and kind, driven without dialogs.
+class Session {
+public:
+    explicit Session(ReportKind kind)
+        : m_kind(makeKind(kind, m_state))
+    {
+        m_terminal = ::isatty(STDERR_FILENO) == 1;
+        if (m_terminal)
+            m_state.InitMode = imApplication;
+    }
+
+    SelectorState& state() { return m_state; }
+    SelectorKind& kind() { return *m_kind; }
+
+    // Each phase gets a new progress line, as the dialog road gets a new window.
+    void startPhase()
+    {
+        if (m_terminal)
+            m_state.progress = std::make_unique<TerminalProgress>(stderr);
+    }
+    void endPhase()
+    {
+        if (m_state.progress)
+            m_state.progress->Close();
+        m_state.progress.reset();
+    }
+
+    void connect(const QString& server)
+    {
+        m_state.ServerName = server;
+        m_state.DSOServer = Olap::CreateServer();
+        m_state.DSOServer->Connect(server);
+    }
+
+    void buildCatalogue()
+    {
+        startPhase();
+        if (ProgressWindow* progress = m_state.progressWindow())
+            progress->Progress(10);
+        m_kind->GetCatalogue();
+        endPhase();
+    }
+
+    qint32 rowCount() const
+    {
+        const VariantGrid& rows = m_state.catalogueRows;
+        return IsArrayEmpty(rows) ? 0 : rows.length(2);
+    }
+
+private:
+    SelectorState m_state;
+    std::unique_ptr<SelectorKind> m_kind;
+    bool m_terminal = false;
+};
+
+QStringList categoryCaptions(const SelectorState& state)
+{
+    QStringList captions;
+    const VariantGrid& tree = state.infoTreeRows;
+    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
+        captions << tree.at(r, 1).toString();
+    return captions;
+}
+
+// Checks the categories named (all when none is named); unknown names are usage errors.
+void checkCategories(SelectorState& state, const QStringList& wanted)
+{
+    VariantGrid& tree = state.infoTreeRows;
+    for (const QString& name : wanted) {
+        bool found = false;
+        for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
+            found = found || (!name.isEmpty() && tree.at(r, 1).toString().compare(name, Qt::CaseInsensitive) == 0);
+        if (!found) {
+            QStringList known = categoryCaptions(state);
+            known.removeAll(QString());
+            throw UsageFailure{QStringLiteral("unknown CATEGORY '%1' (one of: %2)").arg(name, known.join(QStringLiteral(", ")))};
+        }
+    }
+    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
+        const QString caption = tree.at(r, 1).toString();
+        if (caption.isEmpty())
+            continue;
+        const bool checked = wanted.isEmpty() || wanted.contains(caption, Qt::CaseInsensitive);
+        tree.at(r, 3) = checked;
+    }
+}
+
+// Checks the catalogue rows named (all when none is named); an item that is not there fails.
+void checkItems(Session& session, const std::vector<std::pair<QString, QString>>& items)
+{
+    VariantGrid& rows = session.state().catalogueRows;
+    const qint32 count = session.rowCount();
+    for (qint32 r = 0; r < count; ++r)
+        rows.at(4, r) = items.empty();
+    for (const auto& [database, name] : items) {
+        bool found = false;
+        for (qint32 r = 0; r < count; ++r) {
+            if (rows.at(0, r).toString() == database && rows.at(1, r).toString() == name) {
+                rows.at(4, r) = true;
+                found = true;
+            }
+        }
+        if (!found)
+            throw RunFailure{QStringLiteral("'%1' '%2' is not in the catalogue of server '%3'")
+                                 .arg(database, name, session.state().ServerName)};
+    }
+}
+
+void copyToStandardOutput(const QString& path)
+{
+    QFile page(path);
+    if (!page.open(QIODevice::ReadOnly))
+        throw RunFailure{QStringLiteral("cannot read the page %1: %2").arg(path, page.errorString())};
+    const QByteArray bytes = page.readAll();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
+// Moves the finished page over the output file in one step, with the permissions a newly
+// created file would have.
+void publish(const QString& page, const QString& output)
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(page).constData(), 0666 & ~mask);
+    if (::rename(QFile::encodeName(page).constData(), QFile::encodeName(output).constData()) != 0) {
+        const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+        QFile::remove(page);
+        throw RunFailure{QStringLiteral("cannot write %1: %2").arg(output, reason)};
+    }
+}
+
+int runReport(const Options& options)
+{
+    Session session(options.kind);
+    session.kind().GetInfoTree();
+    checkCategories(session.state(), options.categories);
+    session.connect(options.server);
+    session.buildCatalogue();
+    checkItems(session, options.items);
+
+    SelectorState& state = session.state();
+    state.indexOption = options.index;
+    state.openPages = false;
+    QString made;
+    std::unique_ptr<QTemporaryFile> staging;
+    if (!options.output.isEmpty()) {
+        // The page is written beside the output file and moved over it only when complete.
+        const QFileInfo target(options.output);
+        staging = std::make_unique<QTemporaryFile>(
+            target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+        if (!staging->open())
+            throw RunFailure{QStringLiteral("cannot write %1: %2").arg(options.output, staging->errorString())};
+        staging->close();
+        state.pageFile = [&](QString& path) {
+            path = made = staging->fileName();
+            return true;
+        };
+    } else {
+        state.pageFile = [&](QString& path) {
+            if (!CreateTempFile(path))
+                return false;
+            made = path;
+            return true;
+        };
+    }
+
+    session.startPhase();
+    session.kind().RetrieveInfo();
+    session.kind().CreateReport();
+    session.endPhase();
+    if (made.isEmpty())
+        return Failure; // the run has said why
+
+    QString opened = made;
+    if (!options.output.isEmpty()) {
+        staging->setAutoRemove(false);
+        publish(made, options.output);
+        opened = options.output;
+    } else {
+        copyToStandardOutput(made);
+        if (!options.open)
+            EraseTempFiles(made);
+    }
+    if (options.open && !LaunchBrowser(opened)) {
+        MsgBox(QStringLiteral("Cann't launch the default browser!"));
+        return Failure;
+    }
+    if (!options.output.isEmpty() && ::isatty(STDERR_FILENO) == 1)
+        std::fprintf(stderr, "kavenor: wrote %s\n", QFileInfo(options.output).absoluteFilePath().toUtf8().constData());
+    return Success;
+}
+
+int runList(const Options& options)
+{
+    Session session(options.kind);
+    session.connect(options.server);
+    session.buildCatalogue();
+    VariantGrid headers;
+    session.kind().GetColumnHeaders(headers);
+    qint32 columns = 0;
+    for (qint32 i = headers.lbound(); i <= headers.ubound(); ++i)
+        columns += headers.at(i).isValid() ? 1 : 0;
+    const VariantGrid& rows = session.state().catalogueRows;
+    for (qint32 r = 0; r < session.rowCount(); ++r) {
+        QStringList cells;
+        for (qint32 c = 0; c < columns; ++c)
+            cells << rows.at(c, r).toString();
+        printOut(cells.join(u'\t') + u'\n');
+    }
+    return Success;
+}
+
+int runServers()
+{
+    for (const Olap::ServerDescriptionFile& entry : Olap::ListServerDescriptions())
+        printOut(entry.name + u'\t' + entry.path + u'\n');
+    return Success;
+}
+
+} // namespace
+
+bool WantsCommandLine(const QStringList& arguments) { return !arguments.isEmpty(); }
+
+QString UsageText()
+{
+    return QStringLiteral(
+        "Usage:\n"
+        "  kavenor                                   open the connection dialog\n"
+        "  kavenor report KIND --server NAME [--item DATABASE NAME]... [--info CATEGORY]...\n"
+        "                 [--index] [--output FILE] [--open]\n"
+        "  kavenor list KIND --server NAME           print the catalogue, one row per line\n"
+        "  kavenor servers                           list the server descriptions found\n"
+        "  kavenor --help | --version\n"
+        "\n"
+        "KIND is cubes, dimensions or roles. Without --item every item of the catalogue is\n"
+        "reported; without --info every category. CATEGORY is a caption of the information\n"
+        "tree (\"Data Sources\", \"Level properties\", \"User\", ...), in any letter case.\n"
+        "The page goes to FILE, or to standard output. Exit codes: 0 done, 1 failure, 2 usage.\n");
+}
+
+int Run(const QStringList& arguments)
+{
+    if (arguments.value(0) == u"--help" || arguments.value(0) == u"-h") {
+        printOut(UsageText());
+        return Success;
+    }
+    if (arguments.value(0) == u"--version") {
+        printOut(QStringLiteral("kavenor " LORVANTIC_VERSION "\n"));
+        return Success;
+    }
+    try {
+        const Options options = parse(arguments);
+        if (options.command == u"servers")
+            return runServers();
+        if (options.command == u"list")
+            return runList(options);
+        return runReport(options);
+    } catch (const UsageFailure& usage) {
+        printError(usage.text);
+        std::fputs("Try 'kavenor --help'.\n", stderr);
+        return UsageError;
+    } catch (const RunFailure& failure) {
+        printError(failure.text);
+        return Failure;
+    } catch (const Error& failure) {
+        printError(failure.description());
+        return Failure;
+    }
+}
+
+} // namespace Lorvantic::Cli

@@ -1,0 +1,26 @@
+// kavenor: without arguments the connection dialog, with arguments the command line.
+
+#include "commandline.h"
+#include "messagebox.h"
+#include "metaselmain.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QIcon>
+
+int main(int argc, char** argv)
+{
+    if (argc > 1) {
+        // The command line needs no display: no QApplication.
+        QCoreApplication app(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("kavenor"));
+        return Lorvantic::Cli::Run(QCoreApplication::arguments().mid(1));
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kavenor"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Kavenor"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kavenor.svg")));
+    Lorvantic::ScopedMessageBoxes messages;
+    Lorvantic::MetaSelMain().StartReport();
+    return 0;
+}
