@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -34,12 +33,15 @@ struct RunFailure {
     QString text;
 };
 
-void printError(const QString& text) { std::fprintf(stderr, "kavenor: %s\n", text.toUtf8().constData()); }
+void printError(const QString& text) {
+    std::fprintf(stderr, "kavenor: %s\n", text.toUtf8().constData());
+}
 
-void printOut(const QString& text) { std::fputs(text.toUtf8().constData(), stdout); }
+void printOut(const QString& text) {
+    std::fputs(text.toUtf8().constData(), stdout);
+}
 
-std::optional<ReportKind> kindNamed(const QString& name)
-{
+std::optional<ReportKind> kindNamed(const QString& name) {
     if (name == u"cubes")
         return ReportKind::Cubes;
     if (name == u"dimensions")
@@ -60,8 +62,7 @@ struct Options {
     bool open = false;
 };
 
-Options parse(const QStringList& arguments)
-{
+Options parse(const QStringList& arguments) {
     Options options;
     options.command = arguments.value(0);
     if (options.command == u"servers") {
@@ -72,10 +73,12 @@ Options parse(const QStringList& arguments)
     if (options.command != u"report" && options.command != u"list")
         throw UsageFailure{QStringLiteral("unknown command '%1'").arg(options.command)};
     if (arguments.size() < 2)
-        throw UsageFailure{QStringLiteral("'%1' needs a KIND: cubes, dimensions or roles").arg(options.command)};
+        throw UsageFailure{
+            QStringLiteral("'%1' needs a KIND: cubes, dimensions or roles").arg(options.command)};
     const auto kind = kindNamed(arguments.at(1));
     if (!kind)
-        throw UsageFailure{QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(arguments.at(1))};
+        throw UsageFailure{
+            QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(arguments.at(1))};
     options.kind = *kind;
 
     const bool report = options.command == u"report";
@@ -112,8 +115,7 @@ Options parse(const QStringList& arguments)
     return options;
 }
 
-std::unique_ptr<SelectorKind> makeKind(ReportKind kind, SelectorState& state)
-{
+std::unique_ptr<SelectorKind> makeKind(ReportKind kind, SelectorState& state) {
     switch (kind) {
     case ReportKind::Cubes:
         return std::make_unique<CubeKind>(state);
@@ -129,8 +131,7 @@ std::unique_ptr<SelectorKind> makeKind(ReportKind kind, SelectorState& state)
 class Session {
 public:
     explicit Session(ReportKind kind)
-        : m_kind(makeKind(kind, m_state))
-    {
+        : m_kind(makeKind(kind, m_state)) {
         m_terminal = ::isatty(STDERR_FILENO) == 1;
         if (m_terminal)
             m_state.InitMode = imApplication;
@@ -140,27 +141,23 @@ public:
     SelectorKind& kind() { return *m_kind; }
 
     // Each phase gets a new progress line, as the dialog road gets a new window.
-    void startPhase()
-    {
+    void startPhase() {
         if (m_terminal)
             m_state.progress = std::make_unique<TerminalProgress>(stderr);
     }
-    void endPhase()
-    {
+    void endPhase() {
         if (m_state.progress)
             m_state.progress->Close();
         m_state.progress.reset();
     }
 
-    void connect(const QString& server)
-    {
+    void connect(const QString& server) {
         m_state.ServerName = server;
         m_state.DSOServer = Olap::CreateServer();
         m_state.DSOServer->Connect(server);
     }
 
-    void buildCatalogue()
-    {
+    void buildCatalogue() {
         startPhase();
         if (ProgressWindow* progress = m_state.progressWindow())
             progress->Progress(10);
@@ -168,8 +165,7 @@ public:
         endPhase();
     }
 
-    qint32 rowCount() const
-    {
+    qint32 rowCount() const {
         const VariantGrid& rows = m_state.catalogueRows;
         return IsArrayEmpty(rows) ? 0 : rows.length(2);
     }
@@ -180,8 +176,7 @@ private:
     bool m_terminal = false;
 };
 
-QStringList categoryCaptions(const SelectorState& state)
-{
+QStringList categoryCaptions(const SelectorState& state) {
     QStringList captions;
     const VariantGrid& tree = state.infoTreeRows;
     for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
@@ -190,17 +185,18 @@ QStringList categoryCaptions(const SelectorState& state)
 }
 
 // Checks the categories named (all when none is named); unknown names are usage errors.
-void checkCategories(SelectorState& state, const QStringList& wanted)
-{
+void checkCategories(SelectorState& state, const QStringList& wanted) {
     VariantGrid& tree = state.infoTreeRows;
     for (const QString& name : wanted) {
         bool found = false;
         for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
-            found = found || (!name.isEmpty() && tree.at(r, 1).toString().compare(name, Qt::CaseInsensitive) == 0);
+            found = found ||
+                    (!name.isEmpty() && tree.at(r, 1).toString().compare(name, Qt::CaseInsensitive) == 0);
         if (!found) {
             QStringList known = categoryCaptions(state);
             known.removeAll(QString());
-            throw UsageFailure{QStringLiteral("unknown CATEGORY '%1' (one of: %2)").arg(name, known.join(QStringLiteral(", ")))};
+            throw UsageFailure{QStringLiteral("unknown CATEGORY '%1' (one of: %2)")
+                                   .arg(name, known.join(QStringLiteral(", ")))};
         }
     }
     for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
@@ -213,8 +209,7 @@ void checkCategories(SelectorState& state, const QStringList& wanted)
 }
 
 // Checks the catalogue rows named (all when none is named); an item that is not there fails.
-void checkItems(Session& session, const std::vector<std::pair<QString, QString>>& items)
-{
+void checkItems(Session& session, const std::vector<std::pair<QString, QString>>& items) {
     VariantGrid& rows = session.state().catalogueRows;
     const qint32 count = session.rowCount();
     for (qint32 r = 0; r < count; ++r)
@@ -233,8 +228,7 @@ void checkItems(Session& session, const std::vector<std::pair<QString, QString>>
     }
 }
 
-void copyToStandardOutput(const QString& path)
-{
+void copyToStandardOutput(const QString& path) {
     QFile page(path);
     if (!page.open(QIODevice::ReadOnly))
         throw RunFailure{QStringLiteral("cannot read the page %1: %2").arg(path, page.errorString())};
@@ -245,8 +239,7 @@ void copyToStandardOutput(const QString& path)
 
 // Moves the finished page over the output file in one step, with the permissions a newly
 // created file would have.
-void publish(const QString& page, const QString& output)
-{
+void publish(const QString& page, const QString& output) {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     ::chmod(QFile::encodeName(page).constData(), 0666 & ~mask);
@@ -257,8 +250,7 @@ void publish(const QString& page, const QString& output)
     }
 }
 
-int runReport(const Options& options)
-{
+int runReport(const Options& options) {
     Session session(options.kind);
     session.kind().GetInfoTree();
     checkCategories(session.state(), options.categories);
@@ -277,7 +269,8 @@ int runReport(const Options& options)
         staging = std::make_unique<QTemporaryFile>(
             target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
         if (!staging->open())
-            throw RunFailure{QStringLiteral("cannot write %1: %2").arg(options.output, staging->errorString())};
+            throw RunFailure{
+                QStringLiteral("cannot write %1: %2").arg(options.output, staging->errorString())};
         staging->close();
         state.pageFile = [&](QString& path) {
             path = made = staging->fileName();
@@ -314,12 +307,12 @@ int runReport(const Options& options)
         return Failure;
     }
     if (!options.output.isEmpty() && ::isatty(STDERR_FILENO) == 1)
-        std::fprintf(stderr, "kavenor: wrote %s\n", QFileInfo(options.output).absoluteFilePath().toUtf8().constData());
+        std::fprintf(stderr, "kavenor: wrote %s\n",
+                     QFileInfo(options.output).absoluteFilePath().toUtf8().constData());
     return Success;
 }
 
-int runList(const Options& options)
-{
+int runList(const Options& options) {
     Session session(options.kind);
     session.connect(options.server);
     session.buildCatalogue();
@@ -338,8 +331,7 @@ int runList(const Options& options)
     return Success;
 }
 
-int runServers()
-{
+int runServers() {
     for (const Olap::ServerDescriptionFile& entry : Olap::ListServerDescriptions())
         printOut(entry.name + u'\t' + entry.path + u'\n');
     return Success;
@@ -347,10 +339,11 @@ int runServers()
 
 } // namespace
 
-bool WantsCommandLine(const QStringList& arguments) { return !arguments.isEmpty(); }
+bool WantsCommandLine(const QStringList& arguments) {
+    return !arguments.isEmpty();
+}
 
-QString UsageText()
-{
+QString UsageText() {
     return QStringLiteral(
         "Usage:\n"
         "  kavenor                                   open the connection dialog\n"
@@ -366,8 +359,7 @@ QString UsageText()
         "The page goes to FILE, or to standard output. Exit codes: 0 done, 1 failure, 2 usage.\n");
 }
 
-int Run(const QStringList& arguments)
-{
+int Run(const QStringList& arguments) {
     if (arguments.value(0) == u"--help" || arguments.value(0) == u"-h") {
         printOut(UsageText());
         return Success;

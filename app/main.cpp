@@ -8,8 +8,7 @@
 #include <QCoreApplication>
 #include <QIcon>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc > 1) {
         // The command line needs no display: no QApplication.
         QCoreApplication app(argc, argv);

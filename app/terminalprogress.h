@@ -10,9 +10,7 @@ namespace Lorvantic::Cli {
 class TerminalProgress : public ProgressWindow {
 public:
     explicit TerminalProgress(std::FILE* stream)
-        : m_stream(stream)
-    {
-    }
+        : m_stream(stream) {}
     void Progress(float nProgress) override;
     void Status(const QString& sStatus) override;
     void Close() override;

@@ -83,7 +83,11 @@ void frmMain::buildControls() {
     txtServer->setMinimumWidth(ButtonWidth + 60);
 
     auto* report = new QGridLayout(frReport);
-    report->setColumnMinimumWidth(0, lblServer->sizeHint().width());
+    // A blank as wide as the label keeps the report buttons under the test button (an empty
+    // column, or a spacer, would get no spacing after it).
+    auto* indent = new QWidget(frReport);
+    indent->setFixedSize(lblServer->sizeHint().width(), 0);
+    report->addWidget(indent, 0, 0);
     report->addWidget(cmdCubes, 0, 1, Qt::AlignLeft);
     report->addWidget(cmdDimensions, 1, 1, Qt::AlignLeft);
     report->addWidget(cmdRoles, 2, 1, Qt::AlignLeft);

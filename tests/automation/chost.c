@@ -148,6 +148,73 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
     lib->variantClear(NULL);
 }
 
+/* Bad calls beyond the basic ones: every one is refused with an error result, none crashes. */
+static void checkRejectedCalls(const struct Library* lib, const char* classId, LvObject* object) {
+    const LvObjectVtbl* vtbl = object->vtbl;
+    LvClassFactory* factory = NULL;
+    LvObject* made = (LvObject*)1;
+    LvVariant one = i4(1);
+    LvVariant two[2] = {i4(1), i4(2)};
+    LvVariant huge = {LV_VT_R8, {0}};
+    LvVariant fraction = {LV_VT_R8, {0}};
+    LvVariant name = text("sample");
+    LvVariant result = i4(7);
+    static char longName[10001];
+
+    huge.value.r8 = 1e300;
+    fraction.value.r8 = 1.5;
+    memset(longName, 'M', sizeof longName - 1);
+
+    /* Class objects: null self, unknown or malformed identifiers. */
+    CHECK(lib->getClassObject(classId, &factory) == LV_S_OK);
+    if (!factory)
+        return;
+    CHECK(factory->vtbl->CreateInstance(NULL, &made) == LV_E_POINTER);
+    CHECK(made == NULL);
+    CHECK(factory->vtbl->LockServer(NULL, 1) == LV_E_POINTER);
+    CHECK(factory->vtbl->AddRef(NULL) == 0);
+    CHECK(factory->vtbl->Release(NULL) == 0);
+    CHECK(factory->vtbl->Release(factory) == 0);
+    {
+        const char* unknown[] = {"",
+                                 "{",
+                                 "{}",
+                                 "Lorvantic.",
+                                 "{7496BFE1-D493-11D3-A6DB-00805FA6ADDE",
+                                 "7496BFE1-D493-11D3-A6DB-00805FA6ADDE}",
+                                 "\xff\xfe",
+                                 longName};
+        for (size_t i = 0; i < sizeof unknown / sizeof unknown[0]; ++i) {
+            LvClassFactory* none = (LvClassFactory*)1;
+            CHECK(LV_FAILED(lib->getClassObject(unknown[i], &none)));
+            CHECK(none == NULL);
+            CHECK(lib->lastError()[0] != '\0');
+        }
+    }
+
+    /* Members: unknown names, wrong argument counts, values out of range. */
+    CHECK(vtbl->Invoke(object, "", LV_INVOKE_METHOD, NULL, 0, NULL) == LV_DISP_E_UNKNOWNNAME);
+    CHECK(vtbl->Invoke(object, "\xff\xfe", LV_INVOKE_METHOD, NULL, 0, NULL) == LV_DISP_E_UNKNOWNNAME);
+    CHECK(vtbl->Invoke(object, longName, LV_INVOKE_PROPERTYGET, NULL, 0, NULL) == LV_DISP_E_UNKNOWNNAME);
+    CHECK(vtbl->Invoke(object, "ShowForm", LV_INVOKE_METHOD, &one, 1, NULL) == LV_DISP_E_BADPARAMCOUNT);
+    CHECK(vtbl->Invoke(object, "InitMode", LV_INVOKE_PROPERTYGET, &one, 1, &result) ==
+          LV_DISP_E_BADPARAMCOUNT);
+    CHECK(result.type == LV_VT_EMPTY);
+    CHECK(vtbl->Invoke(object, "InitMode", LV_INVOKE_PROPERTYPUT, NULL, 0, NULL) == LV_DISP_E_BADPARAMCOUNT);
+    CHECK(vtbl->Invoke(object, "ServerName", LV_INVOKE_PROPERTYPUT, two, 2, NULL) == LV_DISP_E_BADPARAMCOUNT);
+    CHECK(vtbl->Invoke(object, "GetCubeRoles", LV_INVOKE_METHOD, NULL, 0, NULL) == LV_DISP_E_BADPARAMCOUNT);
+    CHECK(LV_FAILED(vtbl->Invoke(object, "GetCubeRoles", LV_INVOKE_METHOD, two, 2, NULL)));
+    CHECK(LV_FAILED(vtbl->Invoke(object, "GetCubePartitions", LV_INVOKE_METHOD, two, 2, &result)));
+    CHECK(result.type == LV_VT_EMPTY);
+    CHECK(vtbl->Invoke(object, "InitMode", LV_INVOKE_PROPERTYPUT, &huge, 1, NULL) == LV_DISP_E_OVERFLOW);
+    CHECK(vtbl->Invoke(object, "InitMode", LV_INVOKE_PROPERTYPUT, &fraction, 1, NULL) ==
+          LV_DISP_E_TYPEMISMATCH);
+    CHECK(vtbl->Invoke(object, "ServerName", LV_INVOKE_PROPERTYPUT, &one, 1, NULL) == LV_DISP_E_TYPEMISMATCH);
+    CHECK(LV_FAILED(vtbl->Invoke(object, "ServerName", LV_INVOKE_METHOD, &name, 1, NULL)));
+    CHECK(LV_FAILED(vtbl->Invoke(object, "InitMode", LV_INVOKE_METHOD, NULL, 0, NULL)));
+    CHECK(lib->lastError()[0] != '\0');
+}
+
 static void driveSelector(const struct Library* lib, LvObject* object) {
     const LvObjectVtbl* vtbl = object->vtbl;
     LvVariant name = text("no-such-server");
@@ -235,6 +302,7 @@ int main(int argc, char** argv) {
 
     driveSelector(&lib, object);
     checkInvokeErrors(&lib, object);
+    checkRejectedCalls(&lib, classId, object);
 
     CHECK(object->vtbl->AddRef(object) == 2);
     CHECK(object->vtbl->Release(object) == 1);

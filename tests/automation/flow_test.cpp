@@ -1,6 +1,8 @@
 #include "flowdriver.h"
+#include "frmmain.h"
 #include "metaselcube.h"
 #include "metaseldim.h"
+#include "metaselmain.h"
 #include "metaselrole.h"
 #include "servermodel.h"
 #include "settingsstore.h"
@@ -8,6 +10,7 @@
 
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -279,4 +282,34 @@ TEST(SelectorEnd, ErasesThePagesOfEveryReportWhenTheSelectorGoes) {
     }
     EXPECT_TRUE(QDir(env.temp).entryList(QDir::Files).isEmpty());
     EXPECT_TRUE(lt::presenter().shown.empty());
+}
+
+TEST(ConnectionDialog, ThePagesOfAFlowAreGoneWhenTheDialogIsBack) {
+    FlowEnvironment env;
+    FlowDriver driver;
+    qsizetype filesDuringFlow = 0;
+    driver.then([](frmInfo& dialog) {
+        FlowDriver::checkAllItems(dialog);
+        FlowDriver::pressReport(dialog);
+    });
+    driver.then([&](frmInfo& dialog) {
+        filesDuringFlow = QDir(env.temp).entryList(QDir::Files).size();
+        FlowDriver::pressClose(dialog);
+    });
+    frmMain dialog(&CreateSelector);
+    dialog.txtServer->setText(lt::dataPath(QStringLiteral("app/server.json")));
+    qsizetype filesAfterFlow = -1;
+    bool visibleAfterFlow = false;
+    QTimer::singleShot(0, &dialog, [&] {
+        dialog.cmdCubes->click();
+        filesAfterFlow = QDir(env.temp).entryList(QDir::Files).size();
+        visibleAfterFlow = dialog.isVisible();
+        dialog.cmdClose->click();
+    });
+    dialog.exec();
+    EXPECT_EQ(driver.showings, 2);
+    EXPECT_EQ(filesDuringFlow, 2) << "one page and its companion";
+    EXPECT_EQ(filesAfterFlow, 0);
+    EXPECT_TRUE(visibleAfterFlow);
+    EXPECT_EQ(dialog.txtServer->text(), lt::dataPath(QStringLiteral("app/server.json")));
 }

@@ -7,12 +7,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QEvent>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <QTreeWidget>
-
 #include <deque>
 #include <functional>
 
@@ -22,10 +21,7 @@ class FlowDriver : public QObject {
 public:
     using Action = std::function<void(frmInfo&)>;
 
-    FlowDriver()
-    {
-        qApp->installEventFilter(this);
-    }
+    FlowDriver() { qApp->installEventFilter(this); }
     ~FlowDriver() override { qApp->removeEventFilter(this); }
 
     void then(Action action) { m_script.push_back(std::move(action)); }
@@ -35,16 +31,14 @@ public:
 
     static void pressReport(frmInfo& dialog) { dialog.cmdReport->click(); }
     static void pressClose(frmInfo& dialog) { dialog.cmdClose->click(); }
-    static void checkAllItems(frmInfo& dialog)
-    {
+    static void checkAllItems(frmInfo& dialog) {
         dialog.tabInfo->setCurrentIndex(0);
         dialog.cmdSelAll->click();
     }
 
 protected:
     // Each showing of a selection dialog gets the next action, once its modal loop runs.
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
+    bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Show || !watched->isWidgetType())
             return false;
         if (watched->objectName() == QLatin1String("frmProgress"))
