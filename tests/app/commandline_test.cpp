@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
-
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
@@ -25,8 +24,7 @@ struct Result {
 
 const QString Server = lt::dataPath(QStringLiteral("app/server.json"));
 
-Result kavenor(const QStringList& arguments, const QString& workingFolder = QString())
-{
+Result kavenor(const QStringList& arguments, const QString& workingFolder = QString()) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("1764511500"));
@@ -39,14 +37,16 @@ Result kavenor(const QStringList& arguments, const QString& workingFolder = QStr
         process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(KAVENOR_PROGRAM), arguments);
     process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
-QByteArray golden(const char* name) { return lt::readBytes(lt::dataPath(QStringLiteral("app/") + QLatin1String(name))); }
+QByteArray golden(const char* name) {
+    return lt::readBytes(lt::dataPath(QStringLiteral("app/") + QLatin1String(name)));
+}
 
 // The page the dialog road writes for the whole catalogue with every category and the index.
-QByteArray dialogPage(Selector& selector, const SelectorState& state)
-{
+QByteArray dialogPage(Selector& selector, const SelectorState& state) {
     FlowDriver driver;
     driver.then([](frmInfo& dialog) {
         FlowDriver::checkAllItems(dialog);
@@ -63,23 +63,22 @@ QByteArray dialogPage(Selector& selector, const SelectorState& state)
 
 } // namespace
 
-TEST(CommandLine, ReportsEveryKindAsTheGoldenPages)
-{
+TEST(CommandLine, ReportsEveryKindAsTheGoldenPages) {
     struct Case {
         const char* kind;
         const char* file;
     };
-    for (const Case& c : {Case{"cubes", "cubes.html"}, Case{"dimensions", "dimensions.html"}, Case{"roles", "roles.html"}}) {
-        const Result r = kavenor({QStringLiteral("report"), QLatin1String(c.kind), QStringLiteral("--server"), Server,
-                                  QStringLiteral("--index")});
+    for (const Case& c :
+         {Case{"cubes", "cubes.html"}, Case{"dimensions", "dimensions.html"}, Case{"roles", "roles.html"}}) {
+        const Result r = kavenor({QStringLiteral("report"), QLatin1String(c.kind), QStringLiteral("--server"),
+                                  Server, QStringLiteral("--index")});
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         EXPECT_EQ(r.out, golden(c.file)) << c.kind;
         EXPECT_TRUE(r.err.isEmpty()) << "no progress without a terminal: " << r.err.toStdString();
     }
 }
 
-TEST(CommandLine, WritesTheSameBytesAsTheDialogs)
-{
+TEST(CommandLine, WritesTheSameBytesAsTheDialogs) {
     ScopedEnv epoch("SOURCE_DATE_EPOCH", QStringLiteral("1764511500"));
     ScopedEnv settings("XDG_CONFIG_HOME", lt::freshFolder());
     ScopedEnv temp("TEMP", lt::freshFolder());
@@ -91,13 +90,12 @@ TEST(CommandLine, WritesTheSameBytesAsTheDialogs)
     EXPECT_EQ(dialogPage(roles, roles.state()), golden("roles.html"));
 }
 
-TEST(CommandLine, ChoosesItemsAndCategories)
-{
+TEST(CommandLine, ChoosesItemsAndCategories) {
     const QString folder = lt::freshFolder();
-    const Result r = kavenor({QStringLiteral("report"), QStringLiteral("roles"), QStringLiteral("--server"), Server,
-                              QStringLiteral("--item"), QStringLiteral("Sales"), QStringLiteral("Readers"),
-                              QStringLiteral("--info"), QStringLiteral("user"), QStringLiteral("--output"),
-                              QStringLiteral("one.html")},
+    const Result r = kavenor({QStringLiteral("report"), QStringLiteral("roles"), QStringLiteral("--server"),
+                              Server, QStringLiteral("--item"), QStringLiteral("Sales"),
+                              QStringLiteral("Readers"), QStringLiteral("--info"), QStringLiteral("user"),
+                              QStringLiteral("--output"), QStringLiteral("one.html")},
                              folder);
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QByteArray page = lt::readBytes(folder + QStringLiteral("/one.html"));
@@ -108,20 +106,22 @@ TEST(CommandLine, ChoosesItemsAndCategories)
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("one.html")});
 }
 
-TEST(CommandLine, ListsTheCatalogueAndTheServers)
-{
-    const Result cubes = kavenor({QStringLiteral("list"), QStringLiteral("cubes"), QStringLiteral("--server"), Server});
+TEST(CommandLine, ListsTheCatalogueAndTheServers) {
+    const Result cubes =
+        kavenor({QStringLiteral("list"), QStringLiteral("cubes"), QStringLiteral("--server"), Server});
     EXPECT_EQ(cubes.exitCode, 0);
-    EXPECT_EQ(cubes.out, QByteArray("Sales\tBudget\t1.00 MB\tProcessed\nSales\tOrders & Returns\t0 MB\tNot Processed\n"));
-    const Result roles = kavenor({QStringLiteral("list"), QStringLiteral("roles"), QStringLiteral("--server"), Server});
+    EXPECT_EQ(
+        cubes.out,
+        QByteArray("Sales\tBudget\t1.00 MB\tProcessed\nSales\tOrders & Returns\t0 MB\tNot Processed\n"));
+    const Result roles =
+        kavenor({QStringLiteral("list"), QStringLiteral("roles"), QStringLiteral("--server"), Server});
     EXPECT_EQ(roles.out, QByteArray("Sales\tReaders\tread only\nSales\treaders\t\nSales\tWriters\t\n"));
     const Result servers = kavenor({QStringLiteral("servers")});
     EXPECT_EQ(servers.exitCode, 0);
     EXPECT_TRUE(servers.out.contains("sample\t")) << servers.out.toStdString();
 }
 
-TEST(CommandLine, ReportsErrorsWithTheirExitCodes)
-{
+TEST(CommandLine, ReportsErrorsWithTheirExitCodes) {
     struct Case {
         QStringList arguments;
         int exitCode;
@@ -129,24 +129,35 @@ TEST(CommandLine, ReportsErrorsWithTheirExitCodes)
     };
     const QString missing = lt::freshFolder() + QStringLiteral("/no/such/folder/out.html");
     const Case cases[] = {
-        {{QStringLiteral("report"), QStringLiteral("widgets"), QStringLiteral("--server"), Server}, 2, "unknown KIND"},
+        {{QStringLiteral("report"), QStringLiteral("widgets"), QStringLiteral("--server"), Server},
+         2,
+         "unknown KIND"},
         {{QStringLiteral("report"), QStringLiteral("cubes")}, 2, "--server"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server, QStringLiteral("--info"),
-          QStringLiteral("Colours")},
-         2, "unknown CATEGORY"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server, QStringLiteral("--item"),
-          QStringLiteral("Sales")},
-         2, "--item needs two arguments"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
+          QStringLiteral("--info"), QStringLiteral("Colours")},
+         2,
+         "unknown CATEGORY"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
+          QStringLiteral("--item"), QStringLiteral("Sales")},
+         2,
+         "--item needs two arguments"},
         {{QStringLiteral("frobnicate")}, 2, "unknown command"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), QStringLiteral("no-such-server-x")},
-         1, "no-such-server-x"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), lt::dataPath(QStringLiteral("app/broken.json"))},
-         1, "broken.json:3:"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server, QStringLiteral("--item"),
-          QStringLiteral("Sales"), QStringLiteral("Nothing")},
-         1, "not in the catalogue"},
-        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server, QStringLiteral("--output"), missing},
-         1, "out.html"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"),
+          QStringLiteral("no-such-server-x")},
+         1,
+         "no-such-server-x"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"),
+          lt::dataPath(QStringLiteral("app/broken.json"))},
+         1,
+         "broken.json:3:"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
+          QStringLiteral("--item"), QStringLiteral("Sales"), QStringLiteral("Nothing")},
+         1,
+         "not in the catalogue"},
+        {{QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
+          QStringLiteral("--output"), missing},
+         1,
+         "out.html"},
     };
     for (const Case& c : cases) {
         const Result r = kavenor(c.arguments);
@@ -156,24 +167,43 @@ TEST(CommandLine, ReportsErrorsWithTheirExitCodes)
     }
 }
 
-TEST(CommandLine, AFailedRunLeavesNoOutputFileBehind)
-{
+TEST(CommandLine, AFailedRunLeavesNoOutputFileBehind) {
     const QString folder = lt::freshFolder();
     lt::writeBytes(folder + QStringLiteral("/keep.html"), "old report");
-    const Result r = kavenor({QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
-                              QStringLiteral("--item"), QStringLiteral("Sales"), QStringLiteral("Nothing"),
-                              QStringLiteral("--output"), QStringLiteral("keep.html")},
-                             folder);
+    const Result r =
+        kavenor({QStringLiteral("report"), QStringLiteral("cubes"), QStringLiteral("--server"), Server,
+                 QStringLiteral("--item"), QStringLiteral("Sales"), QStringLiteral("Nothing"),
+                 QStringLiteral("--output"), QStringLiteral("keep.html")},
+                folder);
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(lt::readBytes(folder + QStringLiteral("/keep.html")), QByteArray("old report"));
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.html")});
 }
 
-TEST(CommandLine, HelpAndVersionNeedNoDisplay)
-{
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     const Result help = kavenor({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("kavenor report KIND --server NAME"));
     const Result version = kavenor({QStringLiteral("--version")});
     EXPECT_EQ(version.out, QByteArray("kavenor " LORVANTIC_VERSION "\n"));
+}
+
+TEST(CommandLine, ShowsProgressOnlyOnATerminal) {
+    // script(1) gives the program a terminal on standard error.
+    const QString folder = lt::freshFolder();
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral("script"),
+                  {QStringLiteral("-qec"),
+                   QStringLiteral("'%1' report cubes --server '%2' --output page.html")
+                       .arg(QStringLiteral(KAVENOR_PROGRAM), Server),
+                   QStringLiteral("/dev/null")});
+    if (!process.waitForStarted(10000))
+        GTEST_SKIP() << "script(1) is not available";
+    process.waitForFinished(60000);
+    const QByteArray terminal = process.readAllStandardOutput();
+    EXPECT_EQ(process.exitCode(), 0) << terminal.toStdString();
+    EXPECT_TRUE(terminal.contains("Opening database: Sales - This may take a while"));
+    EXPECT_TRUE(terminal.contains("Generating HTML for Cube: Budget"));
+    EXPECT_EQ(lt::readBytes(folder + QStringLiteral("/page.html")).left(14), QByteArray("<html><body>\r\n"));
 }
