@@ -17,7 +17,6 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kavenor"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Kavenor"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kavenor.svg")));
     Lorvantic::ScopedMessageBoxes messages;
     Lorvantic::MetaSelMain().StartReport();

@@ -419,6 +419,9 @@ void DatabaseReader::readDimension() {
 AttributeBuild DatabaseReader::readAttribute() {
     AttributeBuild attribute;
     LevelData& level = attribute.level;
+    // Without an estimated count a level counts no members rather than being unreadable,
+    // which would end every dimension report that lists it.
+    level.estimatedSize = 0;
     QStringList keys;
     readObject("Attribute", attribute.id, level.name, [&](QStringView element) {
         const XmlPosition at = m_xml.position();

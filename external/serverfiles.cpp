@@ -79,7 +79,9 @@ QString findInFolder(const QDir& folder, const QString& name) {
     }
     QStringList matches;
     for (const QString& entry : fileEntries(folder))
-        if (descriptionName(entry).compare(name, Qt::CaseInsensitive) == 0 && isDescription(QFileInfo(folder, entry)))
+        if ((descriptionName(entry).compare(name, Qt::CaseInsensitive) == 0 ||
+             (!descriptionName(name).isEmpty() && entry.compare(name, Qt::CaseInsensitive) == 0)) &&
+            isDescription(QFileInfo(folder, entry)))
             matches << entry;
     if (matches.isEmpty())
         return QString();

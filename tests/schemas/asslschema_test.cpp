@@ -39,7 +39,7 @@ TEST(AsslDatabase, DimensionsTakeTheirLevelsInHierarchyOrder) {
         types.push_back(level.levelType);
     EXPECT_EQ(types, (std::vector<qint32>{20, 68, 132, 516, 0}));
     EXPECT_EQ(date.levels[0].estimatedSize, 4);
-    EXPECT_FALSE(date.levels[1].estimatedSize);
+    EXPECT_EQ(date.levels[1].estimatedSize, 0) << "a level without a count counts no members";
     EXPECT_TRUE(date.levels[4].hidden);
     EXPECT_EQ(date.levels[2].memberKeyColumn,
               QStringLiteral("dbo_DimDate.CalendarYear, dbo_DimDate.MonthNumberOfYear"));
