@@ -13,7 +13,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <QShortcut>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -21,6 +23,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace Lorvantic {
 
@@ -142,10 +145,45 @@ public:
                  Qt::ItemNeverHasChildren);
     }
 
+    // The order is that of QString::compare(..., Qt::CaseInsensitive): code units compared after
+    // case folding, a low surrogate folded together with the high one before it, then the
+    // length. Each item folds its text once per sort column, not once per comparison, which
+    // keeps a header sort of a long list quick.
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+        const auto* item = dynamic_cast<const CatalogueItem*>(&other);
+        if (!item)
+            return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
+        return foldedText(column) < item->foldedText(column);
     }
+
+    void setData(int column, int role, const QVariant& value) override {
+        m_foldedColumn = -1;
+        QTreeWidgetItem::setData(column, role, value);
+    }
+
+private:
+    const std::u32string& foldedText(int column) const {
+        if (m_foldedColumn != column) {
+            const QString source = text(column);
+            m_folded.clear();
+            m_folded.reserve(static_cast<std::size_t>(source.size()));
+            char16_t last = 0;
+            for (const QChar c : source) {
+                const char16_t unit = c.unicode();
+                const char32_t point = QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last)
+                                           ? QChar::surrogateToUcs4(last, unit)
+                                           : char32_t(unit);
+                m_folded.push_back(QChar::toCaseFolded(point));
+                last = unit;
+            }
+            m_foldedColumn = column;
+        }
+        return m_folded;
+    }
+
+    mutable int m_foldedColumn = -1;
+    mutable std::u32string m_folded;
 };
 
 // A triangle on light grey: pointing down for descending, up for ascending.
@@ -161,6 +199,44 @@ QPixmap sortMark(bool pointingDown) {
     }
     return image;
 }
+
+// At its first showing the dialog grows wide enough for every column of the list (up to the
+// screen's width) and is centred again, so that no column starts cut off. Only then are the
+// sizes of the list and its frame known.
+class FitToColumnsOnFirstShow : public QObject {
+public:
+    FitToColumnsOnFirstShow(QDialog* dialog, QTreeWidget* list)
+        : QObject(dialog)
+        , m_dialog(dialog)
+        , m_list(list) {
+        dialog->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == m_dialog && event->type() == QEvent::Show) {
+            m_dialog->removeEventFilter(this);
+            fit();
+        }
+        return false;
+    }
+
+private:
+    void fit() const {
+        const int scrollBar = m_list->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_list);
+        const int wanted = m_list->header()->length() + 2 * m_list->frameWidth() + scrollBar;
+        const QScreen* screen = m_dialog->screen();
+        int width = m_dialog->width() + wanted - m_list->width();
+        if (screen)
+            width = std::min(width, screen->availableGeometry().width());
+        if (width <= m_dialog->width())
+            return;
+        m_dialog->resize(width, m_dialog->height());
+        CenterForm(m_dialog);
+    }
+
+    QDialog* m_dialog;
+    QTreeWidget* m_list;
+};
 } // namespace
 
 frmInfo::frmInfo(QWidget* parent)
@@ -169,6 +245,7 @@ frmInfo::frmInfo(QWidget* parent)
     buildImages();
     connectControls();
     resize(TwipsToPixelsX(8400, this), TwipsToPixelsY(6600, this));
+    new FitToColumnsOnFirstShow(this, lstCubes);
 }
 
 frmInfo::~frmInfo() = default;
