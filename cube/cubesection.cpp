@@ -111,7 +111,7 @@ void CubeKind::WriteSection(const CubeInfo& cube, PageWriter& page) const {
     if (m_state.indexOption)
         page.AppendLine(Page::BackToTop(cube.DatabaseName, cube.Name));
     page.AppendLine(cubeTableHeader());
-    page.AppendLine(Page::DataRow({cube.DatabaseName, cube.Name, cube.Size, cube.ProcessingDate}) + TableEnd);
+    page.AppendRow({cube.DatabaseName, cube.Name, cube.Size, cube.ProcessingDate}, TableEnd);
     if (categoryChecked(cinCubeRoles))
         writeRolePart(cube, page);
     if (categoryChecked(cinpart) || categoryChecked(cinDS))
@@ -127,9 +127,9 @@ void CubeKind::WriteSection(const CubeInfo& cube, PageWriter& page) const {
 void CubeKind::writeRolePart(const CubeInfo& cube, PageWriter& page) const {
     page.AppendLine(roleTableHeader());
     if (cube.Roles.Count() == 0)
-        page.AppendLine(Page::DataRow({QStringLiteral("No Roles available")}));
+        page.AppendRow({u"No Roles available"});
     for (const auto& role : cube.Roles)
-        page.AppendLine(Page::DataRow({role->Name}));
+        page.AppendRow({role->Name});
     page.AppendLine(TableEnd);
 }
 
@@ -144,10 +144,10 @@ void CubeKind::writePartitionPart(const CubeInfo& cube, PageWriter& page) const 
         page.AppendLine(partitionTableStart() + QStringLiteral("</TR>"));
     for (const auto& part : cube.Partitions) {
         if (sixColumns)
-            page.AppendLine(Page::DataRow({part->Name, part->Type, part->AggregationCount,
-                                           part->DataSourceName, part->Driver, part->Source}));
+            page.AppendRow({part->Name, part->Type, part->AggregationCount, part->DataSourceName,
+                            part->Driver, part->Source});
         else
-            page.AppendLine(Page::DataRow({part->Name, part->Type, part->AggregationCount}));
+            page.AppendRow({part->Name, part->Type, part->AggregationCount});
     }
     page.AppendLine(TableEnd);
 }
@@ -157,7 +157,7 @@ void CubeKind::writeDimensionPart(const CubeInfo& cube, PageWriter& page) const 
     if (!m_state.categoryChecked(cinDimLevelName, false)) {
         page.AppendLine(dimensionTableHeader());
         for (const auto& dimension : cube.Dimensions)
-            page.AppendLine(Page::DataRow({dimension->Name, dimension->Type}));
+            page.AppendRow({dimension->Name, dimension->Type});
         page.AppendLine(TableEnd);
         return;
     }
@@ -165,10 +165,10 @@ void CubeKind::writeDimensionPart(const CubeInfo& cube, PageWriter& page) const 
     // closed, by the line after the walk.
     for (const auto& dimension : cube.Dimensions) {
         page.AppendLine(dimensionTableHeader());
-        page.AppendLine(Page::DataRow({dimension->Name, dimension->Type}) + TableEnd);
+        page.AppendRow({dimension->Name, dimension->Type}, TableEnd);
         page.AppendLine(levelTableHeader());
         for (const auto& level : dimension->Levels)
-            page.AppendLine(Page::DataRow({level->Name, level->Visible, level->AvailableForAggregation}));
+            page.AppendRow({level->Name, level->Visible, level->AvailableForAggregation});
     }
     page.AppendLine(TableEnd);
 }
@@ -176,8 +176,8 @@ void CubeKind::writeDimensionPart(const CubeInfo& cube, PageWriter& page) const 
 void CubeKind::writeMeasurePart(const CubeInfo& cube, PageWriter& page) const {
     page.AppendLine(measureTableHeader());
     for (const auto& measure : cube.Measures)
-        page.AppendLine(Page::DataRow({measure->Name, measure->Internal, measure->DisplayFormat,
-                                       measure->WarehouseTable, measure->AppliedFunction}));
+        page.AppendRow({measure->Name, measure->Internal, measure->DisplayFormat, measure->WarehouseTable,
+                        measure->AppliedFunction});
     page.AppendLine(TableEnd);
 }
 
@@ -187,7 +187,7 @@ void CubeKind::writeCalcMemberPart(const CubeInfo& cube, PageWriter& page) const
         page.AppendLine(QStringLiteral("<TR bgcolor='") + QLatin1String(Page::RowColour) +
                         QStringLiteral("'><TD colspan='3'>No Calculated Members found.</TD></TR>"));
     for (const auto& member : cube.CalcMembers)
-        page.AppendLine(Page::DataRow({member->Name, member->Statement, member->SolveOrder}));
+        page.AppendRow({member->Name, member->Statement, member->SolveOrder});
     page.AppendLine(TableEnd);
 }
 

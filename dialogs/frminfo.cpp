@@ -151,10 +151,9 @@ public:
     // keeps a header sort of a long list quick.
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const auto* item = dynamic_cast<const CatalogueItem*>(&other);
-        if (!item)
+        if (other.type() != UserType)
             return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-        return foldedText(column) < item->foldedText(column);
+        return foldedText(column) < static_cast<const CatalogueItem&>(other).foldedText(column);
     }
 
     void setData(int column, int role, const QVariant& value) override {

@@ -29,9 +29,9 @@ const QString CubeTableHeader = QStringLiteral(
 
 const QString TableEnd = QStringLiteral("</TABLE>");
 
-QString levelRow(const LevelInfo& level) {
-    return Page::DataRow(
-        {level.Name, level.MemberCount, level.MemberNameColumn, level.MemberKeyColumn, level.Type});
+void writeLevelRow(const LevelInfo& level, PageWriter& page, QStringView tail = {}) {
+    page.AppendRow({level.Name, level.MemberCount, level.MemberNameColumn, level.MemberKeyColumn, level.Type},
+                   tail);
 }
 
 void writeProperties(const LevelPropertyInfoList& properties, PageWriter& page) {
@@ -39,7 +39,7 @@ void writeProperties(const LevelPropertyInfoList& properties, PageWriter& page) 
         return;
     page.AppendLine(PropertyTableHeader);
     for (const auto& property : properties)
-        page.AppendLine(Page::DataRow({property->Name, property->SourceColumn}));
+        page.AppendRow({property->Name, property->SourceColumn});
     page.AppendLine(TableEnd);
 }
 
@@ -49,7 +49,7 @@ void writeCubes(const DimensionCubeList& cubes, PageWriter& page) {
         page.AppendLine(QStringLiteral("<TR bgcolor='") + QLatin1String(Page::RowColour) +
                         QStringLiteral("'><TD vAlign='top' colspan='3'>No cubes found</TD></TR>"));
     for (const auto& cube : cubes)
-        page.AppendLine(Page::DataRow({cube->Name, cube->Size, cube->ProcessingDate}));
+        page.AppendRow({cube->Name, cube->Size, cube->ProcessingDate});
     page.AppendLine(TableEnd);
 }
 
@@ -59,10 +59,8 @@ void DimensionKind::WriteSection(const DimensionInfo& item, PageWriter& page) co
     if (m_state.indexOption)
         page.AppendLine(Page::BackToTop(item.DatabaseName, item.Name));
     page.AppendLine(DimensionTableHeader);
-    page.AppendLine(
-        Page::DataRow({item.DatabaseName, QStringLiteral("<B>") + item.Name + QStringLiteral("</B>"),
-                       item.ProcessingDate, item.Kind, item.Type}) +
-        TableEnd);
+    const QString boldName = QStringLiteral("<B>") + item.Name + QStringLiteral("</B>");
+    page.AppendRow({item.DatabaseName, boldName, item.ProcessingDate, item.Kind, item.Type}, TableEnd);
     if (m_state.categoryChecked(dinLevel))
         writeLevels(item.Levels, page);
     if (m_state.categoryChecked(dinCube))
@@ -75,13 +73,13 @@ void DimensionKind::writeLevels(const LevelInfoList& levels, PageWriter& page) c
     if (!m_state.categoryChecked(dinLevelProp)) {
         page.AppendLine(LevelTableHeader);
         for (const auto& level : levels)
-            page.AppendLine(levelRow(*level));
+            writeLevelRow(*level, page);
         page.AppendLine(TableEnd);
         return;
     }
     for (const auto& level : levels) {
         page.AppendLine(LevelTableHeader);
-        page.AppendLine(levelRow(*level) + TableEnd);
+        writeLevelRow(*level, page, TableEnd);
         writeProperties(level->Properties, page);
     }
 }

@@ -19,9 +19,14 @@ public:
 
     const QString& path() const { return m_path; }
     void AppendLine(const QString& text);
+    // One data row as one line: the bytes of AppendLine(Page::DataRow(values) + tail), written
+    // without building that text first (rows are the bulk of every page).
+    void AppendRow(std::initializer_list<QStringView> values, QStringView tail = {});
     void flush() noexcept;
 
 private:
+    void endLine();
+
     QString m_path;
     QByteArray m_pending;
 };

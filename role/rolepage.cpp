@@ -11,15 +11,16 @@ QString emptyTableRow(const QString& text) {
            QStringLiteral("'><TD vAlign='top' colspan='2'>") + text + QStringLiteral("</TD></TR>");
 }
 
-// A table of header line, one row per item (or the empty row) and the closing line.
-template <class List, class Row>
+// A table of header line, one row per item (or the empty row) and the closing line; writeRow
+// writes an item's row.
+template <class List, class WriteRow>
 void writeTable(PageWriter& page, const QString& headerLine, const List& items, const QString& emptyText,
-                Row row) {
+                WriteRow writeRow) {
     page.AppendLine(headerLine);
     if (items.Count() == 0)
         page.AppendLine(emptyTableRow(emptyText));
     for (const auto& item : items)
-        page.AppendLine(row(*item));
+        writeRow(*item);
     page.AppendLine(QStringLiteral("</TABLE>"));
 }
 
@@ -60,16 +61,15 @@ void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
     page.AppendLine(QStringLiteral("<table border='1' style='margin-left:10' cellspacing='0' width='95%'>"
                                    "<tr bgcolor='#AEAEAE'><TH vAlign='top'><B>Database</B></TH>"
                                    "<TH vAlign='top' Align='left'><B>Role Name</B></TH></TR>"));
-    page.AppendLine(Page::DataRow({tempRole.DatabaseName,
-                                   QStringLiteral("<B>") + tempRole.Name + QStringLiteral("</B>")}) +
-                    QStringLiteral("</TABLE>"));
+    const QString boldName = QStringLiteral("<B>") + tempRole.Name + QStringLiteral("</B>");
+    page.AppendRow({tempRole.DatabaseName, boldName}, u"</TABLE>");
     if (m_state.categoryChecked(rinUser))
         writeTable(page,
                    QStringLiteral("<table border='1' style='margin-left:60' cellspacing='0' width='90%'>"
                                   "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'>"
                                   "<B>Users / User groups</B></TH></TR>"),
                    tempRole.Users, QStringLiteral("No users found"),
-                   [](const UserInfo& user) { return Page::DataRow({user.Name}); });
+                   [&page](const UserInfo& user) { page.AppendRow({user.Name}); });
     if (m_state.categoryChecked(rinCube))
         writeTable(
             page,
@@ -77,8 +77,8 @@ void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
                            "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'><B>Used in Cube</B></TH>"
                            "<TH vAlign='top'><B>Cube Size (MB)</B></TH>"
                            "<TH vAlign='top'><B>Processing Date</B></TH></TR>"),
-            tempRole.Cubes, QStringLiteral("No Cubes found for this role"), [](const CubeInfo& cube) {
-                return Page::DataRow({cube.Name, cube.Size, cube.ProcessingDate});
+            tempRole.Cubes, QStringLiteral("No Cubes found for this role"), [&page](const CubeInfo& cube) {
+                page.AppendRow({cube.Name, cube.Size, cube.ProcessingDate});
             });
 }
 

@@ -1,0 +1,432 @@
+// lorvantic_bench: how the system copes with a large server. Generates a server description of
+// about 100 MB (4x) and one of a quarter of that (1x), runs every step on both and prints one
+// figure per line: load speed and peak memory, catalogue, collection and page per kind, the
+// page bytes written through one buffered stream for comparison, the list fill and a header
+// sort; then how each step grows from 1x to 4x and whether the goals are met.
+//
+//   lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]
+//
+// Times are given as wall clock and as processor time of this process; the goals are judged on
+// processor time, which other work on a shared machine does not inflate.
+
+#include "cubekind.h"
+#include "dimensionkind.h"
+#include "frminfo.h"
+#include "generator.h"
+#include "rolekind.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
+#include <vector>
+
+using namespace Lorvantic;
+
+namespace {
+
+struct Time {
+    double wall = 0;
+    double cpu = 0;
+};
+
+double processCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+Time measure(const std::function<void()>& step) {
+    QElapsedTimer timer;
+    const double cpu = processCpuSeconds();
+    timer.start();
+    step();
+    return {static_cast<double>(timer.nsecsElapsed()) / 1e9, processCpuSeconds() - cpu};
+}
+
+// The time of one run of step, averaged over as many runs as take a fifth of a second of
+// processor time: short steps are otherwise lost in the clock's and the machine's noise.
+// prepare runs before each run, outside the time.
+Time measureRepeated(const std::function<void()>& step, const std::function<void()>& prepare = {}) {
+    Time total;
+    int runs = 0;
+    do {
+        if (prepare)
+            prepare();
+        const Time one = measure(step);
+        total.wall += one.wall;
+        total.cpu += one.cpu;
+        ++runs;
+    } while (total.cpu < 0.2 && runs < 1000);
+    return {total.wall / runs, total.cpu / runs};
+}
+
+// A value in kB from /proc/self/status ("VmHWM", "VmRSS").
+qint64 statusKilobytes(const char* field) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray key = QByteArray(field) + ':';
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith(key))
+            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
+// The child's side of the load measurement: a process that does nothing but load, so that its
+// peak resident memory is the load's.
+int loadChild(const QString& path) {
+    const qint64 before = statusKilobytes("VmRSS");
+    const Time time = measure([&] { Olap::CreateServer()->Connect(path); });
+    std::printf("%.6f %.6f %lld %lld\n", time.wall, time.cpu, statusKilobytes("VmHWM"), before);
+    return 0;
+}
+
+struct LoadFigures {
+    Time time;
+    double peakMB = 0;
+    double beforeMB = 0;
+};
+
+LoadFigures loadInChild(const QString& path) {
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--load-child"), path});
+    if (!child.waitForFinished(600'000) || child.exitCode() != 0)
+        qFatal("the load child failed: %s", child.readAllStandardError().constData());
+    const QList<QByteArray> fields = child.readAllStandardOutput().trimmed().split(' ');
+    LoadFigures figures;
+    figures.time = {fields.value(0).toDouble(), fields.value(1).toDouble()};
+    figures.peakMB = fields.value(2).toDouble() * 1024 / 1e6;
+    figures.beforeMB = fields.value(3).toDouble() * 1024 / 1e6;
+    return figures;
+}
+
+// Writes the page's bytes line by line through one buffered stream: the practical limit of
+// writing that page.
+Time writeWithOneStream(const QByteArray& page, const QString& path) {
+    std::vector<std::pair<qsizetype, qsizetype>> lines; // start, length with CR LF
+    for (qsizetype start = 0; start < page.size();) {
+        const qsizetype end = page.indexOf("\r\n", start);
+        const qsizetype next = end < 0 ? page.size() : end + 2;
+        lines.emplace_back(start, next - start);
+        start = next;
+    }
+    const QByteArray name = QFile::encodeName(path);
+    return measureRepeated(
+        [&] {
+            std::FILE* out = std::fopen(name.constData(), "wb");
+            if (!out)
+                qFatal("cannot write %s", name.constData());
+            for (const auto& [start, length] : lines)
+                std::fwrite(page.constData() + start, 1, static_cast<std::size_t>(length), out);
+            std::fclose(out);
+        },
+        [&] { QFile::remove(path); });
+}
+
+enum class Kind { Cubes, Dimensions, Roles };
+constexpr Kind Kinds[] = {Kind::Cubes, Kind::Dimensions, Kind::Roles};
+
+const char* kindName(Kind kind) {
+    switch (kind) {
+    case Kind::Cubes:
+        return "cubes";
+    case Kind::Dimensions:
+        return "dimensions";
+    case Kind::Roles:
+        return "roles";
+    }
+    return "";
+}
+
+std::unique_ptr<SelectorKind> makeKind(Kind kind, SelectorState& state) {
+    switch (kind) {
+    case Kind::Cubes:
+        return std::make_unique<CubeKind>(state);
+    case Kind::Dimensions:
+        return std::make_unique<DimensionKind>(state);
+    case Kind::Roles:
+        return std::make_unique<RoleKind>(state);
+    }
+    return nullptr;
+}
+
+void checkColumn(VariantGrid& grid, qint32 column, bool rowsFirst) {
+    const int rowDimension = rowsFirst ? 1 : 2;
+    for (qint32 r = grid.lbound(rowDimension); r <= grid.ubound(rowDimension); ++r) {
+        QVariant& cell = rowsFirst ? grid.at(r, column) : grid.at(column, r);
+        if (!rowsFirst || grid.at(r, 1).isValid())
+            cell = true;
+    }
+}
+
+// The figures of one server size; each step keeps its quickest run.
+struct Figures {
+    double megabytes = 0;
+    std::map<QString, Time> steps;
+    std::map<QString, double> counts;
+    LoadFigures load;
+
+    void keep(const QString& step, const Time& time) {
+        const auto it = steps.find(step);
+        if (it == steps.end())
+            steps[step] = time;
+        else
+            it->second = {std::min(it->second.wall, time.wall), std::min(it->second.cpu, time.cpu)};
+    }
+};
+
+struct CatalogueForList {
+    VariantGrid rows, headers, aligns, widths;
+    qint32 count = 0;
+};
+
+void runKind(Kind kind, const std::shared_ptr<Olap::Server>& server, const QString& folder, Figures& figures,
+             CatalogueForList& largest) {
+    const QString name = QString::fromLatin1(kindName(kind));
+    SelectorState state;
+    state.DSOServer = server;
+    state.ServerName = server->Name();
+    std::unique_ptr<SelectorKind> selector = makeKind(kind, state);
+    selector->GetInfoTree();
+    checkColumn(state.infoTreeRows, 3, true);
+
+    figures.keep(QStringLiteral("catalogue ") + name, measureRepeated([&] { selector->GetCatalogue(); }));
+    const qint32 rows = state.catalogueRows.length(2);
+    figures.counts[name] = rows;
+    // The list shows the cube catalogue, the largest one a list of 16-bit rows can hold on
+    // servers of this shape.
+    if (kind == Kind::Cubes) {
+        largest.rows = state.catalogueRows;
+        largest.count = rows;
+        selector->GetColumnHeaders(largest.headers);
+        selector->GetColumnAligns(largest.aligns);
+        selector->GetColumnWidths(largest.widths);
+    }
+    checkColumn(state.catalogueRows, 4, false);
+    figures.keep(QStringLiteral("collection ") + name, measureRepeated([&] { selector->RetrieveInfo(); }));
+
+    const QString page = folder + QStringLiteral("/page-") + name + QStringLiteral(".html");
+    QFile::remove(page);
+    state.indexOption = true;
+    state.openPages = false;
+    state.pageFile = [&page](QString& path) {
+        path = page;
+        return true;
+    };
+    figures.keep(QStringLiteral("page ") + name,
+                 measureRepeated([&] { selector->CreateReport(); }, [&] { QFile::remove(page); }));
+    QFile file(page);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("no page was written for %s", kindName(kind));
+    const QByteArray bytes = file.readAll();
+    figures.counts[QStringLiteral("page MB ") + name] = static_cast<double>(bytes.size()) / 1e6;
+    figures.keep(QStringLiteral("one stream ") + name,
+                 writeWithOneStream(bytes, page + QStringLiteral(".stream")));
+    QFile::remove(page);
+    QFile::remove(page + QStringLiteral(".stream"));
+}
+
+// A fresh dialog for every run: the fill happens once per dialog.
+void runList(const CatalogueForList& catalogue, Figures& figures) {
+    figures.counts[QStringLiteral("list rows")] = catalogue.count;
+    Time fill;
+    Time sort;
+    int runs = 0;
+    do {
+        frmInfo form;
+        form.SetFirstTab(catalogue.rows);
+        form.ColumnHeaders(catalogue.headers);
+        form.ColumnAlign(catalogue.aligns);
+        form.ColumnWidth(catalogue.widths);
+        const Time filled = measure([&] { form.setCaption(QStringLiteral("Cubes")); });
+        const Time sorted = measure([&] { Q_EMIT form.lstCubes->header()->sectionClicked(1); });
+        fill = {fill.wall + filled.wall, fill.cpu + filled.cpu};
+        sort = {sort.wall + sorted.wall, sort.cpu + sorted.cpu};
+        ++runs;
+    } while (fill.cpu + sort.cpu < 0.2 && runs < 100);
+    figures.keep(QStringLiteral("list fill"), {fill.wall / runs, fill.cpu / runs});
+    figures.keep(QStringLiteral("header sort"), {sort.wall / runs, sort.cpu / runs});
+}
+
+Figures runSize(const QString& path, const QString& folder, int repeat) {
+    Figures figures;
+    figures.megabytes = static_cast<double>(QFileInfo(path).size()) / 1e6;
+    figures.load = loadInChild(path);
+    for (int r = 1; r < repeat; ++r) {
+        const LoadFigures again = loadInChild(path);
+        figures.load.time.wall = std::min(figures.load.time.wall, again.time.wall);
+        figures.load.time.cpu = std::min(figures.load.time.cpu, again.time.cpu);
+        figures.load.peakMB = std::max(figures.load.peakMB, again.peakMB);
+    }
+    figures.keep(QStringLiteral("load"), figures.load.time);
+    std::shared_ptr<Olap::Server> server;
+    {
+        server = Olap::CreateServer();
+        server->Connect(path);
+    }
+    for (int r = 0; r < repeat; ++r) {
+        CatalogueForList largest;
+        for (Kind kind : Kinds)
+            runKind(kind, server, folder, figures, largest);
+        runList(largest, figures);
+    }
+    return figures;
+}
+
+QString generate(const QString& folder, const char* label, qint64 bytes) {
+    const QString path = folder + QStringLiteral("/server-") + QLatin1String(label) + QStringLiteral(".json");
+    Bench::GeneratorOptions options;
+    options.targetBytes = bytes;
+    options.cubesPerDatabase = 40;
+    options.sharedDimensions = 10;
+    options.levels = 2;
+    options.memberProperties = 1;
+    options.measures = 5;
+    options.calculatedMembers = 2;
+    options.partitions = 1;
+    options.aggregations = 4;
+    options.roles = 6;
+    options.usersPerRole = 5;
+    std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
+    if (!out || Bench::GenerateDescription(options, out) < 0 || std::fclose(out) != 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void print(const char* format, auto... values) {
+    std::printf(format, values...);
+    std::fflush(stdout);
+}
+
+void printTime(const char* size, const QString& step, const Time& time, const QString& extra = QString()) {
+    print("%-22s %s: %8.3f s cpu %8.3f s wall%s\n", qPrintable(step), size, time.cpu, time.wall,
+          qPrintable(extra));
+}
+
+void printSize(const char* size, const Figures& f) {
+    const double mbps = f.megabytes / f.load.time.cpu;
+    print("%-22s %s: %.1f MB; %.0f cube, %.0f dimension, %.0f role catalogue rows\n", "server", size,
+          f.megabytes, f.counts.at(QStringLiteral("cubes")), f.counts.at(QStringLiteral("dimensions")),
+          f.counts.at(QStringLiteral("roles")));
+    printTime(size, QStringLiteral("load"), f.load.time,
+              QStringLiteral(" = %1 MB/s cpu, %2 MB/s wall")
+                  .arg(mbps, 0, 'f', 0)
+                  .arg(f.megabytes / f.load.time.wall, 0, 'f', 0));
+    print("%-22s %s: %.1f MB = %.2f x file (%.1f MB before the load)\n", "load peak memory", size,
+          f.load.peakMB, f.load.peakMB / f.megabytes, f.load.beforeMB);
+    for (Kind kind : Kinds) {
+        const QString name = QString::fromLatin1(kindName(kind));
+        printTime(size, QStringLiteral("catalogue ") + name, f.steps.at(QStringLiteral("catalogue ") + name));
+        printTime(size, QStringLiteral("collection ") + name,
+                  f.steps.at(QStringLiteral("collection ") + name));
+        const Time page = f.steps.at(QStringLiteral("page ") + name);
+        const Time stream = f.steps.at(QStringLiteral("one stream ") + name);
+        printTime(size, QStringLiteral("page ") + name, page,
+                  QStringLiteral(" (%1 MB)").arg(f.counts.at(QStringLiteral("page MB ") + name), 0, 'f', 1));
+        printTime(size, QStringLiteral("one stream ") + name, stream,
+                  QStringLiteral(" (page / one stream = %1 cpu, %2 wall)")
+                      .arg(page.cpu / stream.cpu, 0, 'f', 2)
+                      .arg(page.wall / stream.wall, 0, 'f', 2));
+    }
+    printTime(size, QStringLiteral("list fill"), f.steps.at(QStringLiteral("list fill")),
+              QStringLiteral(" (%1 rows)").arg(f.counts.at(QStringLiteral("list rows")), 0, 'f', 0));
+    printTime(size, QStringLiteral("header sort"), f.steps.at(QStringLiteral("header sort")));
+}
+
+struct Goal {
+    QString text;
+    double value;
+    double limit;
+    bool atMost;
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && QByteArray(argv[1]) == "--load-child")
+        return loadChild(QString::fromLocal8Bit(argv[2]));
+
+    qint64 megabytes = 100;
+    int repeat = 3;
+    QString keep;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const QByteArray option = argv[i];
+        if (option == "--megabytes")
+            megabytes = std::max(4LL, QByteArray(argv[i + 1]).toLongLong());
+        else if (option == "--repeat")
+            repeat = std::max(1, QByteArray(argv[i + 1]).toInt());
+        else if (option == "--keep")
+            keep = QString::fromLocal8Bit(argv[i + 1]);
+    }
+    if (argc % 2 == 0) {
+        std::fputs("usage: lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]\n", stderr);
+        return 2;
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    // Pages go to memory where the system offers it, so that the disk's mood does not decide.
+    QTemporaryDir temporary(QDir(QStringLiteral("/dev/shm")).exists()
+                                ? QStringLiteral("/dev/shm/lorvantic-bench-XXXXXX")
+                                : QDir::tempPath() + QStringLiteral("/lorvantic-bench-XXXXXX"));
+    const QString folder = keep.isEmpty() ? temporary.path() : keep;
+    QDir().mkpath(folder);
+
+    const QString large = generate(folder, "4x", megabytes * 1'000'000);
+    const QString small = generate(folder, "1x", megabytes * 1'000'000 / 4);
+    const Figures one = runSize(small, folder, repeat);
+    const Figures four = runSize(large, folder, repeat);
+
+    print("%-22s %s\n", "work folder", qPrintable(folder));
+    printSize("4x", four);
+    printSize("1x", one);
+    std::vector<Goal> goals;
+    for (const auto& [step, time] : four.steps) {
+        const double growth = time.cpu / one.steps.at(step).cpu;
+        print("%-22s growth 1x->4x: %5.2f cpu %5.2f wall\n", qPrintable(step), growth,
+              time.wall / one.steps.at(step).wall);
+        // A sort compares n log n times: its bound grows by log(4n) / log(n) beyond the linear one.
+        if (step == QStringLiteral("header sort")) {
+            const double rows1 = one.counts.at(QStringLiteral("list rows"));
+            const double rows4 = four.counts.at(QStringLiteral("list rows"));
+            goals.push_back({step + QStringLiteral(" grows as n log n (4x size, time x)"), growth,
+                             4.5 * std::log(rows4) / std::log(rows1), true});
+        } else {
+            goals.push_back({step + QStringLiteral(" grows linearly (4x size, time x)"), growth, 4.5, true});
+        }
+    }
+    for (Kind kind : Kinds) {
+        const QString name = QString::fromLatin1(kindName(kind));
+        goals.push_back({QStringLiteral("page ") + name + QStringLiteral(" / one stream"),
+                         four.steps.at(QStringLiteral("page ") + name).cpu /
+                             four.steps.at(QStringLiteral("one stream ") + name).cpu,
+                         1.5, true});
+    }
+    goals.push_back({QStringLiteral("load MB/s"), four.megabytes / four.load.time.cpu, 100, false});
+    goals.push_back(
+        {QStringLiteral("load peak memory / file size"), four.load.peakMB / four.megabytes, 5, true});
+    goals.push_back(
+        {QStringLiteral("list fill s"), four.steps.at(QStringLiteral("list fill")).cpu, 1.0, true});
+    goals.push_back(
+        {QStringLiteral("header sort s"), four.steps.at(QStringLiteral("header sort")).cpu, 0.3, true});
+    int missed = 0;
+    for (const Goal& goal : goals) {
+        const bool met = goal.atMost ? goal.value <= goal.limit : goal.value >= goal.limit;
+        missed += met ? 0 : 1;
+        print("goal %-52s %8.2f %s %6.2f %s\n", qPrintable(goal.text), goal.value,
+              goal.atMost ? "<=" : ">=", goal.limit, met ? "met" : "MISSED");
+    }
+    print("goals: %d of %zu met\n", static_cast<int>(goals.size()) - missed, goals.size());
+    return missed == 0 ? 0 : 1;
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+// A deterministic generator of large server descriptions ("format": "olap-server/1"): the same
+// options always give the same bytes. Names are built from word lists to the lengths real
+// servers use, a few carry non-ASCII letters and HTML characters, and cubes use varying
+// subsets of their database's shared dimensions and roles.
+
+#include <QByteArray>
+#include <cstdio>
+
+namespace Lorvantic::Bench {
+
+struct GeneratorOptions {
+    int databases = 4;
+    // Stop adding databases once the description reaches this many bytes (0: use databases).
+    qint64 targetBytes = 0;
+    int cubesPerDatabase = 40;
+    int sharedDimensions = 12; // per database; every cube also has one private dimension
+    int levels = 4;            // per dimension
+    int memberProperties = 2;  // per level
+    int measures = 8;          // per cube
+    int calculatedMembers = 4; // per cube
+    int partitions = 2;        // per cube
+    int aggregations = 6;      // per partition
+    int roles = 6;             // per database
+    int usersPerRole = 5;
+};
+
+// Writes the description to out; returns the number of bytes written (-1 when writing failed).
+qint64 GenerateDescription(const GeneratorOptions& options, std::FILE* out);
+
+// The whole description in memory (for small servers in tests).
+QByteArray GenerateDescription(const GeneratorOptions& options);
+
+} // namespace Lorvantic::Bench

@@ -1,0 +1,98 @@
+// A header click sorts the list exactly as comparing its texts without regard to letter case
+// does, whatever the texts hold; equal texts keep their order.
+
+#include "frminfo.h"
+
+#include <QHeaderView>
+#include <algorithm>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+
+namespace {
+
+QStringList awkwardNames() {
+    return {
+        QStringLiteral("sales"),
+        QStringLiteral("Sales"),
+        QStringLiteral("SALES 2"),
+        QStringLiteral("Sales 10"),
+        QStringLiteral("sales 1"),
+        QString(),
+        QStringLiteral("Straße"),
+        QStringLiteral("STRASSE"),
+        QStringLiteral("strasse"),
+        QStringLiteral("ΣΊΣΥΦΟΣ"),
+        QStringLiteral("σίσυφος"),
+        QStringLiteral("Köln"),
+        QStringLiteral("KÖLN"),
+        QStringLiteral("Koln"),
+        QString::fromUtf16(u"\U00010400 upper"),
+        QString::fromUtf16(u"\U00010428 lower"),
+        QString::fromUtf16(u"\U0001F600"),
+        QString(QChar(0xD801)) + QStringLiteral(" lone"),
+        QStringLiteral("lone ") + QChar(0xDC00),
+        QString::fromUtf16(u"\uFF21 wide"),
+        QString::fromUtf16(u"\uFF41 wide"),
+        QStringLiteral("İstanbul"),
+        QStringLiteral("istanbul"),
+        QStringLiteral("ǅemal"),
+        QStringLiteral("ǆemal"),
+        QStringLiteral("Sales"),
+    };
+}
+
+QStringList listed(const QTreeWidget& list, int column) {
+    QStringList texts;
+    for (int i = 0; i < list.topLevelItemCount(); ++i)
+        texts << list.topLevelItem(i)->text(column);
+    return texts;
+}
+
+TEST(ListSort, AHeaderClickSortsAsTheCaseInsensitiveComparisonDoes) {
+    const QStringList names = awkwardNames();
+    VariantGrid rows;
+    rows.redim(0, 4, 0, static_cast<qint32>(names.size()) - 1);
+    for (qint32 r = 0; r < names.size(); ++r) {
+        rows.at(0, r) = QStringLiteral("Database %1").arg(r); // unique keys
+        rows.at(1, r) = names[r];
+        rows.at(2, r) = QString(names[names.size() - 1 - r]);
+        rows.at(3, r) = QString();
+        rows.at(4, r) = false;
+    }
+    VariantGrid headers, aligns, widths;
+    headers.redim(0, 3);
+    aligns.redim(0, 3);
+    widths.redim(0, 3);
+    for (qint32 i = 0; i <= 3; ++i) {
+        headers.at(i) = QStringLiteral("Column %1").arg(i);
+        aligns.at(i) = 0;
+        widths.at(i) = 1000;
+    }
+    frmInfo form;
+    form.SetFirstTab(rows);
+    form.ColumnHeaders(headers);
+    form.ColumnAlign(aligns);
+    form.ColumnWidth(widths);
+    form.setCaption(QStringLiteral("Cubes"));
+
+    for (const int column : {1, 2, 1}) {
+        const QStringList before = listed(*form.lstCubes, column);
+        QStringList ascending = before;
+        std::stable_sort(ascending.begin(), ascending.end(), [](const QString& a, const QString& b) {
+            return a.compare(b, Qt::CaseInsensitive) < 0;
+        });
+        Q_EMIT form.lstCubes->header()->sectionClicked(column);
+        EXPECT_EQ(listed(*form.lstCubes, column), ascending) << "column " << column;
+
+        const QStringList again = listed(*form.lstCubes, column);
+        QStringList descending = again;
+        std::stable_sort(descending.begin(), descending.end(), [](const QString& a, const QString& b) {
+            return b.compare(a, Qt::CaseInsensitive) < 0;
+        });
+        Q_EMIT form.lstCubes->header()->sectionClicked(column);
+        EXPECT_EQ(listed(*form.lstCubes, column), descending) << "column " << column;
+    }
+}
+
+} // namespace
