@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace Lorvantic {
@@ -23,6 +24,13 @@ constexpr unsigned MaxUnique = 0xFFFF;
 int createExclusive(const QString& path) {
     return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                   0600);
+}
+
+// A full disk may take part of an append; cutting it off again keeps the file from ending in half
+// a line, so that what is appended later still starts on a line of its own.
+void cutBackTo(int fd, off_t size) {
+    while (::ftruncate(fd, size) != 0 && errno == EINTR) {
+    }
 }
 
 QString trimBlanks(const QString& text) {
@@ -104,9 +112,14 @@ bool AppendBytes(const QString& path, const QByteArray& bytes) {
                           O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return false;
+    struct stat before {};
+    if (::fstat(fd, &before) != 0) {
+        ::close(fd);
+        return false;
+    }
+    bool ok = true;
     const char* data = bytes.constData();
     qsizetype left = bytes.size();
-    bool ok = true;
     while (left > 0) {
         const ssize_t written = ::write(fd, data, static_cast<size_t>(left));
         if (written < 0) {
@@ -118,6 +131,8 @@ bool AppendBytes(const QString& path, const QByteArray& bytes) {
         data += written;
         left -= written;
     }
+    if (!ok)
+        cutBackTo(fd, before.st_size);
     ::close(fd);
     return ok;
 }

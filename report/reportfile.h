@@ -21,7 +21,8 @@ QString TempFolder();
 // False, with path unchanged, when no name could be made.
 bool CreateTempFile(QString& path);
 
-// Appends the bytes to the file (created 0600 if missing, links not followed); false on failure.
+// Appends the bytes to the file (created 0600 if missing, links not followed); false on failure,
+// which leaves the file as it was (a part written before a full disk is cut off again).
 bool AppendBytes(const QString& path, const QByteArray& bytes);
 
 // Appends text and CR LF to the file, creating it if missing. Failures lose the line silently.

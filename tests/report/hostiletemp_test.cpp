@@ -1,0 +1,220 @@
+// Report files in a temporary folder that others share or that stops taking data: nothing outside
+// the folder is touched, nothing crashes, and the outcome is false or a dropped line.
+
+#include "pagewriter.h"
+#include "reportfile.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <csignal>
+#include <fcntl.h>
+#include <functional>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace Lorvantic;
+using Lorvantic::Test::ScopedEnv;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+constexpr unsigned LastUnique = 0xFFFF;
+// The account whose files the tests plant, and as which checks run that root would pass.
+constexpr uid_t Nobody = 65534;
+constexpr gid_t NoGroup = 65534;
+
+QString nameOf(const QString& folder, unsigned unique, const char* extension) {
+    return folder + QStringLiteral("/VOK") + QString::number(unique, 16).toUpper() + u'.' +
+           QLatin1String(extension);
+}
+
+// Links under every name of one kind, straight through the system call: there are 65535.
+void plantLinks(const QString& target, const QString& folder, const char* extension) {
+    const QByteArray to = QFile::encodeName(target);
+    for (unsigned n = 1; n <= LastUnique; ++n)
+        ASSERT_EQ(::symlink(to.constData(), QFile::encodeName(nameOf(folder, n, extension)).constData()), 0);
+}
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Runs work in a child process and gives its exit code (-1 when it did not exit normally), so
+// that limits and a changed user stay out of the test program.
+int inChild(const std::function<int()>& work) {
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(work());
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status))
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+// Root passes permission checks; the child becomes nobody so that they apply.
+bool dropRoot() {
+    if (::geteuid() != 0)
+        return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(NoGroup) == 0 && ::setuid(Nobody) == 0;
+}
+
+// A folder the child can reach after dropping root (test folders are private to their owner).
+QString reachableFolder(const QTemporaryDir& parent) {
+    QFile::setPermissions(parent.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                             QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                             QFileDevice::ExeOther | QFileDevice::ReadGroup |
+                                             QFileDevice::ExeGroup);
+    return parent.path();
+}
+
+// The file size limit hits every write of the child: the folder is "full" after limit bytes.
+void limitFileSize(rlim_t limit) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    const rlimit size{limit, limit};
+    ::setrlimit(RLIMIT_FSIZE, &size);
+}
+
+QByteArray numberedLines(int first, int last) {
+    QByteArray lines;
+    for (int i = first; i <= last; ++i)
+        lines += "line " + QByteArray::number(i).rightJustified(2, '0') + "\r\n";
+    return lines;
+}
+
+} // namespace
+
+TEST(HostileTempFolder, LinksUnderEveryCompanionNameGiveFalseAndTouchNothing) {
+    const QString folder = lt::freshFolder();
+    const QString victim = lt::freshFolder() + QStringLiteral("/victim");
+    lt::writeBytes(victim, "precious");
+    ASSERT_NO_FATAL_FAILURE(plantLinks(victim, folder, "tmp"));
+    ScopedEnv temp("TEMP", folder);
+
+    QString path = QStringLiteral("unchanged");
+    EXPECT_FALSE(CreateTempFile(path));
+    EXPECT_EQ(path, QStringLiteral("unchanged"));
+    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+    EXPECT_EQ(folderEntries(folder).size(), qsizetype(LastUnique));
+
+    // The one name set free again is found, whatever name the search started at.
+    QFile::remove(nameOf(folder, 0x1234, "tmp"));
+    ASSERT_TRUE(CreateTempFile(path));
+    EXPECT_EQ(path, nameOf(folder, 0x1234, "html"));
+    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+}
+
+TEST(HostileTempFolder, LinksUnderEveryPageNameGiveFalseAndLeaveNoCompanion) {
+    const QString folder = lt::freshFolder();
+    const QString victim = lt::freshFolder() + QStringLiteral("/victim");
+    lt::writeBytes(victim, "precious");
+    ASSERT_NO_FATAL_FAILURE(plantLinks(victim, folder, "html"));
+    ScopedEnv temp("TEMP", folder);
+
+    QString path = QStringLiteral("unchanged");
+    EXPECT_FALSE(CreateTempFile(path));
+    EXPECT_EQ(path, QStringLiteral("unchanged"));
+    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+    // Only the planted links: every companion made on the way was taken back.
+    EXPECT_TRUE(folderEntries(folder).filter(QStringLiteral(".tmp")).isEmpty());
+}
+
+TEST(HostileTempFolder, PageNamesTakenByAnotherUsersFilesAreLeftAlone) {
+    const QString folder = lt::freshFolder();
+    const bool root = ::geteuid() == 0;
+    for (unsigned n = 1; n <= LastUnique; ++n) {
+        if (n == 0xBEEF)
+            continue;
+        const int fd = ::open(QFile::encodeName(nameOf(folder, n, "html")).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ASSERT_GE(fd, 0);
+        const bool given = !root || ::fchown(fd, Nobody, NoGroup) == 0;
+        ::close(fd);
+        ASSERT_TRUE(given);
+    }
+    lt::writeBytes(nameOf(folder, 1, "html"), "theirs");
+    ScopedEnv temp("TEMP", folder);
+
+    QString page;
+    ASSERT_TRUE(CreateTempFile(page));
+    EXPECT_EQ(page, nameOf(folder, 0xBEEF, "html"));
+    EXPECT_EQ(lt::readBytes(nameOf(folder, 1, "html")), QByteArray("theirs"));
+    if (root) {
+        EXPECT_EQ(QFileInfo(nameOf(folder, 2, "html")).ownerId(), Nobody);
+    }
+    EXPECT_EQ(folderEntries(folder).filter(QStringLiteral(".tmp")),
+              QStringList{QFileInfo(nameOf(folder, 0xBEEF, "tmp")).fileName()});
+}
+
+TEST(HostileTempFolder, AFolderThatIsNotWritableGivesFalse) {
+    QTemporaryDir parent;
+    ASSERT_TRUE(parent.isValid());
+    const QString folder = reachableFolder(parent) + QStringLiteral("/readonly");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                      QFileDevice::ExeOther | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    ScopedEnv temp("TEMP", folder);
+
+    enum Outcome { Refused, SetUpFailed, Created, PathChanged, LineWritten };
+    const int outcome = inChild([&] {
+        if (!dropRoot() || ::access(QFile::encodeName(folder).constData(), W_OK) == 0)
+            return SetUpFailed;
+        QString path = QStringLiteral("unchanged");
+        if (CreateTempFile(path))
+            return Created;
+        if (path != QStringLiteral("unchanged"))
+            return PathChanged;
+        AppendLine(folder + QStringLiteral("/page.html"), QStringLiteral("lost"));
+        return QFile::exists(folder + QStringLiteral("/page.html")) ? LineWritten : Refused;
+    });
+    EXPECT_EQ(outcome, Refused);
+    EXPECT_TRUE(folderEntries(folder).isEmpty());
+}
+
+TEST(HostileTempFolder, AFullFolderDropsWholeLinesOnly) {
+    const QString folder = lt::freshFolder();
+    ScopedEnv temp("TEMP", folder);
+    QString page;
+    ASSERT_TRUE(CreateTempFile(page));
+
+    // Eleven lines of nine bytes fit into 100 bytes; the twelfth would fit only in part.
+    const int exitCode = inChild([&] {
+        limitFileSize(100);
+        for (int i = 1; i <= 20; ++i)
+            AppendLine(page, QStringLiteral("line %1").arg(i, 2, 10, QChar(u'0')));
+        return 0;
+    });
+    ASSERT_EQ(exitCode, 0);
+    EXPECT_EQ(lt::readBytes(page), numberedLines(1, 11));
+
+    // Once there is room again, lines go on at the start of a line.
+    AppendLine(page, QStringLiteral("line 21"));
+    EXPECT_EQ(lt::readBytes(page), numberedLines(1, 11) + numberedLines(21, 21));
+    EXPECT_EQ(folderEntries(folder).size(), 2);
+}
+
+TEST(HostileTempFolder, AFullFolderDuringAPageLosesThePieceNotTheLinesBefore) {
+    const QString folder = lt::freshFolder();
+    ScopedEnv temp("TEMP", folder);
+    QString page;
+    ASSERT_TRUE(CreateTempFile(page));
+
+    const int exitCode = inChild([&] {
+        limitFileSize(1000);
+        PageWriter writer(page);
+        writer.AppendLine(QStringLiteral("<HTML>"));
+        writer.flush();
+        for (int i = 0; i < 500; ++i)
+            writer.AppendLine(QStringLiteral("<P>row %1</P>").arg(i));
+        return 0;
+    });
+    ASSERT_EQ(exitCode, 0);
+    EXPECT_EQ(lt::readBytes(page), QByteArray("<HTML>\r\n"));
+    EXPECT_EQ(folderEntries(folder).size(), 2);
+}
