@@ -2,7 +2,10 @@
 
 #include "error.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -40,6 +43,36 @@ void checkApplicationName(const QString& application) {
         application.contains(QChar()))
         throw Error(InvalidArgument,
                     QStringLiteral("Invalid application name for the settings store: ") + application);
+}
+
+// Reading every key parses the whole file, which is where a damaged line shows.
+bool isDamaged(QSettings& settings) {
+    (void)settings.allKeys();
+    return settings.status() != QSettings::NoError;
+}
+
+// A free name beside the file, e.g. "Kavenor.conf.corrupt-20261205T165300Z".
+QString asideName(const QString& path) {
+    const QString stem = path + QStringLiteral(".corrupt-") +
+                         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmss'Z'"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = stem + u'-' + QString::number(n);
+    return aside;
+}
+
+// A file that cannot be read or parsed is kept for the user to look at, and the store starts
+// afresh: saving into it would silently drop what could not be read.
+std::unique_ptr<QSettings> openStore(const QString& path) {
+    auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    if (!isDamaged(*settings))
+        return settings;
+    settings.reset();
+    // Another process may have moved it aside already.
+    if (!QFile::rename(path, asideName(path)) && QFileInfo::exists(path))
+        throw Error(FileAccessError, QStringLiteral("The settings file ") + path +
+                                         QStringLiteral(" is damaged and cannot be moved aside"));
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
 QString storedKey(const QString& section, const QString& key) {
@@ -95,7 +128,7 @@ QString SettingsFilePath(const QString& application) {
 }
 
 SettingsStore::SettingsStore(const QString& application)
-    : m_settings(std::make_unique<QSettings>(SettingsFilePath(application), QSettings::IniFormat)) {}
+    : m_settings(openStore(SettingsFilePath(application))) {}
 
 // QSettings writes what is pending when it ends; a failure there has no one left to tell.
 SettingsStore::~SettingsStore() = default;

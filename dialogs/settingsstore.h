@@ -27,7 +27,9 @@ QString SettingsFilePath(const QString& application);
 // atomically, when commit() runs or the object ends. Use it for many keys at once.
 class SettingsStore {
 public:
-    // Raises Error when the application name cannot be a folder name.
+    // Raises Error when the application name cannot be a folder name. A file that cannot be read
+    // or parsed is renamed to "<file>.corrupt-<UTC time>" and the store starts empty; Error when
+    // it cannot be moved aside.
     explicit SettingsStore(const QString& application);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
