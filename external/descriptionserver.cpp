@@ -30,7 +30,8 @@ private:
     static QString notFoundReason(const QString& serverName) {
         if (serverName.contains(u'/'))
             return QStringLiteral(": no such file");
-        return QStringLiteral(": no server description named ") + serverName + QStringLiteral(" (.json, .xml schema or .asdatabase) in ") +
+        return QStringLiteral(": no server description named ") + serverName +
+               QStringLiteral(" (.json, .xml schema or .asdatabase) in ") +
                ServerSearchFolders().join(QStringLiteral(", "));
     }
 

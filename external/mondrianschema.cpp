@@ -236,8 +236,9 @@ LevelData SchemaReader::readLevel() {
     level.levelType = levelTypeOf(m_xml.attribute(QLatin1String("levelType")));
     // Schemas rarely give a row count; a level without one counts no members rather than
     // leaving the level unreadable, which would end every dimension report that lists it.
-    level.estimatedSize = m_xml.whole<qint32>(m_xml.attribute(QLatin1String("approxRowCount")),
-                                              m_xml.position(), QStringLiteral("approxRowCount"))
+    level.estimatedSize = m_xml
+                              .whole<qint32>(m_xml.attribute(QLatin1String("approxRowCount")),
+                                             m_xml.position(), QStringLiteral("approxRowCount"))
                               .value_or(0);
     level.memberKeyColumn = m_xml.attribute(QLatin1String("column"));
     level.memberNameColumn = m_xml.attribute(QLatin1String("nameColumn"));

@@ -32,8 +32,8 @@ const DescriptionKind Kinds[] = {
 
 // Any ".xml" file may sit in a servers folder; only a schema counts as a description.
 bool isDescription(const QFileInfo& file) {
-    return file.isFile() &&
-           (!file.fileName().endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) || IsSchemaFile(file.filePath()));
+    return file.isFile() && (!file.fileName().endsWith(QLatin1String(".xml"), Qt::CaseInsensitive) ||
+                             IsSchemaFile(file.filePath()));
 }
 
 const DescriptionKind& kindOf(const QString& path) {
@@ -136,7 +136,8 @@ std::vector<ServerDescriptionFile> ListServerDescriptions() {
         std::vector<ServerDescriptionFile> here;
         for (const QString& entry : fileEntries(folder)) {
             const QString name = descriptionName(entry);
-            if (!name.isEmpty() && !reached.contains(name.toCaseFolded()) && isDescription(QFileInfo(folder, entry)))
+            if (!name.isEmpty() && !reached.contains(name.toCaseFolded()) &&
+                isDescription(QFileInfo(folder, entry)))
                 here.push_back({name, QFileInfo(folder, entry).absoluteFilePath()});
         }
         std::sort(here.begin(), here.end(),

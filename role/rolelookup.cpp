@@ -2,7 +2,6 @@
 
 namespace Lorvantic {
 
-
 QStringList SplitRoleUsers(const QString& users) {
     QStringList names;
     QStringView rest(users);

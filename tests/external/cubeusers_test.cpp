@@ -5,23 +5,20 @@
 #include "servermodel.h"
 
 #include <QRandomGenerator>
-
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
 
 namespace {
 
-QStringList names(const std::vector<std::shared_ptr<Olap::Store>>& cubes)
-{
+QStringList names(const std::vector<std::shared_ptr<Olap::Store>>& cubes) {
     QStringList list;
     for (const auto& cube : cubes)
         list << cube->Name();
     return list;
 }
 
-std::shared_ptr<Olap::ServerData> randomServer(quint32 seed)
-{
+std::shared_ptr<Olap::ServerData> randomServer(quint32 seed) {
     QRandomGenerator random(seed);
     auto data = std::make_shared<Olap::ServerData>();
     data->name = QStringLiteral("S");
@@ -51,8 +48,7 @@ std::shared_ptr<Olap::ServerData> randomServer(quint32 seed)
 
 } // namespace
 
-TEST(CubeUsers, TheIndexAnswersAsTheWalkDoes)
-{
+TEST(CubeUsers, TheIndexAnswersAsTheWalkDoes) {
     for (quint32 seed = 1; seed <= 20; ++seed) {
         const auto data = randomServer(seed);
         const auto database = Olap::ServerFromModel(data)->Databases()->Item(1);
@@ -61,19 +57,20 @@ TEST(CubeUsers, TheIndexAnswersAsTheWalkDoes)
             EXPECT_EQ(names(database->CubesUsingDimension(dimension)),
                       names(database->Olap::Store::CubesUsingDimension(dimension)));
             for (const QString& role : {QStringLiteral("Role %1").arg(d), QStringLiteral("role %1").arg(d)})
-                EXPECT_EQ(names(database->CubesCarryingRole(role)), names(database->Olap::Store::CubesCarryingRole(role)));
+                EXPECT_EQ(names(database->CubesCarryingRole(role)),
+                          names(database->Olap::Store::CubesCarryingRole(role)));
         }
     }
 }
 
-TEST(CubeUsers, ABrokenReferenceFailsAsTheWalkWould)
-{
+TEST(CubeUsers, ABrokenReferenceFailsAsTheWalkWould) {
     auto data = randomServer(7);
     Olap::CubeData broken;
     broken.name = QStringLiteral("Broken");
     broken.dimensions = {QStringLiteral("Dim 1"), QStringLiteral("Nowhere")};
     data->databases[0].cubes.insert(data->databases[0].cubes.begin(), broken);
     const auto database = Olap::ServerFromModel(data)->Databases()->Item(1);
-    EXPECT_EQ(names(database->CubesUsingDimension(QStringLiteral("Dim 1"))).value(0), QStringLiteral("Broken"));
+    EXPECT_EQ(names(database->CubesUsingDimension(QStringLiteral("Dim 1"))).value(0),
+              QStringLiteral("Broken"));
     EXPECT_THROW(database->CubesUsingDimension(QStringLiteral("Dim 2")), Error);
 }

@@ -224,7 +224,8 @@ TEST_F(ServerFiles, NamesThatLeadNowhereFail) {
         const char* description;
     } cases[] = {
         {QString(), "Server '': no server name given"},
-        {QStringLiteral("nothing"), "Server 'nothing': no server description named nothing (.json, .xml schema or .asdatabase) in "},
+        {QStringLiteral("nothing"),
+         "Server 'nothing': no server description named nothing (.json, .xml schema or .asdatabase) in "},
         {QStringLiteral("../folder"), "Server '../folder': no such file"},
         {QStringLiteral("../outside"), "Server '../outside': no such file"},
         {QStringLiteral("no/such/file.json"), "Server 'no/such/file.json': no such file"},
