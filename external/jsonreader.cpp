@@ -2,6 +2,7 @@
 
 #include "error.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -12,6 +13,14 @@ namespace Lorvantic::Olap {
 namespace {
 
 constexpr qint64 ChunkSize = 256 * 1024;
+
+// A small description needs no full chunk: allocating and releasing 256 KB per read is most of
+// the time spent on a file of a few hundred bytes.
+qint64 chunkSizeFor(const QIODevice& device) {
+    if (device.isSequential())
+        return ChunkSize;
+    return std::clamp(device.size() - device.pos(), qint64{1}, ChunkSize);
+}
 
 // Bytes that stand for themselves inside a text: printable ASCII except '"' and '\'.
 constexpr std::array<bool, 256> plainTextBytes() {
@@ -114,7 +123,8 @@ QString hexUnit(unsigned unit) {
 JsonReader::JsonReader(QIODevice& device, QString origin)
     : m_device(device)
     , m_origin(std::move(origin))
-    , m_buffer(new char[ChunkSize]) {
+    , m_chunkSize(chunkSizeFor(device))
+    , m_buffer(new char[static_cast<std::size_t>(m_chunkSize)]) {
     m_pos = m_end = m_buffer.get();
     m_containers.reserve(MaxDepth);
     refill();
@@ -129,7 +139,7 @@ JsonReader::~JsonReader() = default;
 
 bool JsonReader::refill() {
     m_bufferOffset += m_end - m_buffer.get();
-    const qint64 read = m_device.read(m_buffer.get(), ChunkSize);
+    const qint64 read = m_device.read(m_buffer.get(), m_chunkSize);
     if (read < 0)
         throw Error(ErrorNumber::UnreadableDescription,
                     m_origin + QStringLiteral(": cannot be read (") + m_device.errorString() + u')');

@@ -89,6 +89,7 @@ private:
 
     QIODevice& m_device;
     QString m_origin;
+    qint64 m_chunkSize;
     std::unique_ptr<char[]> m_buffer;
     const char* m_pos = nullptr;
     const char* m_end = nullptr;

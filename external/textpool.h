@@ -29,14 +29,16 @@ public:
         QString text = QString::fromLatin1(utf8.data(), size);
         slot = {hash, text};
         if (++m_count * 2 > m_slots.size())
-            forgetAll();
+            makeRoom();
         return text;
     }
 
 private:
     static constexpr std::size_t MaxLength = 256;
     // Small enough to stay in the processor's cache; when half full, it starts afresh.
-    static constexpr std::size_t Slots = 1 << 13;
+    // It starts small (most descriptions repeat few texts) and doubles up to that size.
+    static constexpr std::size_t MaxSlots = 1 << 13;
+    static constexpr std::size_t FirstSlots = 1 << 6;
 
     struct Slot {
         std::size_t hash = 0;
@@ -53,12 +55,29 @@ private:
         }
     }
 
-    void forgetAll() {
-        std::fill(m_slots.begin(), m_slots.end(), Slot());
-        m_count = 0;
+    // Where a text not yet in the table goes.
+    Slot& freeSlot(std::size_t hash) {
+        const std::size_t mask = m_slots.size() - 1;
+        std::size_t i = hash & mask;
+        while (!m_slots[i].text.isNull())
+            i = (i + 1) & mask;
+        return m_slots[i];
     }
 
-    std::vector<Slot> m_slots = std::vector<Slot>(Slots);
+    void makeRoom() {
+        if (m_slots.size() >= MaxSlots) {
+            std::fill(m_slots.begin(), m_slots.end(), Slot());
+            m_count = 0;
+            return;
+        }
+        std::vector<Slot> old(m_slots.size() * 2);
+        old.swap(m_slots);
+        for (Slot& slot : old)
+            if (!slot.text.isNull())
+                freeSlot(slot.hash) = std::move(slot);
+    }
+
+    std::vector<Slot> m_slots = std::vector<Slot>(FirstSlots);
     std::size_t m_count = 0;
 };
 
