@@ -24,6 +24,8 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace Lorvantic {
 
@@ -135,8 +137,52 @@ void checkSubItem(const QTreeWidget* list, int k) {
         throw Error(IndexOutOfBounds, QStringLiteral("Index out of bounds"));
 }
 
+// The value in the UTF-8 scheme (up to four bytes for the values a folded code unit can take).
+void appendOrderedBytes(char32_t value, std::string& out) {
+    const auto byte = [&out](char32_t bits) {
+        out.push_back(static_cast<char>(bits));
+    };
+    if (value < 0x80) {
+        byte(value);
+    } else if (value < 0x800) {
+        byte(0xC0 | (value >> 6));
+        byte(0x80 | (value & 0x3F));
+    } else if (value < 0x10000) {
+        byte(0xE0 | (value >> 12));
+        byte(0x80 | ((value >> 6) & 0x3F));
+        byte(0x80 | (value & 0x3F));
+    } else {
+        byte(0xF0 | (value >> 18));
+        byte(0x80 | ((value >> 12) & 0x3F));
+        byte(0x80 | ((value >> 6) & 0x3F));
+        byte(0x80 | (value & 0x3F));
+    }
+}
+
+// Appends the text as a key whose byte order is the order of QString::compare(...,
+// Qt::CaseInsensitive): code units after case folding, a low surrogate folded together with the
+// high one before it. Each folded value is written in the UTF-8 scheme, which keeps the order of
+// the values (lone surrogates included), so two keys compare with memcmp.
+void appendSortKey(QStringView text, std::string& out) {
+    char16_t last = 0;
+    for (const QChar c : text) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) {
+            out.push_back(static_cast<char>(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit));
+            last = unit;
+            continue;
+        }
+        const char32_t point = QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last)
+                                   ? QChar::surrogateToUcs4(last, unit)
+                                   : char32_t(unit);
+        appendOrderedBytes(QChar::toCaseFolded(point), out);
+        last = unit;
+    }
+}
+
 // A catalogue item compares its texts in the sort column without regard to letter case, so
-// "apple" sorts next to "Apple"; equal texts keep their order.
+// "apple" sorts next to "Apple"; equal texts keep their order. A header sort ranks every item
+// first (rankItems), so the list's own sort compares two numbers instead of two texts.
 class CatalogueItem : public QTreeWidgetItem {
 public:
     CatalogueItem()
@@ -145,45 +191,63 @@ public:
                  Qt::ItemNeverHasChildren);
     }
 
-    // The order is that of QString::compare(..., Qt::CaseInsensitive): code units compared after
-    // case folding, a low surrogate folded together with the high one before it, then the
-    // length. Each item folds its text once per sort column, not once per comparison, which
-    // keeps a header sort of a long list quick.
     bool operator<(const QTreeWidgetItem& other) const override {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (other.type() != UserType)
-            return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
-        return foldedText(column) < static_cast<const CatalogueItem&>(other).foldedText(column);
+        if (other.type() == UserType) {
+            const auto& item = static_cast<const CatalogueItem&>(other);
+            if (m_rankColumn == column && item.m_rankColumn == column)
+                return m_rank < item.m_rank;
+        }
+        return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
     }
 
     void setData(int column, int role, const QVariant& value) override {
-        m_foldedColumn = -1;
+        m_rankColumn = -1;
         QTreeWidgetItem::setData(column, role, value);
     }
 
-private:
-    const std::u32string& foldedText(int column) const {
-        if (m_foldedColumn != column) {
-            const QString source = text(column);
-            m_folded.clear();
-            m_folded.reserve(static_cast<std::size_t>(source.size()));
-            char16_t last = 0;
-            for (const QChar c : source) {
-                const char16_t unit = c.unicode();
-                const char32_t point = QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last)
-                                           ? QChar::surrogateToUcs4(last, unit)
-                                           : char32_t(unit);
-                m_folded.push_back(QChar::toCaseFolded(point));
-                last = unit;
-            }
-            m_foldedColumn = column;
-        }
-        return m_folded;
+    void setRank(int column, int rank) {
+        m_rankColumn = column;
+        m_rank = rank;
     }
 
-    mutable int m_foldedColumn = -1;
-    mutable std::u32string m_folded;
+private:
+    int m_rankColumn = -1;
+    int m_rank = 0;
 };
+
+// Gives every catalogue item of the list its rank by the text in column: the folded texts are
+// laid out side by side and sorted once, which keeps a header sort of a long list quick. Equal
+// texts share a rank, so the list's stable sort keeps their order either way round.
+void rankItems(const QTreeWidget& list, int column) {
+    const int count = list.topLevelItemCount();
+    std::vector<CatalogueItem*> items;
+    std::vector<std::size_t> starts;
+    std::string keys;
+    items.reserve(static_cast<std::size_t>(count));
+    starts.reserve(static_cast<std::size_t>(count) + 1);
+    for (int i = 0; i < count; ++i) {
+        QTreeWidgetItem* item = list.topLevelItem(i);
+        if (item->type() != QTreeWidgetItem::UserType)
+            continue;
+        items.push_back(static_cast<CatalogueItem*>(item));
+        starts.push_back(keys.size());
+        appendSortKey(item->text(column), keys);
+    }
+    starts.push_back(keys.size());
+    // Each key beside its item's number: the sort moves small pairs through one array.
+    std::vector<std::pair<std::string_view, std::size_t>> order(items.size());
+    for (std::size_t i = 0; i < items.size(); ++i)
+        order[i] = {std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]), i};
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    int rank = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k == 0 || order[k - 1].first != order[k].first)
+            rank = static_cast<int>(k);
+        items[order[k].second]->setRank(column, rank);
+    }
+}
 
 // A triangle on light grey: pointing down for descending, up for ascending.
 QPixmap sortMark(bool pointingDown) {
@@ -546,6 +610,7 @@ void frmInfo::sortByColumn(int column) {
     }
     headers->setIcon(column, imlSort->icon(m_sortDescending ? DescendingIcon : AscendingIcon));
     m_sortColumn = header;
+    rankItems(*lstCubes, column);
     lstCubes->sortItems(column, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
