@@ -3,51 +3,104 @@
 #include "reportfile.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <iterator>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Lorvantic {
 
 namespace {
 constexpr qsizetype FlushThreshold = 1 << 18;
 
-// Appends text as UTF-8 straight into the buffer. Surrogates (rare in page text) take the
-// general conversion for the whole text, so the bytes are always those of toUtf8().
-void appendUtf8(QByteArray& buffer, QStringView text) {
-    const qsizetype start = buffer.size();
-    buffer.resize(start + 3 * text.size());
-    auto* out = reinterpret_cast<uchar*>(buffer.data() + start);
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
+// Copies the ASCII code units from in on as bytes to out, stopping before the first other one
+// or a few units before the end; advances out and returns where it stopped.
+const char16_t* copyAscii(const char16_t* in, const char16_t* end, uchar*& out) {
+#if defined(__SSE2__)
+    while (end - in >= 8) {
+        // Packing saturates each unit, read as signed, to 0..255: a byte from 1 to 0x7F is an
+        // ASCII unit, 0 may be a unit from 0x8000 up (NUL takes the slow road).
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i bytes = _mm_packus_epi16(units, units);
+        const __m128i ascii = _mm_cmpgt_epi8(bytes, _mm_setzero_si128());
+        if ((_mm_movemask_epi8(ascii) & 0xFF) != 0xFF)
+            break;
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), bytes);
+        in += 8;
+        out += 8;
+    }
+#endif
+    constexpr std::uint64_t NonAscii = 0xFF80FF80FF80FF80;
+    std::uint64_t four = 0;
+    while (end - in >= 4 && (std::memcpy(&four, in, sizeof four), (four & NonAscii) == 0)) {
+        for (int i = 0; i < 4; ++i)
+            out[i] = static_cast<uchar>(in[i]);
+        in += 4;
+        out += 4;
+    }
+    return in;
+}
+
+// Writes text as UTF-8 at out (room for three bytes per code unit) and returns the end. Runs of
+// ASCII, the bulk of every page, go four code units at a time. Returns nullptr at a surrogate
+// (rare in page text): the caller then converts the whole text the general way, so the bytes
+// are always those of toUtf8().
+uchar* writeUtf8(QStringView text, uchar* out) {
+    const char16_t* in = text.utf16();
+    const char16_t* const end = in + text.size();
+    while (in != end) {
+        in = copyAscii(in, end, out);
+        if (in == end)
+            break;
+        const char16_t u = *in++;
         if (u < 0x80) {
             *out++ = static_cast<uchar>(u);
         } else if (u < 0x800) {
             *out++ = static_cast<uchar>(0xC0 | (u >> 6));
             *out++ = static_cast<uchar>(0x80 | (u & 0x3F));
-        } else if (!c.isSurrogate()) {
+        } else if (!QChar::isSurrogate(u)) {
             *out++ = static_cast<uchar>(0xE0 | (u >> 12));
             *out++ = static_cast<uchar>(0x80 | ((u >> 6) & 0x3F));
             *out++ = static_cast<uchar>(0x80 | (u & 0x3F));
         } else {
-            buffer.resize(start);
-            buffer += text.toUtf8();
-            return;
+            return nullptr;
         }
     }
-    buffer.resize(reinterpret_cast<char*>(out) - buffer.constData());
+    return out;
 }
 } // namespace
 
 PageWriter::PageWriter(QString path)
     : m_path(std::move(path)) {
-    m_pending.reserve(2 * FlushThreshold);
+    m_buffer.resize(2 * FlushThreshold);
 }
 
 PageWriter::~PageWriter() {
     flush();
 }
 
+void PageWriter::grow(qsizetype bytes) {
+    m_buffer.resize(std::max(2 * m_buffer.size(), static_cast<std::size_t>(m_used + bytes)));
+}
+
+void PageWriter::append(QByteArrayView bytes) {
+    std::memcpy(room(bytes.size()), bytes.data(), static_cast<std::size_t>(bytes.size()));
+    m_used += bytes.size();
+}
+
+void PageWriter::appendUtf8(QStringView text) {
+    uchar* const start = reinterpret_cast<uchar*>(room(3 * text.size()));
+    if (uchar* const end = writeUtf8(text, start))
+        m_used += end - start;
+    else
+        append(text.toUtf8());
+}
+
 void PageWriter::AppendLine(const QString& text) {
-    appendUtf8(m_pending, text);
+    appendUtf8(text);
     endLine();
 }
 
@@ -57,30 +110,30 @@ void PageWriter::AppendRow(std::initializer_list<QStringView> values, QStringVie
     static const QByteArray start = Page::RowStart().toUtf8();
     static const QByteArray separator = Page::CellSeparator().toUtf8();
     static const QByteArray end = Page::RowEnd().toUtf8();
-    m_pending += start;
+    append(start);
     bool first = true;
     for (const QStringView value : values) {
         if (!first)
-            m_pending += separator;
-        appendUtf8(m_pending, value);
+            append(separator);
+        appendUtf8(value);
         first = false;
     }
-    m_pending += end;
-    appendUtf8(m_pending, tail);
+    append(end);
+    appendUtf8(tail);
     endLine();
 }
 
 void PageWriter::endLine() {
-    m_pending += "\r\n";
-    if (m_pending.size() >= FlushThreshold)
+    append("\r\n");
+    if (m_used >= FlushThreshold)
         flush();
 }
 
 void PageWriter::flush() noexcept {
-    if (m_pending.isEmpty())
+    if (m_used == 0)
         return;
-    AppendBytes(m_path, m_pending);
-    m_pending.resize(0); // keeps the buffer for the next piece
+    AppendBytes(m_path, QByteArray::fromRawData(m_buffer.data(), m_used));
+    m_used = 0; // keeps the buffer for the next piece
 }
 
 namespace Page {

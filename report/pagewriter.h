@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <initializer_list>
+#include <vector>
 
 namespace Lorvantic {
 
@@ -26,9 +28,19 @@ public:
 
 private:
     void endLine();
+    // Room for bytes more at the end of the buffer.
+    char* room(qsizetype bytes) {
+        if (static_cast<std::size_t>(m_used + bytes) > m_buffer.size())
+            grow(bytes);
+        return m_buffer.data() + m_used;
+    }
+    void grow(qsizetype bytes);
+    void append(QByteArrayView bytes);
+    void appendUtf8(QStringView text);
 
     QString m_path;
-    QByteArray m_pending;
+    std::vector<char> m_buffer; // its first m_used bytes are the lines not yet in the file
+    qsizetype m_used = 0;
 };
 
 // Row pieces every section uses.

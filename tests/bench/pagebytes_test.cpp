@@ -32,6 +32,11 @@ QStringList awkwardLines() {
         QStringLiteral("CR LF inside\r\nand a NUL ") + QChar(0),
         QString(300'000, u'x') + QStringLiteral("ü"), // longer than one buffered piece
     };
+    // Each kind of unit at every place of a run of ASCII: ASCII goes several units at a time.
+    for (const char16_t unit :
+         {u'\0', u'\u007F', u'\u0080', u'\u00FF', u'\u0100', u'\u7FFF', u'\u8000', u'\uFFFF'})
+        for (qsizetype at = 0; at < 17; ++at)
+            lines << QString(24, u'a').replace(at, 1, QChar(unit));
     // Enough ordinary lines to cross the buffer's threshold several times.
     for (int i = 0; i < 20'000; ++i)
         lines << QStringLiteral("<TR><TD>Enterprise Warehouse Zürich Region %1</TD></TR>").arg(i);
