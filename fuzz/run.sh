@@ -6,6 +6,9 @@
 # the repository are never changed). A finding is saved under build-fuzz/artifacts/<target>/ and
 # makes the script exit non-zero; reproduce it with build-fuzz/<target> FILE.
 # WORKERS (default 1) runs that many processes per target; keep it within the machine's cores.
+# LORVANTIC_FUZZ_TIMEOUT (seconds, default 10) is how long one input may take before it counts
+# as a hang; raise it when the fuzzers share the machine with other work at a lower priority,
+# or a starved process reports a hang that is none.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -36,7 +39,7 @@ failed=0
 for target in "${selected[@]}"; do
   corpus=$build/corpus/$target artifacts=$build/artifacts/$target
   mkdir -p "$corpus" "$artifacts"
-  options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1
+  options=(-max_total_time="$seconds" -timeout="${LORVANTIC_FUZZ_TIMEOUT:-10}" -rss_limit_mb=2048 -max_len=65536 -print_final_stats=1
            -artifact_prefix="$artifacts/")
   [ -f "fuzz/$target.dict" ] && options+=(-dict="fuzz/$target.dict")
   if [ "$workers" -gt 1 ]; then
