@@ -98,13 +98,8 @@ void CubeKind::CreateReport() {
         return;
     const CubeInfoList& cubes = *m_info;
     PageRunState run = m_state.pageRun();
-    Lorvantic::CreateReport(
-        pageKind(), run, cubes.Count(),
-        [&cubes](qint32 i) {
-            const CubeInfo& cube = *cubes[i];
-            return PageItem{cube.DatabaseName, cube.Name};
-        },
-        [this, &cubes](qint32 i, PageWriter& page) { WriteSection(*cubes[i], page); });
+    CreateListReport(pageKind(), run, cubes,
+                     [this](const CubeInfo& cube, PageWriter& page) { WriteSection(cube, page); });
 }
 
 void CubeKind::WriteSection(const CubeInfo& cube, PageWriter& page) const {

@@ -138,13 +138,8 @@ void DimensionKind::CreateReport() {
     PageRunState run = m_state.pageRun();
     // Held for the whole run, whatever replaces the selector's list meanwhile.
     const std::shared_ptr<const DimensionInfoList> list = m_infoList;
-    Lorvantic::CreateReport(
-        pageKind(), run, list->Count(),
-        [&list](qint32 i) {
-            const DimensionInfo& item = *(*list)[i];
-            return PageItem{item.DatabaseName, item.Name};
-        },
-        [this, &list](qint32 i, PageWriter& page) { WriteSection(*(*list)[i], page); });
+    CreateListReport(pageKind(), run, *list,
+                     [this](const DimensionInfo& item, PageWriter& page) { WriteSection(item, page); });
 }
 
 } // namespace Lorvantic

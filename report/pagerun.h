@@ -53,6 +53,20 @@ using ItemReader = std::function<PageItem(qint32 index)>;
 QString CreateReport(const PageKind& kind, PageRunState& state, qint32 count, const ItemReader& item,
                      const SectionWriter& writeSection);
 
+// The page run over a kind's gathered list (1-based, each entry a pointer to an item with
+// DatabaseName and Name); writeSection(item, page) writes one item's section.
+template <class List, class WriteSection>
+QString CreateListReport(const PageKind& kind, PageRunState& state, const List& list,
+                         WriteSection writeSection) {
+    return CreateReport(
+        kind, state, list.Count(),
+        [&list](qint32 i) {
+            const auto& item = *list[i];
+            return PageItem{item.DatabaseName, item.Name};
+        },
+        [&list, &writeSection](qint32 i, PageWriter& page) { writeSection(*list[i], page); });
+}
+
 // The seven header lines and the end line.
 void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWriter& page);
 void WriteReportEnd(PageWriter& page);

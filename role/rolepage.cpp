@@ -46,13 +46,8 @@ QString RoleKind::CreateReport(PageRunState& run) {
     // Held here so that the list outlives the run whatever the sections do.
     const std::shared_ptr<RoleInfoList> roles = m_roles;
     const RoleInfoList& list = roleList();
-    return Lorvantic::CreateReport(
-        pageKind(), run, list.Count(),
-        [&list](qint32 i) {
-            const RoleInfo& role = *list[i];
-            return PageItem{role.DatabaseName, role.Name};
-        },
-        [this, &list](qint32 i, PageWriter& page) { WriteSection(*list[i], page); });
+    return CreateListReport(pageKind(), run, list,
+                            [this](const RoleInfo& role, PageWriter& page) { WriteSection(role, page); });
 }
 
 void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
