@@ -104,7 +104,7 @@ void CubeKind::CreateReport() {
 
 void CubeKind::WriteSection(const CubeInfo& cube, PageWriter& page) const {
     if (m_state.indexOption)
-        page.AppendLine(Page::BackToTop(cube.DatabaseName, cube.Name));
+        Page::AppendBackToTop(page, cube.DatabaseName, cube.Name);
     page.AppendLine(cubeTableHeader());
     page.AppendRow({cube.DatabaseName, cube.Name, cube.Size, cube.ProcessingDate}, TableEnd);
     if (categoryChecked(cinCubeRoles))

@@ -57,7 +57,7 @@ void writeCubes(const DimensionCubeList& cubes, PageWriter& page) {
 
 void DimensionKind::WriteSection(const DimensionInfo& item, PageWriter& page) const {
     if (m_state.indexOption)
-        page.AppendLine(Page::BackToTop(item.DatabaseName, item.Name));
+        Page::AppendBackToTop(page, item.DatabaseName, item.Name);
     page.AppendLine(DimensionTableHeader);
     const QString boldName = QStringLiteral("<B>") + item.Name + QStringLiteral("</B>");
     page.AppendRow({item.DatabaseName, boldName, item.ProcessingDate, item.Kind, item.Type}, TableEnd);

@@ -35,9 +35,8 @@ void writeIndex(const PageKind& kind, qint32 count, const ItemReader& item, Page
     page.AppendLine(kind.indexTableOpening + QLatin1String(Page::HeaderColour) + kind.indexHeaderClosing);
     for (qint32 i = 1; i <= count; ++i) {
         const PageItem it = item(i);
-        page.AppendLine(QStringLiteral("<TR><TD>") + it.databaseName + QStringLiteral("</TD><TD><A HREF='#") +
-                        it.databaseName + u'_' + it.name + QStringLiteral("'>") + it.name +
-                        QStringLiteral("</A></TD></TR>"));
+        page.AppendJoined({u"<TR><TD>", it.databaseName, u"</TD><TD><A HREF='#", it.databaseName, u"_",
+                           it.name, u"'>", it.name, u"</A></TD></TR>"});
     }
     page.AppendLine(QStringLiteral("</TABLE>"));
     page.AppendLine(QStringLiteral("<P><HR><P>"));

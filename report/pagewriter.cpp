@@ -91,11 +91,17 @@ void PageWriter::append(QByteArrayView bytes) {
     m_used += bytes.size();
 }
 
-void PageWriter::appendUtf8(QStringView text) {
+bool PageWriter::tryAppendUtf8(QStringView text) {
     uchar* const start = reinterpret_cast<uchar*>(room(3 * text.size()));
-    if (uchar* const end = writeUtf8(text, start))
-        m_used += end - start;
-    else
+    uchar* const end = writeUtf8(text, start);
+    if (!end)
+        return false;
+    m_used += end - start;
+    return true;
+}
+
+void PageWriter::appendUtf8(QStringView text) {
+    if (!tryAppendUtf8(text))
         append(text.toUtf8());
 }
 
@@ -120,6 +126,22 @@ void PageWriter::AppendRow(std::initializer_list<QStringView> values, QStringVie
     }
     append(end);
     appendUtf8(tail);
+    endLine();
+}
+
+// A surrogate in one piece may pair with one in the next: then the joined text is converted.
+void PageWriter::AppendJoined(std::initializer_list<QStringView> pieces) {
+    const qsizetype lineStart = m_used;
+    for (const QStringView piece : pieces) {
+        if (!tryAppendUtf8(piece)) {
+            m_used = lineStart;
+            QString joined;
+            for (const QStringView part : pieces)
+                joined += part;
+            append(joined.toUtf8());
+            break;
+        }
+    }
     endLine();
 }
 
@@ -167,9 +189,8 @@ QString DataRow(std::initializer_list<QString> values) {
     return row;
 }
 
-QString BackToTop(const QString& databaseName, const QString& name) {
-    return QStringLiteral("<P><A NAME='") + databaseName + u'_' + name +
-           QStringLiteral("' HREF='#TOP'>Back to top</A></P>");
+void AppendBackToTop(PageWriter& page, QStringView databaseName, QStringView name) {
+    page.AppendJoined({u"<P><A NAME='", databaseName, u"_", name, u"' HREF='#TOP'>Back to top</A></P>"});
 }
 
 } // namespace Page

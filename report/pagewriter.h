@@ -24,6 +24,8 @@ public:
     // One data row as one line: the bytes of AppendLine(Page::DataRow(values) + tail), written
     // without building that text first (rows are the bulk of every page).
     void AppendRow(std::initializer_list<QStringView> values, QStringView tail = {});
+    // One line of several pieces: the bytes of AppendLine(the pieces joined).
+    void AppendJoined(std::initializer_list<QStringView> pieces);
     void flush() noexcept;
 
 private:
@@ -36,6 +38,8 @@ private:
     }
     void grow(qsizetype bytes);
     void append(QByteArrayView bytes);
+    // Appends text unless it holds a surrogate (then nothing is appended).
+    bool tryAppendUtf8(QStringView text);
     void appendUtf8(QStringView text);
 
     QString m_path;
@@ -57,8 +61,8 @@ inline QString RowEnd() {
 }
 // Row start, the values joined by the cell separator, row end.
 QString DataRow(std::initializer_list<QString> values);
-// "<P><A NAME='db_name' HREF='#TOP'>Back to top</A></P>"
-QString BackToTop(const QString& databaseName, const QString& name);
+// Appends "<P><A NAME='db_name' HREF='#TOP'>Back to top</A></P>".
+void AppendBackToTop(PageWriter& page, QStringView databaseName, QStringView name);
 } // namespace Page
 
 } // namespace Lorvantic

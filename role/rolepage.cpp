@@ -52,7 +52,7 @@ QString RoleKind::CreateReport(PageRunState& run) {
 
 void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
     if (m_state.indexOption)
-        page.AppendLine(Page::BackToTop(tempRole.DatabaseName, tempRole.Name));
+        Page::AppendBackToTop(page, tempRole.DatabaseName, tempRole.Name);
     page.AppendLine(QStringLiteral("<table border='1' style='margin-left:10' cellspacing='0' width='95%'>"
                                    "<tr bgcolor='#AEAEAE'><TH vAlign='top'><B>Database</B></TH>"
                                    "<TH vAlign='top' Align='left'><B>Role Name</B></TH></TR>"));

@@ -72,7 +72,8 @@ TEST(PageBytes, DataRowsJoinTheirValuesAsPlainConcatenationDoes) {
     EXPECT_EQ(Page::RowStart(), start);
 }
 
-TEST(PageBytes, RowsWriteTheBytesOfTheirJoinedLine) {
+// Rows and lines of pieces, whose texts may pair surrogates across pieces.
+TEST(PageBytes, RowsAndPiecesWriteTheBytesOfTheirJoinedLine) {
     const QString high(QChar(0xD83D));
     const QString low(QChar(0xDE00));
     struct Row {
@@ -96,6 +97,7 @@ TEST(PageBytes, RowsWriteTheBytesOfTheirJoinedLine) {
             for (const Row& row : rows) {
                 page.AppendRow({row.a, row.b, row.c}, row.tail);
                 page.AppendRow({row.a});
+                page.AppendJoined({row.a, row.b, u"_", row.c, row.tail});
             }
         }
     }
@@ -103,6 +105,7 @@ TEST(PageBytes, RowsWriteTheBytesOfTheirJoinedLine) {
         for (const Row& row : rows) {
             AppendLine(plain, Page::DataRow({row.a, row.b, row.c}) + row.tail);
             AppendLine(plain, Page::DataRow({row.a}));
+            AppendLine(plain, row.a + row.b + u'_' + row.c + row.tail);
         }
     }
     const QByteArray expected = readBytes(plain);
