@@ -1,14 +1,5 @@
 #include "dialogtestutil.h"
 #include "frminfo.h"
-#include "testsupport.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QGroupBox>
-#include <QLabel>
-#include <QTabWidget>
-#include <QTest>
-#include <gtest/gtest.h>
 
 using namespace Lorvantic;
 using namespace Lorvantic::Test;
@@ -16,30 +7,34 @@ using namespace Lorvantic::Test;
 namespace {
 
 std::vector<CatalogueRow> sampleRows() {
-    return {
-        {QStringLiteral("FoodMart"), QStringLiteral("Sales"), QStringLiteral("12.40 MB"),
-         QStringLiteral("Processed")},
-        {QStringLiteral("FoodMart"), QStringLiteral("budget"), QStringLiteral("3.10 MB"),
-         QStringLiteral("Not Processed"), true},
-        {QStringLiteral("Northwind"), QStringLiteral("Orders"), QStringLiteral("0.75 MB"),
-         QStringLiteral("Processed")},
-        {QStringLiteral("Archive"), QStringLiteral("Warehouse"), QStringLiteral("101.00 MB"),
-         QStringLiteral("Processed"), true},
-    };
+    return {{u"FoodMart"_s, u"Sales"_s, u"12.40 MB"_s, u"Processed"_s},
+            {u"FoodMart"_s, u"budget"_s, u"3.10 MB"_s, u"Not Processed"_s, true},
+            {u"Northwind"_s, u"Orders"_s, u"0.75 MB"_s, u"Processed"_s},
+            {u"Archive"_s, u"Warehouse"_s, u"101.00 MB"_s, u"Processed"_s, true}};
+}
+
+VariantGrid firstTab(const frmInfo& dialog) {
+    VariantGrid rows;
+    dialog.GetFirstTab(rows);
+    return rows;
+}
+
+VariantGrid secondTab(const frmInfo& dialog) {
+    VariantGrid rows;
+    dialog.GetSecondTab(rows);
+    return rows;
 }
 
 class SelectionDialog : public ::testing::Test {
 protected:
-    void load(const VariantGrid& rows = catalogue(sampleRows()), const VariantGrid& tree = cubeTree()) {
-        loadDialog(dialog, rows, tree);
-    }
+    void load(const VariantGrid& tree = cubeTree()) { loadDialog(dialog, catalogue(sampleRows()), tree); }
     QTreeWidgetItem* node(const char* text) const {
         return nodeByText(dialog.tvInformation, QString::fromUtf8(text));
     }
-    bool checked(const char* text) const { return node(text)->checkState(0) == Qt::Checked; }
-    QIcon headerIcon(int column) const { return dialog.lstCubes->headerItem()->icon(column); }
+    bool checked(const char* text) const { return isChecked(dialog.tvInformation, text); }
     bool hasSortIcon(int column, const char* key) const {
-        return headerIcon(column).cacheKey() == dialog.imlSort->icon(QString::fromLatin1(key)).cacheKey();
+        return dialog.lstCubes->headerItem()->icon(column).cacheKey() ==
+               dialog.imlSort->icon(QString::fromLatin1(key)).cacheKey();
     }
 
     frmInfo dialog;
@@ -47,32 +42,32 @@ protected:
 
 TEST_F(SelectionDialog, NamesEveryControlAndShowsItsCaptions) {
     load();
-    EXPECT_EQ(dialog.findChild<QTabWidget*>(QStringLiteral("tabInfo")), dialog.tabInfo);
-    EXPECT_EQ(dialog.findChild<QTreeWidget*>(QStringLiteral("lstCubes")), dialog.lstCubes);
-    EXPECT_EQ(dialog.findChild<QTreeWidget*>(QStringLiteral("tvInformation")), dialog.tvInformation);
-    EXPECT_EQ(dialog.findChild<ImageList*>(QStringLiteral("imlSort")), dialog.imlSort);
-    EXPECT_EQ(dialog.findChild<QGroupBox*>(QStringLiteral("frConnection")), dialog.frConnection);
-    EXPECT_EQ(dialog.findChild<QLabel*>(QStringLiteral("lblServer")), dialog.lblServer);
+    const QObject* controls[] = {dialog.tabInfo,   dialog.lstCubes,     dialog.tvInformation,
+                                 dialog.imlSort,   dialog.frConnection, dialog.lblServer,
+                                 dialog.cmdSelAll, dialog.cmdSelNone,   dialog.chkIndex,
+                                 dialog.cmdReport, dialog.cmdClose};
+    const QStringList names = u"tabInfo lstCubes tvInformation imlSort frConnection lblServer cmdSelAll "
+                              u"cmdSelNone chkIndex cmdReport cmdClose"_s.split(u' ');
+    for (qsizetype i = 0; i < names.size(); ++i)
+        EXPECT_EQ(dialog.findChild<QObject*>(names[i]), controls[i]) << names[i].toStdString();
     EXPECT_EQ(dialog.lblServer->parentWidget(), dialog.frConnection);
-    EXPECT_EQ(dialog.frConnection->title(), QStringLiteral("Current Connection."));
-    EXPECT_EQ(dialog.tabInfo->tabText(0), QStringLiteral("C&ubes"));
-    EXPECT_EQ(dialog.tabInfo->tabText(1), QStringLiteral("&Information"));
+    EXPECT_EQ(dialog.frConnection->title(), u"Current Connection."_s);
+    EXPECT_EQ(dialog.tabInfo->tabText(0), u"C&ubes"_s);
+    EXPECT_EQ(dialog.tabInfo->tabText(1), u"&Information"_s);
     EXPECT_EQ(dialog.tabInfo->widget(0), dialog.lstCubes);
     EXPECT_EQ(dialog.tabInfo->widget(1), dialog.tvInformation);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Cube Information"));
+    EXPECT_EQ(dialog.windowTitle(), u"Cube Information"_s);
 
     // The bottom row, left to right, below the tabs, which lie below the connection frame.
     dialog.show();
-    const std::vector<std::pair<QWidget*, QString>> row = {
-        {dialog.cmdSelAll, QStringLiteral("Select &All")},
-        {dialog.cmdSelNone, QStringLiteral("Select &None")},
-        {dialog.chkIndex, QStringLiteral("Index in report")},
-        {dialog.cmdReport, QStringLiteral("&Report")},
-        {dialog.cmdClose, QStringLiteral("&Close")}};
+    const std::pair<QWidget*, QString> row[] = {{dialog.cmdSelAll, u"Select &All"_s},
+                                                {dialog.cmdSelNone, u"Select &None"_s},
+                                                {dialog.chkIndex, u"Index in report"_s},
+                                                {dialog.cmdReport, u"&Report"_s},
+                                                {dialog.cmdClose, u"&Close"_s}};
     int left = -1;
     for (const auto& [widget, caption] : row) {
         EXPECT_EQ(widget->property("text").toString(), caption);
-        EXPECT_EQ(dialog.findChild<QWidget*>(widget->objectName()), widget);
         EXPECT_GT(widget->x(), left) << caption.toStdString();
         EXPECT_GE(widget->y(), dialog.tabInfo->geometry().bottom());
         left = widget->x();
@@ -80,100 +75,86 @@ TEST_F(SelectionDialog, NamesEveryControlAndShowsItsCaptions) {
     EXPECT_GE(dialog.tabInfo->y(), dialog.frConnection->geometry().bottom());
 }
 
-TEST_F(SelectionDialog, SortImagesAreTrianglesOnLightGrey) {
-    ASSERT_EQ(dialog.imlSort->count(), 2);
-    EXPECT_EQ(dialog.imlSort->key(1), QStringLiteral("desc"));
-    EXPECT_EQ(dialog.imlSort->key(2), QStringLiteral("asc"));
-    const QImage desc = dialog.imlSort->image(QStringLiteral("desc")).toImage();
-    const QImage asc = dialog.imlSort->image(QStringLiteral("asc")).toImage();
-    ASSERT_EQ(desc.size(), QSize(8, 8));
-    ASSERT_EQ(asc.size(), QSize(8, 8));
-    const QRgb grey = qRgb(192, 192, 192);
-    EXPECT_EQ(desc.pixel(0, 0), grey);
-    // The wide edge of a downward triangle is at the top, of an upward one at the bottom.
-    EXPECT_NE(desc.pixel(1, 2), grey);
-    EXPECT_EQ(desc.pixel(1, 4), grey);
-    EXPECT_NE(desc.pixel(3, 4), grey);
-    EXPECT_NE(asc.pixel(1, 5), grey);
-    EXPECT_EQ(asc.pixel(1, 3), grey);
-    EXPECT_NE(asc.pixel(3, 3), grey);
-}
-
-TEST_F(SelectionDialog, FillsTheListFromTheRowsAndColumnArrays) {
+TEST_F(SelectionDialog, FillsTheListAndTheAlwaysExpandedTree) {
     load();
     QTreeWidget* list = dialog.lstCubes;
     ASSERT_EQ(list->columnCount(), 4);
-    const QStringList captions = {QStringLiteral("Database"), QStringLiteral("Cube"), QStringLiteral("Size"),
-                                  QStringLiteral("Status")};
-    const int twips[] = {1600, 3200, 800};
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(list->headerItem()->text(c), captions[c]);
+    EXPECT_EQ(QStringList({list->headerItem()->text(0), list->headerItem()->text(1),
+                           list->headerItem()->text(2), list->headerItem()->text(3)}),
+              QStringList({u"Database"_s, u"Cube"_s, u"Size"_s, u"Status"_s}));
     // Widths come in twips; a column too narrow for its texts grows until they fit.
+    const int twips[] = {1600, 3200, 800};
     for (int c = 0; c < 3; ++c) {
-        const int given = qRound(twips[c] * list->logicalDpiX() / 1440.0);
         const int contents = std::max(static_cast<QAbstractItemView*>(list)->sizeHintForColumn(c),
                                       list->header()->sectionSizeHint(c));
-        EXPECT_GE(list->header()->sectionSize(c), given) << c;
+        EXPECT_GE(list->header()->sectionSize(c), qRound(twips[c] * list->logicalDpiX() / 1440.0)) << c;
         EXPECT_GE(list->header()->sectionSize(c), contents) << c;
     }
     EXPECT_EQ(list->header()->sectionSize(1), qRound(3200 * list->logicalDpiX() / 1440.0));
-    EXPECT_EQ(columnTexts(list, 0), (QStringList{QStringLiteral("FoodMart"), QStringLiteral("FoodMart"),
-                                                 QStringLiteral("Northwind"), QStringLiteral("Archive")}));
-    EXPECT_EQ(columnTexts(list, 2).front(), QStringLiteral("12.40 MB"));
-    EXPECT_EQ(columnTexts(list, 3).back(), QStringLiteral("Processed"));
+    EXPECT_EQ(columnTexts(list, 0),
+              QStringList({u"FoodMart"_s, u"FoodMart"_s, u"Northwind"_s, u"Archive"_s}));
+    EXPECT_EQ(columnTexts(list, 2).front(), u"12.40 MB"_s);
+    EXPECT_EQ(columnTexts(list, 3).back(), u"Processed"_s);
     EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, false, true}));
     EXPECT_TRUE(list->topLevelItem(0)->textAlignment(2) & Qt::AlignRight);
     EXPECT_TRUE(list->topLevelItem(0)->textAlignment(1) & Qt::AlignLeft);
     EXPECT_EQ(dialog.tabInfo->currentIndex(), 0);
     EXPECT_EQ(dialog.LastAction(), laNone);
-}
 
-TEST_F(SelectionDialog, FillsTheTreeParentsFirstAndAlwaysExpanded) {
-    load();
-    QTreeWidget* tree = dialog.tvInformation;
-    ASSERT_EQ(tree->topLevelItemCount(), 5);
+    ASSERT_EQ(dialog.tvInformation->topLevelItemCount(), 5);
     EXPECT_EQ(node("Data Sources")->parent(), node("Partitions"));
     EXPECT_EQ(node("Level Name")->parent(), node("Dimension"));
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    for (QTreeWidgetItemIterator it(dialog.tvInformation); *it; ++it)
         EXPECT_TRUE((*it)->isExpanded());
-
     // Neither the user's Left key nor the program can fold a node away.
     dialog.show();
     dialog.tabInfo->setCurrentIndex(1);
-    tree->setCurrentItem(node("Partitions"));
-    QTest::keyClick(tree, Qt::Key_Left);
+    dialog.tvInformation->setCurrentItem(node("Partitions"));
+    QTest::keyClick(dialog.tvInformation, Qt::Key_Left);
     EXPECT_TRUE(node("Partitions")->isExpanded());
-    tree->collapseItem(node("Dimension"));
+    dialog.tvInformation->collapseItem(node("Dimension"));
     EXPECT_TRUE(node("Dimension")->isExpanded());
 }
 
-TEST_F(SelectionDialog, HeaderClicksCycleTheSortAndMoveTheIcon) {
+TEST_F(SelectionDialog, HeaderClicksCycleTheSortAndMoveATriangleIcon) {
     load();
-    QTreeWidget* list = dialog.lstCubes;
     dialog.show();
-    const QStringList ascending = {QStringLiteral("budget"), QStringLiteral("Orders"),
-                                   QStringLiteral("Sales"), QStringLiteral("Warehouse")};
-    QStringList descending = ascending;
-    std::reverse(descending.begin(), descending.end());
-    struct Step {
-        const char* icon;
-        QStringList names;
-    };
-    for (const Step& step : {Step{"asc", ascending}, Step{"desc", descending}, Step{"asc", ascending}}) {
-        clickHeader(list, 1);
-        EXPECT_EQ(columnTexts(list, 1), step.names) << step.icon;
-        EXPECT_TRUE(hasSortIcon(1, step.icon)) << step.icon;
+    const QStringList ascending = {u"budget"_s, u"Orders"_s, u"Sales"_s, u"Warehouse"_s};
+    const QStringList descending(ascending.rbegin(), ascending.rend());
+    const std::pair<const char*, QStringList> steps[] = {
+        {"asc", ascending}, {"desc", descending}, {"asc", ascending}};
+    for (const auto& [icon, names] : steps) {
+        clickHeader(dialog.lstCubes, 1);
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1), names) << icon;
+        EXPECT_TRUE(hasSortIcon(1, icon)) << icon;
     }
-    clickHeader(list, 0);
-    EXPECT_TRUE(headerIcon(1).isNull());
+    clickHeader(dialog.lstCubes, 0);
+    EXPECT_TRUE(dialog.lstCubes->headerItem()->icon(1).isNull());
     EXPECT_TRUE(hasSortIcon(0, "asc"));
-    EXPECT_EQ(columnTexts(list, 0), (QStringList{QStringLiteral("Archive"), QStringLiteral("FoodMart"),
-                                                 QStringLiteral("FoodMart"), QStringLiteral("Northwind")}));
+    EXPECT_EQ(columnTexts(dialog.lstCubes, 0),
+              QStringList({u"Archive"_s, u"FoodMart"_s, u"FoodMart"_s, u"Northwind"_s}));
     // Equal databases keep the order the name sort gave them.
-    EXPECT_EQ(columnTexts(list, 1)[1], QStringLiteral("budget"));
+    EXPECT_EQ(columnTexts(dialog.lstCubes, 1)[1], u"budget"_s);
+
+    // The icons: triangles on light grey, pointing down for descending, up for ascending.
+    ASSERT_EQ(dialog.imlSort->count(), 2);
+    EXPECT_EQ(dialog.imlSort->key(1), u"desc"_s);
+    EXPECT_EQ(dialog.imlSort->key(2), u"asc"_s);
+    const QRgb grey = qRgb(192, 192, 192);
+    for (const bool down : {true, false}) {
+        const QImage image = dialog.imlSort->image(down ? u"desc"_s : u"asc"_s).toImage();
+        const auto y = [down](int fromTop) {
+            return down ? fromTop : 7 - fromTop;
+        };
+        ASSERT_EQ(image.size(), QSize(8, 8));
+        EXPECT_EQ(image.pixel(0, 0), grey);
+        EXPECT_NE(image.pixel(1, y(2)), grey) << down; // the wide edge
+        EXPECT_EQ(image.pixel(1, y(4)), grey) << down;
+        EXPECT_NE(image.pixel(3, y(4)), grey) << down; // the tip
+    }
 }
 
-TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrder) {
+TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrderWhichTheNextShowingKeeps) {
     load();
     const int result = runModal(dialog, [&] {
         clickHeader(dialog.lstCubes, 1);
@@ -181,271 +162,174 @@ TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrder) {
         clickCheckBox(dialog.lstCubes, dialog.lstCubes->topLevelItem(1)); // Sales on
         clickCheckBox(dialog.lstCubes, dialog.lstCubes->topLevelItem(3)); // budget off
         dialog.tabInfo->setCurrentIndex(1);
-        clickCheckBox(dialog.tvInformation, node("Measures"));
-        click(dialog.cmdReport);
+        clickCheckBox(dialog.tvInformation, "Measures");
+        pressMnemonic(&dialog, Qt::Key_R, dialog.cmdReport);
     });
     EXPECT_EQ(result, QDialog::Accepted);
     EXPECT_EQ(dialog.LastAction(), laReport);
     EXPECT_FALSE(dialog.isVisible());
-
-    VariantGrid rows;
-    dialog.GetFirstTab(rows);
-    const VariantGrid expected = catalogue({
-        {QStringLiteral("Archive"), QStringLiteral("Warehouse"), QStringLiteral("101.00 MB"),
-         QStringLiteral("Processed"), true},
-        {QStringLiteral("FoodMart"), QStringLiteral("Sales"), QStringLiteral("12.40 MB"),
-         QStringLiteral("Processed"), true},
-        {QStringLiteral("Northwind"), QStringLiteral("Orders"), QStringLiteral("0.75 MB"),
-         QStringLiteral("Processed"), false},
-        {QStringLiteral("FoodMart"), QStringLiteral("budget"), QStringLiteral("3.10 MB"),
-         QStringLiteral("Not Processed"), false},
-    });
-    EXPECT_EQ(rows, expected);
-
-    VariantGrid tree;
-    dialog.GetSecondTab(tree);
+    EXPECT_EQ(firstTab(dialog),
+              catalogue({{u"Archive"_s, u"Warehouse"_s, u"101.00 MB"_s, u"Processed"_s, true},
+                         {u"FoodMart"_s, u"Sales"_s, u"12.40 MB"_s, u"Processed"_s, true},
+                         {u"Northwind"_s, u"Orders"_s, u"0.75 MB"_s, u"Processed"_s, false},
+                         {u"FoodMart"_s, u"budget"_s, u"3.10 MB"_s, u"Not Processed"_s, false}}));
+    const VariantGrid tree = secondTab(dialog);
     for (qint32 r = 1; r <= 7; ++r)
         EXPECT_EQ(tree.at(r, 3), QVariant(r == cinMsr)) << r;
+
+    dialog.LastAction(laNone);
+    runModal(dialog, [&] {
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), u"Warehouse"_s);
+        EXPECT_TRUE(hasSortIcon(1, "desc"));
+        clickHeader(dialog.lstCubes, 1);
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), u"budget"_s);
+        click(dialog.cmdClose);
+    });
+    EXPECT_EQ(dialog.LastAction(), laCancel);
 }
 
-TEST_F(SelectionDialog, UserChecksFollowTheTreeRule) {
-    load();
+// The rule: checking a node checks its parent, unchecking one unchecks its children; one level
+// only, and only for the user's changes.
+TEST_F(SelectionDialog, UserChecksFollowTheTreeRuleOneLevelDeep) {
+    load(infoTree({{u"p"_s, u"Parent"_s, QString(), true},
+                   {u"a"_s, u"A"_s, u"p"_s, true},
+                   {u"c"_s, u"C"_s, u"p"_s, true},
+                   {u"g"_s, u"Grandchild"_s, u"c"_s, true},
+                   {u"o"_s, u"Other"_s, QString(), false},
+                   {u"l"_s, u"Loose"_s, u"o"_s, true}}));
+    EXPECT_TRUE(checked("Loose")) << "loading leaves the rule alone";
     dialog.show();
     dialog.tabInfo->setCurrentIndex(1);
-    QTreeWidget* tree = dialog.tvInformation;
-
-    clickCheckBox(tree, node("Data Sources"));
-    EXPECT_TRUE(checked("Data Sources"));
-    EXPECT_TRUE(checked("Partitions")) << "checking a child checks its parent";
-    clickCheckBox(tree, node("Data Sources"));
-    EXPECT_FALSE(checked("Data Sources"));
-    EXPECT_TRUE(checked("Partitions")) << "unchecking a child leaves the parent";
-    clickCheckBox(tree, node("Data Sources"));
-    clickCheckBox(tree, node("Partitions"));
-    EXPECT_FALSE(checked("Partitions"));
-    EXPECT_FALSE(checked("Data Sources")) << "unchecking a parent unchecks its children";
-    EXPECT_FALSE(checked("Dimension"));
-
-    // The keyboard's space bar is a user change as well.
-    tree->setCurrentItem(node("Level Name"));
-    QTest::keyClick(tree, Qt::Key_Space);
-    EXPECT_TRUE(checked("Level Name"));
-    EXPECT_TRUE(checked("Dimension"));
-}
-
-TEST_F(SelectionDialog, TheTreeRuleReachesOneLevelOnly) {
-    load(catalogue(sampleRows()),
-         infoTree({
-             {QStringLiteral("p"), QStringLiteral("Parent"), QString(), true},
-             {QStringLiteral("a"), QStringLiteral("A"), QStringLiteral("p"), true},
-             {QStringLiteral("b"), QStringLiteral("B"), QStringLiteral("p"), true},
-             {QStringLiteral("c"), QStringLiteral("C"), QStringLiteral("p"), true},
-             {QStringLiteral("g"), QStringLiteral("Grandchild"), QStringLiteral("c"), true},
-             {QStringLiteral("o"), QStringLiteral("Other"), QString(), false},
-         }));
-    dialog.show();
-    dialog.tabInfo->setCurrentIndex(1);
-    clickCheckBox(dialog.tvInformation, node("Parent"));
+    clickCheckBox(dialog.tvInformation, "Parent");
     EXPECT_FALSE(checked("A"));
-    EXPECT_FALSE(checked("B"));
     EXPECT_FALSE(checked("C"));
     EXPECT_TRUE(checked("Grandchild"));
-
-    clickCheckBox(dialog.tvInformation, node("Grandchild")); // off: C stays unchecked
+    EXPECT_TRUE(checked("Loose"));
+    clickCheckBox(dialog.tvInformation, "Grandchild"); // off
     EXPECT_FALSE(checked("C"));
-    clickCheckBox(dialog.tvInformation, node("Grandchild")); // on again: checks C only
+    clickCheckBox(dialog.tvInformation, "Grandchild"); // on: checks C only
     EXPECT_TRUE(checked("C"));
     EXPECT_FALSE(checked("Parent"));
+    clickCheckBox(dialog.tvInformation, "Grandchild"); // off: C stays
+    EXPECT_TRUE(checked("C"));
+    // The keyboard's space bar is a user change as well.
+    dialog.tvInformation->setCurrentItem(node("A"));
+    QTest::keyClick(dialog.tvInformation, Qt::Key_Space);
+    EXPECT_TRUE(checked("A"));
+    EXPECT_TRUE(checked("Parent"));
+    EXPECT_FALSE(checked("Other"));
 }
 
-TEST_F(SelectionDialog, ProgramChecksLeaveTheTreeRuleAlone) {
-    VariantGrid tree = cubeTree();
-    tree.at(3, 3) = true; // Data Sources checked under an unchecked Partitions
-    load(catalogue(sampleRows()), tree);
-    EXPECT_TRUE(checked("Data Sources"));
-    EXPECT_FALSE(checked("Partitions"));
-
-    dialog.tabInfo->setCurrentIndex(1);
-    click(dialog.cmdSelAll);
-    click(dialog.cmdSelNone);
-    for (QTreeWidgetItemIterator it(dialog.tvInformation); *it; ++it)
-        EXPECT_EQ((*it)->checkState(0), Qt::Unchecked);
-}
-
-TEST_F(SelectionDialog, SelectAllAndNoneWorkOnTheCurrentTabOnly) {
+TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
     load();
+    dialog.setHelpContextID(20110);
+    qint32 asked = 0;
+    QObject::connect(&dialog, &frmInfo::helpRequested, &dialog, [&](qint32 id) { asked = id; });
     runModal(dialog, [&] {
+        QTest::keyClick(dialog.lstCubes, Qt::Key_F1);
         QTest::keyClick(&dialog, Qt::Key_I, Qt::AltModifier);
         EXPECT_EQ(dialog.tabInfo->currentIndex(), 1);
         pressMnemonic(&dialog, Qt::Key_A, dialog.cmdSelAll);
+        EXPECT_EQ(checkMarks(dialog.lstCubes), (std::vector<bool>{false, true, false, true}));
         QTest::keyClick(&dialog, Qt::Key_U, Qt::AltModifier);
         EXPECT_EQ(dialog.tabInfo->currentIndex(), 0);
         pressMnemonic(&dialog, Qt::Key_N, dialog.cmdSelNone);
         pressMnemonic(&dialog, Qt::Key_C, dialog.cmdClose);
     });
+    EXPECT_EQ(asked, 20110);
     for (QTreeWidgetItemIterator it(dialog.tvInformation); *it; ++it)
         EXPECT_EQ((*it)->checkState(0), Qt::Checked) << (*it)->text(0).toStdString();
     EXPECT_EQ(checkMarks(dialog.lstCubes), std::vector<bool>(4, false));
     EXPECT_EQ(dialog.LastAction(), laCancel);
-
-    dialog.tabInfo->setCurrentIndex(0);
-    click(dialog.cmdSelAll);
-    EXPECT_EQ(checkMarks(dialog.lstCubes), std::vector<bool>(4, true));
-    dialog.tabInfo->setCurrentIndex(1);
-    click(dialog.cmdSelNone);
-    EXPECT_EQ(checkMarks(dialog.lstCubes), std::vector<bool>(4, true));
-    EXPECT_FALSE(checked("Measures"));
 }
 
-TEST_F(SelectionDialog, CloseKeepsTheRowsAsTheyWere) {
-    const VariantGrid rows = catalogue(sampleRows());
-    load(rows);
-    const int result = runModal(dialog, [&] {
-        click(dialog.cmdSelAll);
-        clickHeader(dialog.lstCubes, 0);
-        dialog.tabInfo->setCurrentIndex(1);
-        click(dialog.cmdSelAll);
-        click(dialog.cmdClose);
-    });
-    EXPECT_EQ(result, QDialog::Rejected);
-    EXPECT_EQ(dialog.LastAction(), laCancel);
-    VariantGrid back;
-    dialog.GetFirstTab(back);
-    EXPECT_EQ(back, rows);
-    VariantGrid tree;
-    dialog.GetSecondTab(tree);
-    EXPECT_EQ(tree, cubeTree());
-}
-
-TEST_F(SelectionDialog, TheCloseBoxAndEscapeChangeNothing) {
+TEST_F(SelectionDialog, LeavingWithoutReportKeepsTheGrids) {
     load();
-    for (const auto& leave : std::vector<std::function<void()>>{[&] { dialog.close(); },
-                                                                [&] {
-                                                                    QTest::keyClick(&dialog, Qt::Key_Escape);
-                                                                }}) {
+    struct Way {
+        const char* name;
+        std::function<void()> leave;
+        qint32 lastAction; // Close sets it, the close box and Escape leave it
+    };
+    const Way ways[] = {{"Close", [&] { click(dialog.cmdClose); }, laCancel},
+                        {"close box", [&] { dialog.close(); }, laReport},
+                        {"Escape", [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }, laReport}};
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
         dialog.LastAction(laReport);
-        runModal(dialog, [&] {
+        const int result = runModal(dialog, [&] {
             click(dialog.cmdSelAll);
-            leave();
+            clickHeader(dialog.lstCubes, 0);
+            dialog.tabInfo->setCurrentIndex(1);
+            click(dialog.cmdSelAll);
+            dialog.tabInfo->setCurrentIndex(0);
+            way.leave();
         });
-        EXPECT_EQ(dialog.LastAction(), laReport);
+        EXPECT_EQ(result, QDialog::Rejected);
+        EXPECT_EQ(dialog.LastAction(), way.lastAction);
         EXPECT_FALSE(dialog.isVisible());
-        VariantGrid back;
-        dialog.GetFirstTab(back);
-        EXPECT_EQ(back, catalogue(sampleRows()));
+        EXPECT_EQ(firstTab(dialog), catalogue(sampleRows()));
+        EXPECT_EQ(secondTab(dialog), cubeTree());
         // The list keeps what the user did; only Report reads it back.
         EXPECT_EQ(checkMarks(dialog.lstCubes), std::vector<bool>(4, true));
     }
 }
 
-TEST_F(SelectionDialog, ShownAgainAfterReportTheListIsAsTheUserLeftIt) {
-    load();
-    runModal(dialog, [&] {
-        clickHeader(dialog.lstCubes, 1);
-        pressMnemonic(&dialog, Qt::Key_R, dialog.cmdReport);
-    });
-    EXPECT_EQ(dialog.LastAction(), laReport);
-    dialog.LastAction(laCancel);
-    runModal(dialog, [&] {
-        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), QStringLiteral("budget"));
-        EXPECT_TRUE(hasSortIcon(1, "asc"));
-        clickHeader(dialog.lstCubes, 1);
-        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), QStringLiteral("Warehouse"));
-        click(dialog.cmdClose);
-    });
-    EXPECT_EQ(dialog.LastAction(), laCancel);
-}
-
-TEST_F(SelectionDialog, DuplicateKeyEndsTheList) {
-    // "AB" + "C" and "A" + "BC" make the same key.
-    load(catalogue({{QStringLiteral("Alpha"), QStringLiteral("One"), QString(), QString()},
-                    {QStringLiteral("AB"), QStringLiteral("C"), QString(), QString()},
-                    {QStringLiteral("A"), QStringLiteral("BC"), QString(), QString()},
-                    {QStringLiteral("Zeta"), QStringLiteral("Two"), QString(), QString()}}));
-    EXPECT_EQ(columnTexts(dialog.lstCubes, 0), (QStringList{QStringLiteral("Alpha"), QStringLiteral("AB")}));
-}
-
-TEST_F(SelectionDialog, OnlyABooleanChecksAListItem) {
-    const QVariant cells[] = {QVariant(), QStringLiteral("True"), 1, QVariant(true), QVariant(false)};
-    std::vector<CatalogueRow> rows;
-    for (const QVariant& cell : cells)
-        rows.push_back({QStringLiteral("Db"), QString::number(rows.size()), QString(), QString(), cell});
-    load(catalogue(rows));
-    EXPECT_EQ(checkMarks(dialog.lstCubes), (std::vector<bool>{false, false, false, true, false}));
-}
-
-TEST_F(SelectionDialog, RoleTreeEmptyLastRowIsAnEmptyNodeThatEndsTheReadBack) {
-    VariantGrid heads = cubeHeaders();
-    heads.at(3) = QVariant();
-    VariantGrid widths = cubeWidths();
-    widths.at(3) = QVariant();
-    VariantGrid aligns = cubeAligns();
-    aligns.at(3) = QVariant();
-    dialog.SetFirstTab(catalogue(
-        {{QStringLiteral("FoodMart"), QStringLiteral("All Users"), QStringLiteral("Everyone"), QString()}}));
-    dialog.ColumnHeaders(heads);
-    dialog.ColumnAlign(aligns);
-    dialog.ColumnWidth(widths);
-    dialog.SetSecondTab(roleTree());
-    dialog.setCaption(QStringLiteral("Role Information"));
-
-    EXPECT_EQ(dialog.lstCubes->columnCount(), 4);
-    EXPECT_EQ(dialog.lstCubes->headerItem()->text(3), QString());
-    ASSERT_EQ(dialog.tvInformation->topLevelItemCount(), 3);
-    EXPECT_EQ(dialog.tvInformation->topLevelItem(2)->text(0), QString());
-
-    runModal(dialog, [&] {
-        dialog.tabInfo->setCurrentIndex(1);
-        click(dialog.cmdSelAll);
-        click(dialog.cmdReport);
-    });
-    VariantGrid tree;
-    dialog.GetSecondTab(tree);
-    EXPECT_EQ(tree.at(1, 3), QVariant(true));
-    EXPECT_EQ(tree.at(2, 3), QVariant(true));
-    EXPECT_FALSE(tree.at(3, 3).isValid());
-    EXPECT_EQ(dialog.LastAction(), laReport);
-}
-
-TEST_F(SelectionDialog, FillsStopAtTheFirstFailure) {
-    VariantGrid widths;
-    widths.redim(0, 1);
-    widths.at(0) = 1600;
-    widths.at(1) = 3200;
-    dialog.SetFirstTab(catalogue(sampleRows()));
-    dialog.ColumnHeaders(cubeHeaders());
-    dialog.ColumnAlign(cubeAligns());
-    dialog.ColumnWidth(widths);
-    dialog.SetSecondTab(infoTree({
-        {QStringLiteral("k1"), QStringLiteral("First"), QString()},
-        {QStringLiteral("k2"), QStringLiteral("Orphan"), QStringLiteral("missing")},
-        {QStringLiteral("k3"), QStringLiteral("Never shown"), QString()},
-    }));
-    dialog.setCaption(QStringLiteral("Cube Information"));
-    EXPECT_EQ(dialog.lstCubes->columnCount(), 2);
-    EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), 0);
-    EXPECT_EQ(dialog.tvInformation->topLevelItemCount(), 1);
-}
-
-TEST_F(SelectionDialog, ColumnArraysTakeNumbersTextsAndNothing) {
-    VariantGrid widths = cubeWidths();
-    VariantGrid aligns = cubeAligns();
-    const QVariant widthCells[] = {QStringLiteral("1600"), 1e300, QVariant(), -5};
-    const QVariant alignCells[] = {2, QStringLiteral("1"), QVariant(), 7};
-    for (qint32 i = 0; i < 4; ++i) {
-        widths.at(i) = widthCells[i];
-        aligns.at(i) = alignCells[i];
+TEST(SelectionDialogGrids, BadRowsEndTheFillsAndReportReadsBackWhatIsShown) {
+    const auto numbered = [](qint32 last) {
+        std::vector<CatalogueRow> rows;
+        for (qint32 r = 0; r <= last; ++r)
+            rows.push_back({u"Db"_s, QString::number(r)});
+        return catalogue(rows);
+    };
+    const VariantGrid orphan = infoTree({{u"k1"_s, u"First"_s, QString()},
+                                         {u"k2"_s, u"Orphan"_s, u"missing"_s},
+                                         {u"k3"_s, u"Never shown"_s, QString()}});
+    struct Case {
+        const char* name;
+        VariantGrid rows;
+        int columns, items, nodes;
+        VariantGrid tree = cubeTree(), widths = cubeWidths(), aligns = cubeAligns();
+    };
+    const Case cases[] = {
+        // "AB" + "C" and "A" + "BC" make the same key.
+        {"duplicate key",
+         catalogue({{u"Alpha"_s, u"One"_s}, {u"AB"_s, u"C"_s}, {u"A"_s, u"BC"_s}, {u"Zeta"_s, u"Two"_s}}), 4,
+         2, 5},
+        {"two widths, orphan node", catalogue(sampleRows()), 2, 0, 1, orphan, columnArray({1600, 3200})},
+        {"rows 0 to 32767", numbered(32767), 4, 32768, 5},
+        {"past 16-bit rows", numbered(32768), 4, 0, 5},
+        {"no rows", numbered(-1), 4, 0, 5},
+        // Alignment code 7 is no alignment: the list ends before that column and has no rows.
+        {"alignment code 7", catalogue(sampleRows()), 3, 0, 5, cubeTree(), cubeWidths(),
+         columnArray({0, 0, 1, 7})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmInfo dialog;
+        loadDialog(dialog, c.rows, c.tree, c.aligns, c.widths);
+        EXPECT_EQ(dialog.lstCubes->columnCount(), c.columns);
+        EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), c.items);
+        EXPECT_EQ(dialog.tvInformation->topLevelItemCount(), c.nodes);
+        if (c.items == 2) { // the rows before the duplicate
+            EXPECT_EQ(columnTexts(dialog.lstCubes, 0), QStringList({u"Alpha"_s, u"AB"_s}));
+        }
+        runModal(dialog, [&] { click(dialog.cmdReport); });
+        EXPECT_EQ(dialog.LastAction(), laReport);
+        EXPECT_EQ(firstTab(dialog), c.rows);
     }
-    dialog.SetFirstTab(catalogue({{QStringLiteral("D"), QStringLiteral("C"), QString(), QString()}}));
-    dialog.ColumnHeaders(cubeHeaders());
-    dialog.ColumnAlign(aligns);
-    dialog.ColumnWidth(widths);
-    dialog.setCaption(QStringLiteral("Cube Information"));
+}
 
-    // Alignment code 7 is no alignment: the list ends before that column and has no rows.
+TEST_F(SelectionDialog, CellsTakeNumbersTextsAndNothingButOnlyABooleanChecks) {
+    loadDialog(dialog,
+               catalogue({{u"Db"_s, u"0"_s, {}, {}, QVariant()},
+                          {u"Db"_s, u"1"_s, {}, {}, u"True"_s},
+                          {u"Db"_s, u"2"_s, {}, {}, 1},
+                          {u"Db"_s, u"3"_s, {}, {}, true}}),
+               cubeTree(), columnArray({2, u"1"_s, QVariant(), 0}),
+               columnArray({u"1600"_s, 1e300, QVariant(), -5}));
     QTreeWidget* list = dialog.lstCubes;
-    ASSERT_EQ(list->columnCount(), 3);
-    EXPECT_EQ(list->topLevelItemCount(), 0);
+    ASSERT_EQ(list->columnCount(), 4);
+    EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, false, false, true}));
     EXPECT_EQ(list->headerItem()->textAlignment(0) & Qt::AlignHorizontal_Mask, Qt::AlignHCenter);
     EXPECT_EQ(list->headerItem()->textAlignment(1) & Qt::AlignHorizontal_Mask, Qt::AlignRight);
     EXPECT_EQ(list->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
@@ -453,71 +337,50 @@ TEST_F(SelectionDialog, ColumnArraysTakeNumbersTextsAndNothing) {
     EXPECT_EQ(list->header()->sectionSize(1), 32767);
 }
 
-TEST_F(SelectionDialog, CataloguesPastSixteenBitRowsAreNotShown) {
-    const auto rowsUpTo = [](qint32 last) {
-        VariantGrid grid;
-        grid.redim(0, 4, 0, last);
-        for (qint32 r = 0; r <= last; ++r) {
-            grid.at(0, r) = QStringLiteral("Db");
-            grid.at(1, r) = QString::number(r);
-            grid.at(4, r) = false;
-        }
-        return grid;
-    };
-    load(rowsUpTo(32767));
-    EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), 32768);
-
-    frmInfo larger;
-    loadDialog(larger, rowsUpTo(32768));
-    EXPECT_EQ(larger.lstCubes->topLevelItemCount(), 0);
-    EXPECT_EQ(larger.lstCubes->columnCount(), 4);
-}
-
-TEST_F(SelectionDialog, EmptyOrMissingRowsGiveAnEmptyListWithHeaders) {
-    VariantGrid noRows;
-    noRows.redim(0, 4, 0, -1);
-    load(noRows);
+TEST_F(SelectionDialog, RoleTreeEmptyLastRowIsAnEmptyNodeThatEndsTheReadBack) {
+    // The role catalogue's fourth column and the tree's last row hold nothing.
+    loadDialog(dialog, catalogue({{u"FoodMart"_s, u"All Users"_s, u"Everyone"_s}}),
+               infoTree({{u"VOKKey1"_s, u"User"_s, QString()},
+                         {u"VOKKey2"_s, u"Cube"_s, QString()},
+                         {QVariant(), QVariant(), QVariant(), QVariant()}}),
+               columnArray({0, 0, 0, QVariant()}), columnArray({1600, 3200, 800, QVariant()}),
+               columnArray({u"Database"_s, u"Role"_s, u"Users"_s, QVariant()}));
     EXPECT_EQ(dialog.lstCubes->columnCount(), 4);
-    EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), 0);
-    runModal(dialog, [&] { click(dialog.cmdReport); });
-    VariantGrid back;
-    dialog.GetFirstTab(back);
-    EXPECT_EQ(back, noRows);
-
-    frmInfo nothing; // loads on the first showing: must not fail without any arrays
-    runModal(nothing, [&] { click(nothing.cmdReport); });
-    EXPECT_EQ(nothing.LastAction(), laReport);
-    VariantGrid untouched = catalogue(sampleRows());
-    nothing.GetFirstTab(untouched);
-    nothing.GetSecondTab(untouched);
-    EXPECT_EQ(untouched, catalogue(sampleRows()));
+    EXPECT_EQ(dialog.lstCubes->headerItem()->text(3), QString());
+    ASSERT_EQ(dialog.tvInformation->topLevelItemCount(), 3);
+    EXPECT_EQ(dialog.tvInformation->topLevelItem(2)->text(0), QString());
+    runModal(dialog, [&] {
+        dialog.tabInfo->setCurrentIndex(1);
+        click(dialog.cmdSelAll);
+        click(dialog.cmdReport);
+    });
+    const VariantGrid tree = secondTab(dialog);
+    EXPECT_EQ(tree.at(1, 3), QVariant(true));
+    EXPECT_EQ(tree.at(2, 3), QVariant(true));
+    EXPECT_FALSE(tree.at(3, 3).isValid());
+    EXPECT_EQ(dialog.LastAction(), laReport);
 }
 
 TEST_F(SelectionDialog, LoadsOnceOnTheFirstTouch) {
+    {
+        // Without any grids the first showing loads; Report leaves the caller's grids alone.
+        frmInfo nothing;
+        runModal(nothing, [&] { click(nothing.cmdReport); });
+        EXPECT_EQ(nothing.LastAction(), laReport);
+        VariantGrid untouched = catalogue(sampleRows());
+        nothing.GetFirstTab(untouched);
+        nothing.GetSecondTab(untouched);
+        EXPECT_EQ(untouched, catalogue(sampleRows()));
+    }
     dialog.LastAction(laReport);
     load();
     EXPECT_EQ(dialog.LastAction(), laNone);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the wait pointer ends with the loading";
-    dialog.SetFirstTab(catalogue({{QStringLiteral("Late"), QStringLiteral("Row"), QString(), QString()}}));
-    dialog.setCaption(QStringLiteral("Dimension Information"));
+    dialog.SetFirstTab(catalogue({{u"Late"_s, u"Row"_s}}));
+    dialog.setCaption(u"Dimension Information"_s);
     EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), 4);
-    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Dimension Information"));
-    VariantGrid rows;
-    dialog.GetFirstTab(rows);
-    EXPECT_EQ(rows.at(0, 0), QVariant(QStringLiteral("Late")));
-}
-
-TEST_F(SelectionDialog, F1AsksForTheHelpTopic) {
-    load();
-    dialog.setHelpContextID(20110);
-    EXPECT_EQ(dialog.helpContextID(), 20110);
-    qint32 asked = 0;
-    QObject::connect(&dialog, &frmInfo::helpRequested, &dialog, [&](qint32 id) { asked = id; });
-    runModal(dialog, [&] {
-        QTest::keyClick(dialog.lstCubes, Qt::Key_F1);
-        click(dialog.cmdClose);
-    });
-    EXPECT_EQ(asked, 20110);
+    EXPECT_EQ(dialog.windowTitle(), u"Dimension Information"_s);
+    EXPECT_EQ(firstTab(dialog).at(0, 0), QVariant(u"Late"_s));
 }
 
 } // namespace

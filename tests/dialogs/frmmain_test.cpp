@@ -1,6 +1,5 @@
 #include "enums.h"
 #include "frmmain.h"
-#include "servermodel.h"
 #include "settingsstore.h"
 #include "testsupport.h"
 
@@ -13,12 +12,14 @@
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
-namespace lt = Lorvantic::Test;
-using lt::ScopedEnv;
+using namespace Lorvantic::Test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString App = QStringLiteral("Kavenor");
+QString lastServer() {
+    return GetSetting(u"Kavenor"_s, u"Server"_s, u"Last Server"_s, u"(none)"_s);
+}
 
 // A server object that counts its connections and accepts only the name "good".
 class CountingServer : public Olap::Server {
@@ -27,8 +28,8 @@ public:
         : m_connects(connects) {}
     void Connect(const QString& name) override {
         ++m_connects;
-        if (name != QLatin1String("good"))
-            throw Error(-2147221399, QStringLiteral("Server '%1' is not known").arg(name));
+        if (name != u"good"_s)
+            throw Error(-2147221399, u"Server '%1' is not known"_s.arg(name));
         m_name = name;
     }
     QString Name() const override { return m_name; }
@@ -39,18 +40,20 @@ private:
     QString m_name;
 };
 
-// Records what the connection dialog does with a selector.
+// What the connection dialog did with the selectors it was given.
+struct SelectorLog {
+    std::vector<ReportKind> kinds;
+    QString serverName;
+    std::shared_ptr<Olap::Server> server;
+    qint32 mode = -1;
+    int shown = 0;
+    bool dialogHiddenDuringFlow = false;
+    int released = 0;
+};
+
 class RecordingSelector : public Selector {
 public:
-    struct Log {
-        QString serverName;
-        std::shared_ptr<Olap::Server> server;
-        qint32 mode = -1;
-        int shown = 0;
-        bool dialogHiddenDuringFlow = false;
-        int released = 0;
-    };
-    RecordingSelector(Log& log, const QWidget* dialog)
+    RecordingSelector(SelectorLog& log, const QWidget* dialog)
         : m_log(log)
         , m_dialog(dialog) {}
     ~RecordingSelector() override { ++m_log.released; }
@@ -66,22 +69,24 @@ public:
     }
 
 private:
-    Log& m_log;
+    SelectorLog& m_log;
     const QWidget* m_dialog;
 };
 
+// A shown dialog over an empty store (or one holding the last server's name).
 struct Harness {
-    ScopedEnv settings{"XDG_CONFIG_HOME", lt::freshFolder()};
+    ScopedEnv settings{"XDG_CONFIG_HOME", freshFolder()};
     int connects = 0;
-    RecordingSelector::Log log;
-    std::vector<ReportKind> kinds;
+    SelectorLog log;
     std::unique_ptr<frmMain> dialog;
 
-    Harness() {
-        lt::presenter().clear();
+    explicit Harness(const QString& last = QString()) {
+        presenter().clear();
+        if (!last.isEmpty())
+            SaveSetting(u"Kavenor"_s, u"Server"_s, u"Last Server"_s, last);
         dialog = std::make_unique<frmMain>(
             [this](ReportKind kind) {
-                kinds.push_back(kind);
+                log.kinds.push_back(kind);
                 return std::make_shared<RecordingSelector>(log, dialog.get());
             },
             [this] { return std::make_shared<CountingServer>(connects); });
@@ -94,135 +99,103 @@ struct Harness {
 TEST(frmMain, ShowsItsControlsWithCaptionsTipsAndTabOrder) {
     Harness h;
     frmMain& d = *h.dialog;
-    EXPECT_EQ(d.windowTitle(), QStringLiteral("Vusk - OLAP: meta data reports"));
+    EXPECT_EQ(d.windowTitle(), u"Vusk - OLAP: meta data reports"_s);
     EXPECT_EQ(d.helpContextID(), 20010);
-    EXPECT_EQ(d.frConnection->title(), QStringLiteral("Connect to OLAP Server:"));
-    EXPECT_EQ(d.lblServer->text(), QStringLiteral("&Servername:"));
-    EXPECT_EQ(d.txtServer->toolTip(), QStringLiteral("Enter the name of the server"));
-    EXPECT_EQ(d.frReport->title(), QStringLiteral("Report on:"));
-    const std::pair<QPushButton*, const char*> buttons[] = {{d.cmdTestCon, "&Test connection"},
-                                                            {d.cmdCubes, "&Cubes"},
-                                                            {d.cmdDimensions, "&Dimensions"},
-                                                            {d.cmdRoles, "&Roles"},
-                                                            {d.cmdClose, "E&xit"}};
-    for (const auto& [button, caption] : buttons)
-        EXPECT_EQ(button->text(), QLatin1String(caption));
-    EXPECT_EQ(d.cmdRoles->toolTip(), QStringLiteral("Generate roles report"));
+    EXPECT_EQ(d.frConnection->title(), u"Connect to OLAP Server:"_s);
+    EXPECT_EQ(d.lblServer->text(), u"&Servername:"_s);
+    EXPECT_EQ(d.txtServer->toolTip(), u"Enter the name of the server"_s);
+    EXPECT_EQ(d.frReport->title(), u"Report on:"_s);
+    QStringList captions;
+    for (const QPushButton* b : {d.cmdTestCon, d.cmdCubes, d.cmdDimensions, d.cmdRoles, d.cmdClose})
+        captions << b->text();
+    EXPECT_EQ(captions,
+              QStringList({u"&Test connection"_s, u"&Cubes"_s, u"&Dimensions"_s, u"&Roles"_s, u"E&xit"_s}));
+    EXPECT_EQ(d.cmdRoles->toolTip(), u"Generate roles report"_s);
     // One column: same left edge and width for the test and report buttons.
-    const int left = d.cmdTestCon->mapTo(&d, QPoint()).x();
     for (QPushButton* b : {d.cmdCubes, d.cmdDimensions, d.cmdRoles}) {
-        EXPECT_EQ(b->mapTo(&d, QPoint()).x(), left);
+        EXPECT_EQ(b->mapTo(&d, QPoint()).x(), d.cmdTestCon->mapTo(&d, QPoint()).x());
         EXPECT_EQ(b->width(), d.cmdTestCon->width());
     }
     // Tab order: text box, the three report buttons, test, exit.
-    QWidget* w = d.txtServer;
     QStringList order;
-    for (int i = 0; i < 5; ++i) {
-        w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus)
-            w = w->nextInFocusChain();
-        order << w->objectName();
-    }
-    EXPECT_EQ(order, (QStringList{QStringLiteral("cmdCubes"), QStringLiteral("cmdDimensions"),
-                                  QStringLiteral("cmdRoles"), QStringLiteral("cmdTestCon"),
-                                  QStringLiteral("cmdClose")}));
+    for (QWidget* w = d.txtServer->nextInFocusChain(); order.size() < 5; w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus)
+            order << w->objectName();
+    EXPECT_EQ(order, QStringList(
+                         {u"cmdCubes"_s, u"cmdDimensions"_s, u"cmdRoles"_s, u"cmdTestCon"_s, u"cmdClose"_s}));
 }
 
-TEST(frmMain, FirstStartAsksForAServerFirst) {
+TEST(frmMain, AReportNeedsAServerAndUsesATestedConnectionUntilAnEdit) {
     Harness h;
     EXPECT_TRUE(h.dialog->txtServer->text().isEmpty());
     QTest::mouseClick(h.dialog->cmdCubes, Qt::LeftButton);
-    ASSERT_EQ(lt::presenter().shown.size(), 1u);
-    EXPECT_EQ(lt::presenter().shown[0].text, QStringLiteral("Please select a server first."));
-    EXPECT_EQ(lt::presenter().shown[0].icon, MessageIcon::Exclamation);
-    EXPECT_TRUE(h.kinds.empty());
+    ASSERT_EQ(presenter().shown.size(), 1u);
+    EXPECT_EQ(presenter().shown[0].text, u"Please select a server first."_s);
+    EXPECT_EQ(presenter().shown[0].icon, MessageIcon::Exclamation);
+    EXPECT_TRUE(h.log.kinds.empty());
     EXPECT_EQ(h.connects, 0);
-}
 
-TEST(frmMain, ATestedConnectionIsUsedByTheNextReport) {
-    Harness h;
-    QTest::keyClicks(h.dialog->txtServer, QStringLiteral("good"));
+    presenter().clear();
+    QTest::keyClicks(h.dialog->txtServer, u"good"_s);
     QTest::mouseClick(h.dialog->cmdTestCon, Qt::LeftButton);
-    EXPECT_EQ(lt::presenter().texts(), QStringList{QStringLiteral("Connection successful")});
-    EXPECT_EQ(
-        GetSetting(App, QStringLiteral("Server"), QStringLiteral("Last Server"), QStringLiteral("(none)")),
-        QStringLiteral("(none)"))
-        << "testing does not store the name";
+    EXPECT_EQ(presenter().texts(), QStringList{u"Connection successful"_s});
+    EXPECT_EQ(lastServer(), u"(none)"_s) << "testing does not store the name";
     QTest::mouseClick(h.dialog->cmdRoles, Qt::LeftButton);
     EXPECT_EQ(h.connects, 1) << "no second connection";
-    EXPECT_EQ(h.kinds, std::vector<ReportKind>{ReportKind::Roles});
-    EXPECT_EQ(h.log.serverName, QStringLiteral("good"));
+    EXPECT_EQ(h.log.kinds, std::vector<ReportKind>{ReportKind::Roles});
+    EXPECT_EQ(h.log.serverName, u"good"_s);
     EXPECT_EQ(h.log.mode, qint32(imApplication));
     ASSERT_TRUE(h.log.server);
-    EXPECT_EQ(h.log.server->Name(), QStringLiteral("good"));
+    EXPECT_EQ(h.log.server->Name(), u"good"_s);
     EXPECT_EQ(h.log.shown, 1);
     EXPECT_TRUE(h.log.dialogHiddenDuringFlow);
     EXPECT_TRUE(h.dialog->isVisible()) << "shown again after the flow";
     EXPECT_EQ(h.log.released, 1) << "the selector goes once the press is handled";
-    EXPECT_EQ(GetSetting(App, QStringLiteral("Server"), QStringLiteral("Last Server"), QString()),
-              QStringLiteral("good"));
-}
+    EXPECT_EQ(lastServer(), u"good"_s);
 
-TEST(frmMain, AnEditMeansANewConnection) {
-    Harness h;
-    h.dialog->txtServer->setText(QStringLiteral("good"));
-    QTest::mouseClick(h.dialog->cmdTestCon, Qt::LeftButton);
     QTest::keyClick(h.dialog->txtServer, Qt::Key_End);
     QTest::keyClick(h.dialog->txtServer, Qt::Key_Backspace);
-    QTest::keyClicks(h.dialog->txtServer, QStringLiteral("d"));
+    QTest::keyClicks(h.dialog->txtServer, u"d"_s);
     EXPECT_FALSE(h.dialog->isConnected());
     QTest::mouseClick(h.dialog->cmdCubes, Qt::LeftButton);
     EXPECT_EQ(h.connects, 2);
-    EXPECT_EQ(h.log.shown, 1);
+    EXPECT_EQ(h.log.shown, 2);
 }
 
 TEST(frmMain, AFailedConnectionAsksWhetherToShowTheDetails) {
     for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
-        Harness h;
-        SaveSetting(App, QStringLiteral("Server"), QStringLiteral("Last Server"), QStringLiteral("earlier"));
-        h.dialog->txtServer->setText(QStringLiteral("bad"));
-        lt::presenter().answers = {answer};
+        Harness h(u"earlier"_s);
+        h.dialog->txtServer->setText(u"bad"_s);
+        presenter().answers = {answer};
         QTest::mouseClick(h.dialog->cmdCubes, Qt::LeftButton);
-        const auto& shown = lt::presenter().shown;
+        const auto& shown = presenter().shown;
         ASSERT_EQ(shown.size(), answer == MessageAnswer::Yes ? 2u : 1u);
-        EXPECT_EQ(shown[0].text,
-                  QStringLiteral("Unable to connect to server: bad\r\nDo you wish to see details?"));
+        EXPECT_EQ(shown[0].text, u"Unable to connect to server: bad\r\nDo you wish to see details?"_s);
         EXPECT_EQ(shown[0].buttons, MessageButtons::YesNo);
         EXPECT_EQ(shown[0].defaultAnswer, MessageAnswer::No);
         EXPECT_EQ(shown[0].icon, MessageIcon::None);
         if (answer == MessageAnswer::Yes) {
-            EXPECT_EQ(
-                shown[1].text,
-                QStringLiteral("Error message: Server 'bad' is not known\r\nError number: -2147221399"));
+            EXPECT_EQ(shown[1].text,
+                      u"Error message: Server 'bad' is not known\r\nError number: -2147221399"_s);
         }
         EXPECT_EQ(h.log.shown, 0);
         EXPECT_EQ(h.log.released, 1) << "the new selector is discarded";
-        EXPECT_EQ(GetSetting(App, QStringLiteral("Server"), QStringLiteral("Last Server"), QString()),
-                  QStringLiteral("earlier"));
+        EXPECT_EQ(lastServer(), u"earlier"_s);
     }
 }
 
 TEST(frmMain, LoadsTheLastServerAndEndsOnlyWhenClosed) {
-    ScopedEnv settings("XDG_CONFIG_HOME", lt::freshFolder());
-    SaveSetting(App, QStringLiteral("Server"), QStringLiteral("Last Server"), QStringLiteral("OLAP 01/ä"));
-    int connects = 0;
-    int flows = 0;
-    std::unique_ptr<frmMain> dialog;
-    RecordingSelector::Log log;
-    dialog = std::make_unique<frmMain>(
-        [&](ReportKind) {
-            ++flows;
-            return std::make_shared<RecordingSelector>(log, dialog.get());
-        },
-        [&] { return std::make_shared<CountingServer>(connects); });
-    EXPECT_EQ(dialog->txtServer->text(), QStringLiteral("OLAP 01/ä"));
-    dialog->txtServer->setText(QStringLiteral("good"));
+    Harness h(u"OLAP 01/ä"_s);
+    frmMain& d = *h.dialog;
+    EXPECT_EQ(d.txtServer->text(), u"OLAP 01/ä"_s);
+    d.hide();
+    d.txtServer->setText(u"good"_s);
     // A report hides the dialog, which must not end the modal showing; Exit does.
-    QTimer::singleShot(0, dialog.get(), [&] {
-        dialog->cmdDimensions->click();
-        QTimer::singleShot(0, dialog.get(), [&] { dialog->cmdClose->click(); });
+    QTimer::singleShot(0, &d, [&] {
+        d.cmdDimensions->click();
+        QTimer::singleShot(0, &d, [&] { d.cmdClose->click(); });
     });
-    dialog->exec();
-    EXPECT_EQ(flows, 1);
-    EXPECT_FALSE(dialog->isVisible());
+    d.exec();
+    EXPECT_EQ(h.log.shown, 1);
+    EXPECT_FALSE(d.isVisible());
 }

@@ -1,5 +1,4 @@
 #include "frmprogress.h"
-#include "testsupport.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -9,22 +8,26 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <string>
+#include <vector>
 
 using namespace Lorvantic;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 TEST(ProgressWindow, StartsEmptyAsASmallCentredToolWindow) {
     frmProgress window;
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Work in progress"));
+    EXPECT_EQ(window.windowTitle(), u"Work in progress"_s);
     EXPECT_EQ(window.windowType(), Qt::Tool);
     EXPECT_EQ(window.parentWidget(), nullptr);
     EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    EXPECT_EQ(window.findChild<QProgressBar*>(QStringLiteral("prgBar")), window.prgBar);
-    EXPECT_EQ(window.findChild<QGroupBox*>(QStringLiteral("frStatus")), window.frStatus);
-    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("lblStatus")), window.lblStatus);
+    const std::pair<const char*, QWidget*> named[] = {
+        {"prgBar", window.prgBar}, {"frStatus", window.frStatus}, {"lblStatus", window.lblStatus}};
+    for (const auto& [name, control] : named)
+        EXPECT_EQ(window.findChild<QWidget*>(QLatin1String(name)), control) << name;
     EXPECT_EQ(window.lblStatus->parentWidget(), window.frStatus);
-    EXPECT_EQ(window.frStatus->title(), QStringLiteral("Status:"));
+    EXPECT_EQ(window.frStatus->title(), u"Status:"_s);
     EXPECT_EQ(window.prgBar->minimum(), 0);
     EXPECT_EQ(window.prgBar->maximum(), 100);
     EXPECT_EQ(window.prgBar->value(), 0);
@@ -37,12 +40,13 @@ TEST(ProgressWindow, StartsEmptyAsASmallCentredToolWindow) {
 }
 
 TEST(ProgressWindow, AdvancesButNeverPassesTheEnd) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct Case {
-        const char* name;
+        std::string name;
         std::vector<float> steps;
         float expected;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"one step", {10}, 10},
         {"eleven steps of ten", std::vector<float>(11, 10), 100},
         {"95 then 10", {95, 10}, 100},
@@ -51,38 +55,30 @@ TEST(ProgressWindow, AdvancesButNeverPassesTheEnd) {
         {"nothing", {37.5f, 0}, 37.5f},
         {"back again", {50, -20}, 30},
         {"never below empty", {10, -20}, 0},
-        {"not a number counts as full", {10, std::numeric_limits<float>::quiet_NaN()}, 100},
-        {"full stays full", {100, std::numeric_limits<float>::infinity(), 5}, 100},
+        {"not a number counts as full", {10, nan}, 100},
+        {"full stays full", {100, inf, 5}, 100},
     };
+    // Per-item steps add up to fifteen, and from 85 to full, not past it.
+    for (int n : {1, 3, 7, 10, 33, 999}) {
+        std::vector<float> steps(static_cast<std::size_t>(n), 15.0f / static_cast<float>(n));
+        cases.push_back({"fifteen in " + std::to_string(n), steps, 15});
+        steps.insert(steps.begin(), 85);
+        cases.push_back({"85, then fifteen in " + std::to_string(n), steps, 100});
+    }
     for (const Case& c : cases) {
         frmProgress window;
         for (float step : c.steps)
             window.Progress(step);
-        EXPECT_EQ(window.value(), c.expected) << c.name;
+        EXPECT_NEAR(window.value(), c.expected, 1e-3f) << c.name;
+        EXPECT_LE(window.value(), 100.0f) << c.name;
         EXPECT_EQ(window.prgBar->value(), static_cast<int>(std::lround(c.expected))) << c.name;
-    }
-}
-
-TEST(ProgressWindow, PerItemStepsAddUpToFifteen) {
-    for (int n : {1, 3, 7, 10, 33, 999}) {
-        frmProgress fresh;
-        frmProgress nearlyFull;
-        nearlyFull.Progress(85);
-        for (int i = 0; i < n; ++i) {
-            fresh.Progress(15.0f / static_cast<float>(n));
-            nearlyFull.Progress(15.0f / static_cast<float>(n));
-        }
-        EXPECT_NEAR(fresh.value(), 15.0f, 1e-3f) << n;
-        EXPECT_LE(nearlyFull.value(), 100.0f) << n;
-        EXPECT_NEAR(nearlyFull.value(), 100.0f, 1e-3f) << n;
-        EXPECT_EQ(nearlyFull.prgBar->value(), 100) << n;
     }
 }
 
 TEST(ProgressWindow, ShowsTheStatusTextUnchanged) {
     frmProgress window;
-    for (const QString& text : {QStringLiteral("Opening database: FoodMart\r\nThis may take a while"),
-                                QStringLiteral("<b>not markup</b>"), QString()}) {
+    for (const QString& text :
+         {u"Opening database: FoodMart\r\nThis may take a while"_s, u"<b>not markup</b>"_s, QString()}) {
         window.Status(text);
         EXPECT_EQ(window.lblStatus->text(), text);
     }

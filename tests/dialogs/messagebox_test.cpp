@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
+using namespace Qt::StringLiterals;
 using namespace Lorvantic::Test;
 
 namespace {
@@ -47,22 +48,22 @@ std::pair<MessageAnswer, SeenBox> showAndAnswer(const Message& message,
 }
 
 TEST(MessageBoxes, ShowCaptionTextIconAndButtons) {
-    const auto [answer, box] = showAndAnswer(Message{QStringLiteral("Please select a server first."),
-                                                     MessageButtons::OK, MessageIcon::Exclamation},
-                                             QMessageBox::Ok);
+    const auto [answer, box] = showAndAnswer(
+        Message{u"Please select a server first."_s, MessageButtons::OK, MessageIcon::Exclamation},
+        QMessageBox::Ok);
     EXPECT_EQ(answer, MessageAnswer::OK);
-    EXPECT_EQ(box.caption, QStringLiteral("Lorvantic"));
-    EXPECT_EQ(box.text, QStringLiteral("Please select a server first."));
+    EXPECT_EQ(box.caption, u"Lorvantic"_s);
+    EXPECT_EQ(box.text, u"Please select a server first."_s);
     EXPECT_EQ(box.icon, QMessageBox::Warning);
     EXPECT_EQ(box.buttons, QMessageBox::Ok);
 }
 
 TEST(MessageBoxes, QuestionsAnswerWithTheButtonPressed) {
-    const Message question{QStringLiteral("Do you wish to see details?"), MessageButtons::YesNo,
-                           MessageIcon::None, MessageAnswer::No, QStringLiteral("Connection")};
+    const Message question{u"Do you wish to see details?"_s, MessageButtons::YesNo, MessageIcon::None,
+                           MessageAnswer::No, u"Connection"_s};
     const auto [yes, box] = showAndAnswer(question, QMessageBox::Yes);
     EXPECT_EQ(yes, MessageAnswer::Yes);
-    EXPECT_EQ(box.caption, QStringLiteral("Connection"));
+    EXPECT_EQ(box.caption, u"Connection"_s);
     EXPECT_EQ(box.icon, QMessageBox::NoIcon);
     EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.defaultButton, QMessageBox::No);
@@ -82,11 +83,11 @@ TEST(MessageBoxes, TheInstallerRestoresThePresenterItFound) {
             if (QWidget* box = QApplication::activeModalWidget())
                 QTest::keyClick(box, Qt::Key_Return);
         });
-        MsgBox(QStringLiteral("shown in a real box"));
+        MsgBox(u"shown in a real box"_s);
     }
     EXPECT_TRUE(presenter().shown.empty());
-    MsgBox(QStringLiteral("recorded again"));
-    EXPECT_EQ(presenter().texts(), QStringList{QStringLiteral("recorded again")});
+    MsgBox(u"recorded again"_s);
+    EXPECT_EQ(presenter().texts(), QStringList{u"recorded again"_s});
     presenter().clear();
 }
 
