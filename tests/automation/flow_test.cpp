@@ -4,7 +4,7 @@
 #include "metaseldim.h"
 #include "metaselmain.h"
 #include "metaselrole.h"
-#include "servermodel.h"
+#include "olap.h"
 #include "settingsstore.h"
 #include "testsupport.h"
 
@@ -21,36 +21,12 @@ using lt::ScopedEnv;
 
 namespace {
 
-std::shared_ptr<Olap::Server> smallServer(const QString& name = QStringLiteral("MODEL-SRV")) {
-    auto data = std::make_shared<Olap::ServerData>();
-    data->name = name;
-    Olap::DatabaseData db;
-    db.name = QStringLiteral("Sales");
-    Olap::DimensionData time;
-    time.name = QStringLiteral("Time");
-    time.shared = true;
-    time.state = 1;
-    time.lastProcessed = QDateTime(QDate(2026, 11, 30), QTime(14, 5, 0));
-    time.levels.push_back(
-        {QStringLiteral("Year"), 3, 20, QStringLiteral("year"), QString(), false, true, {}});
-    db.dimensions.push_back(time);
-    Olap::DimensionData store = time;
-    store.name = QStringLiteral("Store");
-    db.dimensions.push_back(store);
-    db.roles.push_back(
-        {QStringLiteral("Readers"), QStringLiteral("read only"), QStringLiteral("corp\\ann;corp\\bob")});
-    for (const char* cubeName : {"Budget", "Orders"}) {
-        Olap::CubeData cube;
-        cube.name = QString::fromLatin1(cubeName);
-        cube.state = 1;
-        cube.lastProcessed = time.lastProcessed;
-        cube.estimatedSize = 1048576.0;
-        cube.dimensions = {QStringLiteral("Time")};
-        cube.roles = {QStringLiteral("Readers")};
-        db.cubes.push_back(cube);
-    }
-    data->databases.push_back(db);
-    return Olap::ServerFromModel(data);
+// TESTSRV: database Sales with the cubes Budget and "Orders & Returns", the dimension Time and
+// the role Readers (corp\ann, corp\bob), among others.
+std::shared_ptr<Olap::Server> testServer() {
+    auto server = Olap::CreateServer();
+    server->Connect(lt::dataPath(QStringLiteral("app/server.json")));
+    return server;
 }
 
 QString storedCheck(const QString& section, const QString& key) {
@@ -77,7 +53,7 @@ TEST(CubeFlow, CloseAtOnceStoresTheChecksAndWritesNoPage) {
     driver.then(&FlowDriver::pressClose);
     {
         MetaSelCube selector;
-        selector.putref_DSOServer(smallServer());
+        selector.putref_DSOServer(testServer());
         selector.ShowForm();
         EXPECT_TRUE(IsArrayEmpty(selector.state().reportFiles));
     }
@@ -110,13 +86,14 @@ TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
         FlowDriver::pressReport(dialog);
     });
     driver.then([&](frmInfo& dialog) {
-        EXPECT_EQ(storedCheck(QStringLiteral("Cubes"), QStringLiteral("Sales_Orders")), QStringLiteral("X"));
+        EXPECT_EQ(storedCheck(QStringLiteral("Cubes"), QStringLiteral("Sales_Orders & Returns")),
+                  QStringLiteral("X"));
         dialog.chkIndex->setChecked(true);
         FlowDriver::pressClose(dialog);
     });
     MetaSelCube selector;
     selector.put_ServerName(QStringLiteral("ignored: the object is handed over"));
-    selector.putref_DSOServer(smallServer());
+    selector.putref_DSOServer(testServer());
     selector.put_InitMode(imApplication);
     selector.ShowForm();
 
@@ -125,12 +102,12 @@ TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
     EXPECT_EQ(storedCheck(QStringLiteral("Cubes"), QStringLiteral("ReportPageWithIndex")),
               QStringLiteral("X"));
     EXPECT_EQ(labels,
-              (QStringList{QStringLiteral("OLAP Server:   MODEL-SRV"), QStringLiteral("Cube Information")}));
+              (QStringList{QStringLiteral("OLAP Server:   TESTSRV"), QStringLiteral("Cube Information")}));
     ASSERT_EQ(reportPages(env.temp).size(), 2);
     ASSERT_EQ(selector.state().reportFiles.ubound(), 1);
     const QByteArray first = lt::readBytes(selector.state().reportFiles.at(0).toString());
     const QByteArray second = lt::readBytes(selector.state().reportFiles.at(1).toString());
-    EXPECT_TRUE(first.contains("<b>OLAP Server Name:</b>MODEL-SRV</td>"));
+    EXPECT_TRUE(first.contains("<b>OLAP Server Name:</b>TESTSRV</td>"));
     EXPECT_TRUE(first.contains("<A HREF='#Sales_Budget'>Budget</A>")) << "index on for the first report";
     EXPECT_FALSE(first.contains("Orders"));
     EXPECT_FALSE(second.contains("<A HREF=")) << "index off for the second";
@@ -138,45 +115,41 @@ TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
     EXPECT_FALSE(selector.state().progress) << "no progress window left open";
 }
 
-TEST(CubeFlow, AnUnreachableServerShowsOneMessageAndNoDialog) {
-    FlowEnvironment env;
-    FlowDriver driver;
-    MetaSelCube selector;
-    selector.put_ServerName(QStringLiteral("no-such-server-anywhere"));
-    selector.put_InitMode(imApplication);
-    selector.ShowForm();
-    EXPECT_EQ(driver.showings, 0);
-    ASSERT_EQ(lt::presenter().shown.size(), 1u);
-    EXPECT_TRUE(lt::presenter().shown[0].text.contains(QStringLiteral("no-such-server-anywhere")));
-    EXPECT_FALSE(selector.state().progress);
-}
-
-TEST(DimensionAndRoleFlows, AnUnreachableServerEndsSilently) {
-    FlowEnvironment env;
-    FlowDriver driver;
-    MetaSelDim dimensions;
-    dimensions.put_ServerName(QStringLiteral("no-such-server-anywhere"));
-    dimensions.put_InitMode(imApplication);
-    dimensions.ShowForm();
-    MetaSelRole roles;
-    roles.put_ServerName(QStringLiteral("no-such-server-anywhere"));
-    roles.ShowForm();
-    EXPECT_EQ(driver.showings, 0);
-    EXPECT_TRUE(lt::presenter().shown.empty());
-    EXPECT_FALSE(dimensions.state().progress) << "the progress window closes with the flow";
+// The cube flow says why; the others end silently. Either way no dialog and no progress window.
+TEST(SelectorFlows, AnUnreachableServerShowsNoDialog) {
+    const struct {
+        const char* kind;
+        std::function<std::unique_ptr<SelectorBase>()> make;
+        bool says;
+    } kinds[] = {
+        {"cube", [] { return std::make_unique<MetaSelCube>(); }, true},
+        {"dimension", [] { return std::make_unique<MetaSelDim>(); }, false},
+        {"role", [] { return std::make_unique<MetaSelRole>(); }, false},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.kind);
+        FlowEnvironment env;
+        FlowDriver driver;
+        const auto selector = kind.make();
+        selector->put_ServerName(QStringLiteral("no-such-server-anywhere"));
+        selector->put_InitMode(imApplication);
+        selector->ShowForm();
+        EXPECT_EQ(driver.showings, 0);
+        EXPECT_EQ(lt::presenter().texts().filter(QStringLiteral("no-such-server-anywhere")).size(),
+                  kind.says ? 1 : 0);
+        EXPECT_EQ(lt::presenter().shown.size(), kind.says ? 1u : 0u);
+        EXPECT_FALSE(selector->state().progress) << "the progress window closes with the flow";
+    }
 }
 
 TEST(CubeFlow, ModesOtherThanApplicationShowNoProgressWindow) {
     for (const qint32 mode : {qint32(imOLAPServer), qint32(5)}) {
         FlowEnvironment env;
         FlowDriver driver;
-        driver.then([](frmInfo& dialog) {
-            FlowDriver::checkAllItems(dialog);
-            FlowDriver::pressReport(dialog);
-        });
+        driver.then([](frmInfo& dialog) { FlowDriver::reportAllItems(dialog); });
         driver.then(&FlowDriver::pressClose);
         MetaSelCube selector;
-        selector.putref_DSOServer(smallServer());
+        selector.putref_DSOServer(testServer());
         selector.put_InitMode(mode);
         EXPECT_EQ(selector.get_InitMode(), mode);
         selector.ShowForm();
@@ -189,7 +162,7 @@ TEST(CubeFlow, ModesOtherThanApplicationShowNoProgressWindow) {
 TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     FlowEnvironment env;
     MetaSelCube selector;
-    auto server = smallServer();
+    const auto server = testServer();
     selector.putref_DSOServer(server);
     {
         FlowDriver driver;
@@ -220,78 +193,50 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     EXPECT_EQ(rows, 2) << "the catalogue is built anew, not appended to";
 }
 
-TEST(DimensionFlow, ReportsTwoDimensionsWithItsOwnCaptions) {
-    FlowEnvironment env;
-    FlowDriver driver;
-    QStringList seen;
-    driver.then([&](frmInfo& dialog) {
-        seen << dialog.windowTitle() << dialog.tabInfo->tabText(0) << QString::number(dialog.helpContextID());
-        FlowDriver::checkAllItems(dialog);
-        FlowDriver::pressReport(dialog);
-    });
-    driver.then(&FlowDriver::pressClose);
-    MetaSelDim selector;
-    selector.putref_DSOServer(smallServer());
-    selector.put_InitMode(imApplication);
-    selector.ShowForm();
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("Dimension Information"), QStringLiteral("&Dimensions"),
-                                 QStringLiteral("20120")}));
-    ASSERT_FALSE(IsArrayEmpty(selector.state().reportFiles));
-    const QByteArray page = lt::readBytes(selector.state().reportFiles.at(0).toString());
-    EXPECT_TRUE(page.contains("Information Per Dimension"));
-    EXPECT_TRUE(page.contains("<B>Time</B>"));
-    EXPECT_TRUE(page.contains("<B>Store</B>"));
-    EXPECT_EQ(storedCheck(QStringLiteral("Dimensions"), QStringLiteral("Levels_Level properties")),
-              QStringLiteral("X"));
-}
-
-TEST(RoleFlow, ReportsARoleWithItsOwnCaptions) {
-    FlowEnvironment env;
-    FlowDriver driver;
-    QStringList seen;
-    driver.then([&](frmInfo& dialog) {
-        seen << dialog.windowTitle() << dialog.tabInfo->tabText(0) << QString::number(dialog.helpContextID());
-        FlowDriver::checkAllItems(dialog);
-        FlowDriver::pressReport(dialog);
-    });
-    driver.then(&FlowDriver::pressClose);
-    MetaSelRole selector;
-    selector.putref_DSOServer(smallServer());
-    selector.ShowForm();
-    EXPECT_EQ(seen, (QStringList{QStringLiteral("Role Information"), QStringLiteral("R&oles"),
-                                 QStringLiteral("20130")}));
-    ASSERT_FALSE(IsArrayEmpty(selector.state().reportFiles));
-    const QByteArray page = lt::readBytes(selector.state().reportFiles.at(0).toString());
-    EXPECT_TRUE(page.contains("Information Per Role"));
-    EXPECT_TRUE(page.contains("corp\\ann"));
-}
-
-TEST(SelectorEnd, ErasesThePagesOfEveryReportWhenTheSelectorGoes) {
-    FlowEnvironment env;
-    {
+TEST(SelectorFlows, DimensionsAndRolesReportWithTheirOwnCaptions) {
+    const struct {
+        std::function<std::unique_ptr<SelectorBase>()> make;
+        QStringList captions; // window title, first tab, help context
+        std::vector<QByteArray> onPage;
+        QStringList savedCheck; // section, key
+    } kinds[] = {
+        {[] { return std::make_unique<MetaSelDim>(); },
+         {QStringLiteral("Dimension Information"), QStringLiteral("&Dimensions"), QStringLiteral("20120")},
+         {"Information Per Dimension", "<B>Time</B>", "<B>Orders & Returns^Channel</B>"},
+         {QStringLiteral("Dimensions"), QStringLiteral("Levels_Level properties")}},
+        {[] { return std::make_unique<MetaSelRole>(); },
+         {QStringLiteral("Role Information"), QStringLiteral("R&oles"), QStringLiteral("20130")},
+         {"Information Per Role", "corp\\ann"},
+         {QStringLiteral("Roles"), QStringLiteral("Sales_Readers")}},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.captions.front().toStdString());
+        FlowEnvironment env;
         FlowDriver driver;
-        driver.then([](frmInfo& dialog) {
-            FlowDriver::checkAllItems(dialog);
-            FlowDriver::pressReport(dialog);
+        QStringList seen;
+        driver.then([&](frmInfo& dialog) {
+            seen << dialog.windowTitle() << dialog.tabInfo->tabText(0)
+                 << QString::number(dialog.helpContextID());
+            FlowDriver::reportAllItems(dialog);
         });
         driver.then(&FlowDriver::pressClose);
-        MetaSelCube selector;
-        selector.putref_DSOServer(smallServer());
-        selector.ShowForm();
-        EXPECT_EQ(QDir(env.temp).entryList(QDir::Files).size(), 2);
+        const auto selector = kind.make();
+        selector->putref_DSOServer(testServer());
+        selector->ShowForm();
+        EXPECT_EQ(seen, kind.captions);
+        ASSERT_FALSE(IsArrayEmpty(selector->state().reportFiles));
+        const QByteArray page = lt::readBytes(selector->state().reportFiles.at(0).toString());
+        for (const QByteArray& text : kind.onPage)
+            EXPECT_TRUE(page.contains(text)) << text.constData();
+        EXPECT_EQ(storedCheck(kind.savedCheck[0], kind.savedCheck[1]), QStringLiteral("X"));
     }
-    EXPECT_TRUE(QDir(env.temp).entryList(QDir::Files).isEmpty());
-    EXPECT_TRUE(lt::presenter().shown.empty());
 }
 
 TEST(ConnectionDialog, ThePagesOfAFlowAreGoneWhenTheDialogIsBack) {
     FlowEnvironment env;
     FlowDriver driver;
     qsizetype filesDuringFlow = 0;
-    driver.then([](frmInfo& dialog) {
-        FlowDriver::checkAllItems(dialog);
-        FlowDriver::pressReport(dialog);
-    });
+    driver.then([](frmInfo& dialog) { FlowDriver::reportAllItems(dialog); });
     driver.then([&](frmInfo& dialog) {
         filesDuringFlow = QDir(env.temp).entryList(QDir::Files).size();
         FlowDriver::pressClose(dialog);
@@ -312,4 +257,5 @@ TEST(ConnectionDialog, ThePagesOfAFlowAreGoneWhenTheDialogIsBack) {
     EXPECT_EQ(filesAfterFlow, 0);
     EXPECT_TRUE(visibleAfterFlow);
     EXPECT_EQ(dialog.txtServer->text(), lt::dataPath(QStringLiteral("app/server.json")));
+    EXPECT_TRUE(lt::presenter().shown.empty());
 }

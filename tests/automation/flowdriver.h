@@ -35,6 +35,10 @@ public:
         dialog.tabInfo->setCurrentIndex(0);
         dialog.cmdSelAll->click();
     }
+    static void reportAllItems(frmInfo& dialog) {
+        checkAllItems(dialog);
+        pressReport(dialog);
+    }
 
 protected:
     // Each showing of a selection dialog gets the next action, once its modal loop runs.

@@ -66,7 +66,7 @@ TEST_F(RegistrationTest, WritesOneEntryPerClassUnderTheUsersDataFolder) {
 }
 
 // Linked into this program, the code's own file is the program.
-TEST_F(RegistrationTest, NamesTheFileTheCodeWasLoadedFrom) {
+TEST_F(RegistrationTest, WithoutAPathNamesTheFileTheCodeWasLoadedFrom) {
     RegisterServer();
     const QString registered = entryOf(u"Lorvantic.MetaSelCube"_s)[u"library"_s].toString();
     EXPECT_TRUE(QFileInfo(registered).isAbsolute());
@@ -74,7 +74,7 @@ TEST_F(RegistrationTest, NamesTheFileTheCodeWasLoadedFrom) {
               QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
 }
 
-TEST_F(RegistrationTest, RegisteringAgainChangesNothing) {
+TEST_F(RegistrationTest, RegisteringAgainChangesNothingUnlessTheLibraryMoved) {
     RegisterServer(library);
     const QDateTime old = QDateTime::currentDateTimeUtc().addDays(-3);
     QHash<QString, QByteArray> bytes;
@@ -92,15 +92,18 @@ TEST_F(RegistrationTest, RegisteringAgainChangesNothing) {
         EXPECT_EQ(lt::readBytes(path), bytes[name]);
         EXPECT_EQ(QFileInfo(path).lastModified().toSecsSinceEpoch(), old.toSecsSinceEpoch());
     }
-}
-
-TEST_F(RegistrationTest, RegisteringFromAnotherPlaceRewritesTheLibraryPath) {
-    RegisterServer(library);
     RegisterServer(u"/usr/lib/liblorvantic.so.1"_s);
     EXPECT_EQ(entryOf(u"Lorvantic.MetaSelRole"_s)[u"library"_s].toString(), u"/usr/lib/liblorvantic.so.1"_s);
 }
 
+// Others' files stay; no empty folder is left; a second unregistering is no fault.
 TEST_F(RegistrationTest, UnregisteringRemovesExactlyTheEntries) {
+    RegisterServer(library);
+    UnregisterServer();
+    EXPECT_FALSE(QFileInfo::exists(folder));
+    UnregisterServer();
+    EXPECT_TRUE(QDir(home).isEmpty());
+
     RegisterServer(library);
     lt::writeBytes(folder + u"/Other.Component.json"_s, "{}");
     lt::writeBytes(folder + u"/notes.txt"_s, "mine");
@@ -109,15 +112,6 @@ TEST_F(RegistrationTest, UnregisteringRemovesExactlyTheEntries) {
     EXPECT_EQ(entries(),
               QStringList({u"Lorvantic.MetaSelCube"_s, u"Other.Component.json"_s, u"notes.txt"_s}));
     EXPECT_EQ(lt::readBytes(folder + u"/notes.txt"_s), "mine");
-}
-
-TEST_F(RegistrationTest, UnregisteringLeavesNoEmptyFolderAndMayBeRepeated) {
-    RegisterServer(library);
-    UnregisterServer();
-    EXPECT_FALSE(QFileInfo::exists(folder));
-    UnregisterServer();
-    EXPECT_FALSE(QFileInfo::exists(folder));
-    EXPECT_TRUE(QDir(home).isEmpty());
 }
 
 TEST_F(RegistrationTest, FailsWhenTheFolderCannotBeMade) {

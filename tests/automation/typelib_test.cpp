@@ -1,7 +1,10 @@
+// The type library and the class factory: the names and identifiers hosts find the classes by.
+
 #include "enums.h"
+#include "error.h"
+#include "factory.h"
 #include "typelib.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
@@ -9,12 +12,20 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QStringList memberNames(const InterfaceDesc& iface) {
-    QStringList names;
-    for (const MemberDesc& member : iface.members)
-        names << member.name;
-    return names;
-}
+struct ClassRow {
+    QString name, clsid, iid;
+};
+
+const ClassRow classRows[] = {
+    {u"MetaSelMain"_s, u"{7496BFD9-D493-11D3-A6DB-00805FA6ADDE}"_s,
+     u"{7496BFD8-D493-11D3-A6DB-00805FA6ADDE}"_s},
+    {u"MetaSelCube"_s, u"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}"_s,
+     u"{7496BFE0-D493-11D3-A6DB-00805FA6ADDE}"_s},
+    {u"MetaSelDim"_s, u"{7496BFE4-D493-11D3-A6DB-00805FA6ADDE}"_s,
+     u"{7496BFE3-D493-11D3-A6DB-00805FA6ADDE}"_s},
+    {u"MetaSelRole"_s, u"{7496BFE7-D493-11D3-A6DB-00805FA6ADDE}"_s,
+     u"{7496BFE6-D493-11D3-A6DB-00805FA6ADDE}"_s},
+};
 
 const ClassDesc& classNamed(const QString& name) {
     const ClassDesc* cls = FindClass(QString(u"Lorvantic." + name));
@@ -22,34 +33,39 @@ const ClassDesc& classNamed(const QString& name) {
     return *cls;
 }
 
-} // namespace
-
-TEST(TypeLibrary, NamesItselfWithVersionLocaleAndHelpFile) {
-    const TypeLibDesc& lib = TypeLibrary();
-    EXPECT_EQ(lib.name, u"Lorvantic"_s);
-    EXPECT_EQ(lib.version(), u"1.0"_s);
-    EXPECT_EQ(lib.locale, 0x409u);
-    EXPECT_EQ(lib.helpFile, u"..\\HTML_help\\Kavenor-Report.chm"_s);
+// "Name kind(param: Type&, ...) -> Result" for each member of the class's default interface
+// (kind: the InvokeKind number; '&' for a parameter passed by reference).
+QString signatures(const QString& cls) {
+    static const char* const kinds[] = {"Void", "Int32", "Boolean", "String", "Object"};
+    QStringList list;
+    for (const MemberDesc& m : classNamed(cls).defaultInterface.members) {
+        QStringList params;
+        for (const ParamDesc& p : m.params)
+            params << p.name + u": " + p.type.name + (p.byRef ? u"&"_s : QString());
+        list << u"%1 %2(%3) -> %4 %5"_s
+                    .arg(m.name, QString::number(qint32(m.kind)), params.join(u", "),
+                         QLatin1String(kinds[int(m.result.kind)]), m.result.name)
+                    .trimmed();
+    }
+    return list.join(u'\n');
 }
 
+qint32 factoryFailure(QStringView classId) {
+    try {
+        ClassFactory factory(classId);
+    } catch (const Error& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+} // namespace
+
 TEST(TypeLibrary, DescribesTheFourClassesWithTheirIdentifiers) {
-    struct Row {
-        QString name, clsid, iid;
-    };
-    const Row rows[] = {
-        {u"MetaSelMain"_s, u"{7496BFD9-D493-11D3-A6DB-00805FA6ADDE}"_s,
-         u"{7496BFD8-D493-11D3-A6DB-00805FA6ADDE}"_s},
-        {u"MetaSelCube"_s, u"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}"_s,
-         u"{7496BFE0-D493-11D3-A6DB-00805FA6ADDE}"_s},
-        {u"MetaSelDim"_s, u"{7496BFE4-D493-11D3-A6DB-00805FA6ADDE}"_s,
-         u"{7496BFE3-D493-11D3-A6DB-00805FA6ADDE}"_s},
-        {u"MetaSelRole"_s, u"{7496BFE7-D493-11D3-A6DB-00805FA6ADDE}"_s,
-         u"{7496BFE6-D493-11D3-A6DB-00805FA6ADDE}"_s},
-    };
-    ASSERT_EQ(TypeLibrary().classes.size(), qsizetype(std::size(rows)));
+    ASSERT_EQ(TypeLibrary().classes.size(), qsizetype(std::size(classRows)));
     for (qsizetype i = 0; i < TypeLibrary().classes.size(); ++i) {
         const ClassDesc& cls = TypeLibrary().classes[i];
-        const Row& row = rows[i];
+        const ClassRow& row = classRows[i];
         SCOPED_TRACE(row.name.toStdString());
         EXPECT_EQ(cls.name, row.name);
         EXPECT_EQ(cls.progId, u"Lorvantic." + row.name);
@@ -62,89 +78,82 @@ TEST(TypeLibrary, DescribesTheFourClassesWithTheirIdentifiers) {
     }
 }
 
-TEST(TypeLibrary, ListsTheMembersOfEachDefaultInterfaceInOrder) {
-    const QStringList selector = {u"InitMode"_s, u"InitMode"_s, u"DSOServer"_s, u"ServerName"_s,
-                                  u"ShowForm"_s};
-    const QStringList collectors = {u"GetCubeRoles"_s,       u"GetCubePartitions"_s, u"GetPartitionInfo"_s,
-                                    u"GetCubeDataSources"_s, u"GetDataSourceInfo"_s, u"GetCubeDimensions"_s,
-                                    u"GetDimensionInfo"_s,   u"GetDimLevelInfo"_s,   u"GetLevelInfo"_s,
-                                    u"GetCubeMeasures"_s,    u"GetMeasureInfo"_s,    u"GetCubeCalcMbrs"_s,
-                                    u"GetCalcMbrInfo"_s};
-    EXPECT_EQ(memberNames(classNamed(u"MetaSelMain"_s).defaultInterface), QStringList{u"StartReport"_s});
-    EXPECT_EQ(memberNames(classNamed(u"MetaSelCube"_s).defaultInterface), selector + collectors);
-    EXPECT_EQ(memberNames(classNamed(u"MetaSelDim"_s).defaultInterface), selector);
-    EXPECT_EQ(memberNames(classNamed(u"MetaSelRole"_s).defaultInterface), selector);
-}
-
-TEST(TypeLibrary, GivesTheCollectorsTypedReferenceParameters) {
-    const QList<MemberDesc>& members = classNamed(u"MetaSelCube"_s).defaultInterface.members;
-    struct Row {
-        QString name, obj, holderName, holder;
-        ValueKind result;
-    };
-    const Row rows[] = {
-        {u"GetCubeRoles"_s, u"Olap.Store"_s, u"tempCube"_s, u"Quarvelo.CubeInfo"_s, ValueKind::Void},
-        {u"GetCubeDataSources"_s, u"Olap.Store"_s, u"tempPart"_s, u"Quarvelo.PartitionInfo"_s,
-         ValueKind::Boolean},
-        {u"GetDataSourceInfo"_s, u"Olap.DataSource"_s, u"tempPart"_s, u"Quarvelo.PartitionInfo"_s,
-         ValueKind::Boolean},
-        {u"GetDimLevelInfo"_s, u"Olap.Dimension"_s, u"tempDimension"_s, u"Quarvelo.DimensionInfo"_s,
-         ValueKind::Void},
-        {u"GetLevelInfo"_s, u"Olap.Level"_s, u"tempDimension"_s, u"Quarvelo.DimensionInfo"_s,
-         ValueKind::Boolean},
-        {u"GetCalcMbrInfo"_s, u"Olap.Command"_s, u"tempCube"_s, u"Quarvelo.CubeInfo"_s, ValueKind::Boolean},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name.toStdString());
-        const auto member = std::find_if(members.begin(), members.end(),
-                                         [&](const MemberDesc& m) { return m.name == row.name; });
-        ASSERT_NE(member, members.end());
-        EXPECT_EQ(member->kind, InvokeKind::Method);
-        ASSERT_EQ(member->params.size(), 2);
-        EXPECT_EQ(member->params[0].name, u"obj"_s);
-        EXPECT_EQ(member->params[0].type.name, row.obj);
-        EXPECT_EQ(member->params[1].name, row.holderName);
-        EXPECT_EQ(member->params[1].type.name, row.holder);
-        EXPECT_TRUE(member->params[0].byRef && member->params[1].byRef);
-        EXPECT_EQ(member->result.kind, row.result);
-    }
+TEST(TypeLibrary, DescribesEveryMemberOfEachDefaultInterfaceInOrder) {
+    const QString selector = uR"(InitMode 2() -> Int32 InitModeEnum
+InitMode 4(newMode: InitModeEnum) -> Void
+DSOServer 8(newServ: Olap.Server) -> Void
+ServerName 4(newServName: String) -> Void
+ShowForm 1() -> Void)"_s;
+    EXPECT_EQ(signatures(u"MetaSelMain"_s), u"StartReport 1() -> Void"_s);
+    EXPECT_EQ(signatures(u"MetaSelDim"_s), selector);
+    EXPECT_EQ(signatures(u"MetaSelRole"_s), selector);
+    EXPECT_EQ(signatures(u"MetaSelCube"_s), selector + uR"(
+GetCubeRoles 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Void
+GetCubePartitions 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetPartitionInfo 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetCubeDataSources 1(obj: Olap.Store&, tempPart: Quarvelo.PartitionInfo&) -> Boolean Boolean
+GetDataSourceInfo 1(obj: Olap.DataSource&, tempPart: Quarvelo.PartitionInfo&) -> Boolean Boolean
+GetCubeDimensions 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetDimensionInfo 1(obj: Olap.Dimension&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetDimLevelInfo 1(obj: Olap.Dimension&, tempDimension: Quarvelo.DimensionInfo&) -> Void
+GetLevelInfo 1(obj: Olap.Level&, tempDimension: Quarvelo.DimensionInfo&) -> Boolean Boolean
+GetCubeMeasures 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetMeasureInfo 1(obj: Olap.Measure&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetCubeCalcMbrs 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
+GetCalcMbrInfo 1(obj: Olap.Command&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean)"_s);
 }
 
 TEST(TypeLibrary, DescribesTheFiveEnumerations) {
-    struct Row {
-        QString name;
-        QList<EnumMemberDesc> members;
-    };
-    const Row rows[] = {
-        {u"LastActionEnum"_s, {{u"laNone"_s, 0}, {u"laOK"_s, 1}, {u"laCancel"_s, 2}, {u"laReport"_s, 3}}},
-        {u"InitModeEnum"_s, {{u"imOLAPServer"_s, 0}, {u"imApplication"_s, 1}}},
-        {u"CubeInfoNames"_s,
-         {{u"cinBegin"_s, 0},
-          {u"cinCubeRoles"_s, 1},
-          {u"cinpart"_s, 2},
-          {u"cinDS"_s, 3},
-          {u"cinDim"_s, 4},
-          {u"cinDimLevelName"_s, 5},
-          {u"cinMsr"_s, 6},
-          {u"cinCalcMbr"_s, 7},
-          {u"cinEnd"_s, 8}}},
-        {u"DimInfoNames"_s,
-         {{u"dinBegin"_s, 0},
-          {u"dinLevel"_s, 1},
-          {u"dinLevelProp"_s, 2},
-          {u"dinCube"_s, 3},
-          {u"dinEnd"_s, 4}}},
-        {u"RoleInfoNames"_s, {{u"rinBegin"_s, 0}, {u"rinUser"_s, 1}, {u"rinCube"_s, 2}, {u"rinEnd"_s, 3}}},
-    };
-    const QList<EnumDesc>& enums = TypeLibrary().enums;
-    ASSERT_EQ(enums.size(), qsizetype(std::size(rows)));
-    for (qsizetype i = 0; i < enums.size(); ++i) {
-        SCOPED_TRACE(rows[i].name.toStdString());
-        EXPECT_EQ(enums[i].name, rows[i].name);
-        ASSERT_EQ(enums[i].members.size(), rows[i].members.size());
-        for (qsizetype m = 0; m < enums[i].members.size(); ++m) {
-            EXPECT_EQ(enums[i].members[m].name, rows[i].members[m].name);
-            EXPECT_EQ(enums[i].members[m].value, rows[i].members[m].value);
-        }
+    QStringList enums;
+    for (const EnumDesc& e : TypeLibrary().enums) {
+        QString text = e.name + u':';
+        for (const EnumMemberDesc& member : e.members)
+            text += u' ' + member.name + u'=' + QString::number(member.value);
+        enums << text;
     }
+    EXPECT_EQ(enums, (QStringList{
+                         u"LastActionEnum: laNone=0 laOK=1 laCancel=2 laReport=3"_s,
+                         u"InitModeEnum: imOLAPServer=0 imApplication=1"_s,
+                         u"CubeInfoNames: cinBegin=0 cinCubeRoles=1 cinpart=2 cinDS=3 cinDim=4 "
+                         "cinDimLevelName=5 cinMsr=6 cinCalcMbr=7 cinEnd=8"_s,
+                         u"DimInfoNames: dinBegin=0 dinLevel=1 dinLevelProp=2 dinCube=3 dinEnd=4"_s,
+                         u"RoleInfoNames: rinBegin=0 rinUser=1 rinCube=2 rinEnd=3"_s,
+                     }));
+}
+
+// Programmatic identifiers and class identifiers are found in any letter case, braces optional.
+TEST(ClassFactory, FindsEachClassByProgrammaticOrClassIdentifierInAnyForm) {
+    const auto mixedCase = [](QString id) {
+        for (qsizetype i = 0; i < id.size(); i += 2)
+            id[i] = id[i].toLower();
+        return id;
+    };
+    for (const ClassRow& row : classRows) {
+        const QString progId = u"Lorvantic." + row.name;
+        for (const QString& id : {progId, progId.toUpper(), progId.toLower(), row.clsid, row.clsid.mid(1, 36),
+                                  row.clsid.toLower(), mixedCase(row.clsid.mid(1, 36))}) {
+            SCOPED_TRACE(id.toStdString());
+            const ClassFactory factory(id);
+            EXPECT_EQ(factory.classDesc().name, row.name);
+            const std::shared_ptr<Dispatch> object = factory.CreateInstance();
+            ASSERT_NE(object, nullptr);
+            EXPECT_EQ(object->classDesc().name, row.name);
+        }
+        EXPECT_EQ(factoryFailure(row.iid), ErrorNumber::ClassNotAvailable) << "the interface, not the class";
+    }
+    for (const QString& id :
+         {QString(), u"MetaSelCube"_s, u"Lorvantic.MetaSelCube.1"_s, u" Lorvantic.MetaSelCube"_s,
+          u"{Lorvantic.MetaSelCube}"_s, u"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE"_s,
+          u"7496BFE1-D493-11D3-A6DB-00805FA6ADDE}"_s, u"{{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}}"_s,
+          u"7496BFE1D49311D3A6DB00805FA6ADDE"_s, u"{00000000-0000-0000-0000-000000000000}"_s})
+        EXPECT_EQ(factoryFailure(id), ErrorNumber::ClassNotAvailable) << id.toStdString();
+}
+
+TEST(ClassFactory, MakesANewObjectEveryTime) {
+    const ClassFactory factory(u"Lorvantic.MetaSelRole");
+    const std::shared_ptr<Dispatch> first = factory.CreateInstance();
+    const std::shared_ptr<Dispatch> second = factory.CreateInstance();
+    first->Invoke(u"InitMode"_s, InvokeKind::PropertyPut, {QVariant(qint32(imApplication))});
+    EXPECT_EQ(first->Invoke(u"InitMode"_s, InvokeKind::PropertyGet).toInt(), 1);
+    EXPECT_EQ(second->Invoke(u"InitMode"_s, InvokeKind::PropertyGet).toInt(), 0);
 }

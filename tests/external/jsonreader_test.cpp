@@ -1,16 +1,8 @@
-#include "error.h"
 #include "jsonreader.h"
-
-#include <QBuffer>
-#include <functional>
-#include <gtest/gtest.h>
+#include "schematest.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Olap;
-
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace {
 
@@ -76,20 +68,9 @@ struct BadText {
     const char* message;
 };
 
-void expectFailures(const std::vector<BadText>& cases) {
-    for (const BadText& c : cases) {
-        const Outcome outcome = readWith(c.json, skipAll);
-        EXPECT_EQ(outcome.number, ErrorNumber::BadDescription) << c.json.toStdString();
-        const QString expected =
-            QLatin1String(c.position) + QStringLiteral(": ") + QString::fromUtf8(c.message);
-        EXPECT_TRUE(outcome.failure.startsWith(expected))
-            << c.json.toStdString() << "\n  got:      " << outcome.failure.toStdString()
-            << "\n  expected: " << expected.toStdString();
-    }
-}
-
-TEST(JsonReader, RejectsBadStringContentWithItsPosition) {
-    expectFailures({
+TEST(JsonReader, RejectsBadTextWithItsPosition) {
+    const BadText cases[] = {
+        // Texts
         {"[\"a\tb\"]", "T:1:4", "control character U+0009 inside a text"},
         {"[\"a\nb\"]", "T:1:4", "control character U+000A"},
         {R"(["a\xb"])", "T:1:4", "invalid escape '\\x'"},
@@ -106,11 +87,7 @@ TEST(JsonReader, RejectsBadStringContentWithItsPosition) {
         {"[\"\xC3\xA4\xBF\"]", "T:1:4", "invalid UTF-8: byte 0xBF"},
         {"[\"\xE2\x82", "T:1:3", "invalid UTF-8"},
         {"[\"abc", "T:1:2", "the text that starts here has no closing '\"'"},
-    });
-}
-
-TEST(JsonReader, RejectsBadStructureWithItsPosition) {
-    expectFailures({
+        // Structure
         {"", "T:1:1", "the file ends where a value is expected"},
         {"[1 2]", "T:1:4", "expected ',' or ']' after an entry, found '2'"},
         {"[1,]", "T:1:4", "expected a value, found ']'"},
@@ -127,18 +104,23 @@ TEST(JsonReader, RejectsBadStructureWithItsPosition) {
         {"[] x", "T:1:4", "unexpected 'x' after the end of the data"},
         {"[]\n\n  ]", "T:3:3", "unexpected ']'"},
         {"[\xC3\xA4]", "T:1:2", "expected a value, found byte 0xC3"},
-    });
-}
-
-TEST(JsonReader, CountsColumnsInCharactersAndLinesAtLineFeeds) {
-    expectFailures({
+        // Columns count characters, lines count line feeds
         {"[\"\xC3\xA4\xC3\xB6\xC3\xBC\", \"\xE2\x82\xAC\", \"\xF0\x9F\x98\x80\", x]", "T:1:19",
          "expected a value"},
         {"[\r\n1,\r\n x]", "T:3:2", "expected a value, found 'x'"},
         {"\n\n\t\tx", "T:3:3", "expected a value"},
         {"\xEF\xBB\xBF[x]", "T:1:2", "expected a value, found 'x'"},
         {R"(["\u00e9\u00e9", x])", "T:1:18", "expected a value"},
-    });
+    };
+    for (const BadText& c : cases) {
+        const Outcome outcome = readWith(c.json, skipAll);
+        EXPECT_EQ(outcome.number, ErrorNumber::BadDescription) << c.json.toStdString();
+        const QString expected =
+            QLatin1String(c.position) + QStringLiteral(": ") + QString::fromUtf8(c.message);
+        EXPECT_TRUE(outcome.failure.startsWith(expected))
+            << c.json.toStdString() << "\n  got:      " << outcome.failure.toStdString()
+            << "\n  expected: " << expected.toStdString();
+    }
 }
 
 TEST(JsonReader, ChecksNumberSyntax) {
@@ -165,6 +147,7 @@ TEST(JsonReader, LimitsNestingWithoutExhaustingTheStack) {
     const auto nested = [](qsizetype depth) -> QByteArray {
         return QByteArray(depth, '[') + QByteArray(depth, ']');
     };
+    EXPECT_EQ(JsonReader::MaxDepth, 64);
     EXPECT_TRUE(readWith(nested(JsonReader::MaxDepth), skipAll).failure.isEmpty());
     const QString expected = QStringLiteral("T:1:%1: objects and lists are nested more than %2 deep")
                                  .arg(JsonReader::MaxDepth + 1)
@@ -175,7 +158,7 @@ TEST(JsonReader, LimitsNestingWithoutExhaustingTheStack) {
                     .failure.contains(QStringLiteral("nested more than")));
 }
 
-TEST(JsonReader, ReadsTokensThatCrossChunkBoundaries) {
+TEST(JsonReader, ReadsAndPlacesTokensAcrossChunkBoundaries) {
     const QString tail = QStringLiteral(u"é€\U0001F600é\"\\");
     for (qsizetype shift = 0; shift < 12; ++shift) {
         const QByteArray lead(Chunk - 8 + shift, 'a');
@@ -188,9 +171,6 @@ TEST(JsonReader, ReadsTokensThatCrossChunkBoundaries) {
         readWith(json, [&number](JsonReader& r) { number = r.readNumber(); });
         EXPECT_EQ(number, "-12.5e+3") << "shift " << shift;
     }
-}
-
-TEST(JsonReader, KeepsPositionsAcrossChunks) {
     // A line far longer than a chunk, with multi-byte characters on both sides of the boundary.
     const QByteArray longText =
         QByteArray(Chunk / 2, 'a') + QByteArray(Chunk / 2, 'a').replace("aa", "\xC3\xA4");

@@ -7,115 +7,56 @@
 using namespace Lorvantic;
 using namespace Lorvantic::Olap;
 using namespace Lorvantic::Test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const DatabaseData& harborSales() {
+const ServerData& harborSales() {
     static const ServerData server = [] {
-        QFile file(dataPath(QStringLiteral("schemas/HarborSales.asdatabase")));
+        QFile file(dataPath(u"schemas/HarborSales.asdatabase"_s));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        return ReadAsslDatabase(file, QStringLiteral("HarborSales"));
+        return ReadAsslDatabase(file, u"HarborSales"_s);
     }();
-    EXPECT_EQ(server.name, QStringLiteral("Harbor Sales"));
-    return server.databases.at(0);
+    EXPECT_EQ(server.name, u"Harbor Sales"_s);
+    EXPECT_EQ(FindBrokenReference(server), QString());
+    return server;
 }
 
-QString databaseFailure(const QByteArray& xml) {
-    return failureOf(ReadAsslDatabase, xml);
-}
-
-TEST(AsslDatabase, DimensionsTakeTheirLevelsInHierarchyOrder) {
-    const DatabaseData& db = harborSales();
-    EXPECT_EQ(db.name, QStringLiteral("Harbor Sales"));
-    EXPECT_EQ(namesOf(db.dimensions), texts({"Date", "Product"}));
-    const DimensionData& date = db.dimensions[0];
-    EXPECT_TRUE(date.shared);
-    EXPECT_EQ(date.dimensionType, 1);
-    EXPECT_EQ(date.state, 1);
-    EXPECT_EQ(date.lastProcessed, QDateTime(QDate(2023, 11, 30), QTime(14, 5, 0, 123))); // tests run in UTC
-    EXPECT_EQ(namesOf(date.levels), texts({"Year", "Quarter", "Month", "Date", "Day Of Week"}));
-    std::vector<qint32> types;
-    for (const LevelData& level : date.levels)
-        types.push_back(level.levelType);
-    EXPECT_EQ(types, (std::vector<qint32>{20, 68, 132, 516, 0}));
-    EXPECT_EQ(date.levels[0].estimatedSize, 4);
-    EXPECT_EQ(date.levels[1].estimatedSize, 0) << "a level without a count counts no members";
-    EXPECT_TRUE(date.levels[4].hidden);
-    EXPECT_EQ(date.levels[2].memberKeyColumn,
-              QStringLiteral("dbo_DimDate.CalendarYear, dbo_DimDate.MonthNumberOfYear"));
-    const LevelData& day = date.levels[3];
-    EXPECT_EQ(day.memberKeyColumn, QStringLiteral("dbo_DimDate.DateKey"));
-    EXPECT_EQ(day.memberNameColumn, QStringLiteral("dbo_DimDate.FullDate"));
-    ASSERT_EQ(day.memberProperties.size(), 2u);
-    EXPECT_EQ(day.memberProperties[1].name, QStringLiteral("Day Of Week"));
-    EXPECT_EQ(day.memberProperties[1].sourceColumn, QStringLiteral("dbo_DimDate.DayNumberOfWeek"));
-
-    const DimensionData& product = db.dimensions[1];
-    EXPECT_EQ(product.dimensionType, 0);
-    EXPECT_EQ(product.state, 0);
-    EXPECT_FALSE(product.lastProcessed);
-    EXPECT_EQ(namesOf(product.levels), texts({"Product", "Category"}));
-}
-
-TEST(AsslDatabase, CubeMeasuresPartitionsAndRoles) {
-    const CubeData& cube = harborSales().cubes.at(0);
-    EXPECT_EQ(cube.name, QStringLiteral("Sales"));
-    EXPECT_EQ(cube.state, 2);
-    EXPECT_EQ(cube.lastProcessed, QDateTime(QDate(2023, 12, 1), QTime(8, 0)));
-    EXPECT_EQ(cube.estimatedSize, 1048576.0 + 524288.0 + 1000.0);
-    EXPECT_EQ(texts(cube.dimensions), texts({"Date", "Product"}));
-    EXPECT_EQ(texts(cube.roles), texts({"Analysts", "Auditors"}));
-
-    EXPECT_EQ(namesOf(cube.measures),
-              texts({"Sales Amount", "Total Cost", "Sales Count", "Customer Count", "Units In Stock"}));
-    std::vector<qint32> functions;
-    for (const MeasureData& measure : cube.measures)
-        functions.push_back(measure.aggregateFunction);
-    EXPECT_EQ(functions, (std::vector<qint32>{0, 0, 1, 4, 11}));
-    EXPECT_EQ(cube.measures[0].formatString, QStringLiteral("Currency"));
-    EXPECT_EQ(cube.measures[0].sourceColumn, QStringLiteral("dbo_FactSales.SalesAmount"));
-    EXPECT_EQ(cube.measures[2].sourceColumn, QStringLiteral("dbo_FactSales"));
-    EXPECT_TRUE(cube.measures[1].internal);
-    EXPECT_FALSE(cube.measures[0].internal);
-
-    struct Expected {
-        const char* name;
-        qint32 storageMode;
-        std::size_t aggregations;
-    };
-    const Expected partitions[] = {{"Sales 2023", 0, 2}, {"Sales 2024", 1, 0}, {"Inventory", 3, 0}};
-    ASSERT_EQ(cube.partitions.size(), std::size(partitions));
-    for (std::size_t i = 0; i < cube.partitions.size(); ++i) {
-        const PartitionData& partition = cube.partitions[i];
-        EXPECT_EQ(partition.name, QString::fromLatin1(partitions[i].name));
-        EXPECT_EQ(partition.storageMode, partitions[i].storageMode) << i;
-        EXPECT_EQ(partition.aggregations.size(), partitions[i].aggregations) << i;
-        ASSERT_EQ(partition.dataSources.size(), 1u);
-        EXPECT_EQ(partition.dataSources[0].name, QStringLiteral("Harbor DW"));
-        EXPECT_TRUE(
-            partition.dataSources[0].connectionString.startsWith(QLatin1String("Provider=SQLNCLI11.1;")));
-    }
-
-    const RoleData& analysts = harborSales().roles.at(0);
-    EXPECT_EQ(analysts.description, QStringLiteral("Read the sales cube"));
-    EXPECT_EQ(analysts.users, QStringLiteral("CORP\\alice;CORP\\bob"));
-}
-
-TEST(AsslDatabase, ScriptCreateStatementsBecomeCommands) {
-    const CubeData& cube = harborSales().cubes.at(0);
-    EXPECT_EQ(namesOf(cube.commands), texts({"Gross Margin", "Top Products", "Margin %"}));
-    EXPECT_EQ(
-        cube.commands[0].statement,
-        QStringLiteral("CREATE MEMBER CURRENTCUBE.[Measures].[Gross Margin]\n AS [Measures].[Sales Amount] - "
-                       "[Measures].[Total Cost],\nFORMAT_STRING = \"Currency;;(red)\",\nVISIBLE = 1, "
-                       "SOLVE_ORDER = 5"));
-    EXPECT_EQ(cube.commands[0].solveOrder, 5); // the statement's own wins over its property
-    EXPECT_EQ(
-        cube.commands[1].statement,
-        QStringLiteral("CREATE DYNAMIC SET CURRENTCUBE.[Top Products]\n AS TopCount([Product].[Product]."
-                       "[Product].Members, 10, [Measures].[Sales Amount])"));
-    EXPECT_EQ(cube.commands[1].solveOrder, 0);
-    EXPECT_EQ(cube.commands[2].solveOrder, 7);
+// Levels come in hierarchy order; a level without a count counts no members; a script's
+// CREATE statements become commands, the statement's own SOLVE_ORDER winning over its property.
+TEST(AsslDatabase, ReadsTheWholeDatabase) {
+    EXPECT_EQ(describe(harborSales()), uR"~(database Harbor Sales
+dimension Date shared=true state=1 processed=2023-11-30T14:05:00.123 type=1 virtual=0
+ level Year size=4 type=20 key= name= hidden=false aggregation=false
+ level Quarter size=0 type=68 key= name= hidden=false aggregation=false
+ level Month size=0 type=132 key=dbo_DimDate.CalendarYear, dbo_DimDate.MonthNumberOfYear name= hidden=false aggregation=false
+  property Quarter=
+ level Date size=1461 type=516 key=dbo_DimDate.DateKey name=dbo_DimDate.FullDate hidden=false aggregation=false
+  property Month=dbo_DimDate.CalendarYear, dbo_DimDate.MonthNumberOfYear
+  property Day Of Week=dbo_DimDate.DayNumberOfWeek
+ level Day Of Week size=0 type=0 key=dbo_DimDate.DayNumberOfWeek name= hidden=true aggregation=false
+dimension Product shared=true state=0 processed=- type=0 virtual=0
+ level Product size=0 type=0 key=dbo_DimProduct.ProductKey name= hidden=false aggregation=false
+ level Category size=0 type=0 key= name= hidden=false aggregation=false
+cube Sales state=2 processed=2023-12-01T08:00:00.000 size=1573864 dimensions=Date,Product roles=Analysts,Auditors
+ partition Sales 2023 storage=0 aggregations=Aggregation 0,Aggregation 1 sources=Harbor DW=Provider=SQLNCLI11.1;Data Source=dw01;Integrated Security=SSPI;Initial Catalog=HarborDW
+ partition Sales 2024 storage=1 aggregations= sources=Harbor DW=Provider=SQLNCLI11.1;Data Source=dw01;Integrated Security=SSPI;Initial Catalog=HarborDW
+ partition Inventory storage=3 aggregations= sources=Harbor DW=Provider=SQLNCLI11.1;Data Source=dw01;Integrated Security=SSPI;Initial Catalog=HarborDW
+ measure Sales Amount function=0 format=Currency internal=false column=dbo_FactSales.SalesAmount
+ measure Total Cost function=0 format= internal=true column=
+ measure Sales Count function=1 format= internal=false column=dbo_FactSales
+ measure Customer Count function=4 format= internal=false column=
+ measure Units In Stock function=11 format= internal=false column=
+ command Gross Margin order=5 CREATE MEMBER CURRENTCUBE.[Measures].[Gross Margin]
+ AS [Measures].[Sales Amount] - [Measures].[Total Cost],
+FORMAT_STRING = "Currency;;(red)",
+VISIBLE = 1, SOLVE_ORDER = 5
+ command Top Products order=0 CREATE DYNAMIC SET CURRENTCUBE.[Top Products]
+ AS TopCount([Product].[Product].[Product].Members, 10, [Measures].[Sales Amount])
+ command Margin % order=7 CREATE MEMBER CURRENTCUBE.[Measures].[Margin %] AS
+[Measures].[Gross Margin] / [Measures].[Sales Amount], FORMAT_STRING = 'Percent'
+role Analysts (Read the sales cube) users=CORP\alice;CORP\bob
+role Auditors () users=)~"_s);
 }
 
 QByteArray database(const QByteArray& content) {
@@ -128,11 +69,10 @@ QByteArray cube(const QByteArray& content) {
 }
 
 TEST(AsslDatabase, FaultsNameTheirLineAndColumn) {
-    struct Case {
+    const struct {
         QByteArray xml;
         const char* expected;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"<Database><Name>D</Name>\n<Cubes><Cube></Cubes>",
          "T:2:22: not well-formed XML: Opening and ending tag"},
         {"<Schema name='S'/>", "T:1:19: the root element is <Schema>, not <Database>"},
@@ -165,8 +105,8 @@ TEST(AsslDatabase, FaultsNameTheirLineAndColumn) {
               "SOLVE_ORDER = 99999;</Text>"),
          "T:4:7: SOLVE_ORDER is out of range: '99999'"},
     };
-    for (const Case& c : cases) {
-        const QString failure = databaseFailure(c.xml);
+    for (const auto& c : cases) {
+        const QString failure = failureOf(ReadAsslDatabase, c.xml);
         EXPECT_TRUE(failure.contains(QLatin1String(c.expected)))
             << c.xml.toStdString() << "\n -> " << failure.toStdString();
     }
@@ -181,15 +121,12 @@ TEST(AsslDatabase, MissingValuesTakeTheirDefaults) {
                       <Partition><Name>Q</Name><StorageMode>InMemory</StorageMode></Partition></Partitions>
         </MeasureGroup></MeasureGroups>
         <LastProcessed>0001-01-01T00:00:00Z</LastProcessed>)"));
-    const CubeData& data = server.databases.at(0).cubes.at(0);
-    EXPECT_EQ(data.state, 0);
-    EXPECT_FALSE(data.lastProcessed);
-    EXPECT_FALSE(data.estimatedSize);
-    EXPECT_EQ(data.measures.at(0).aggregateFunction, 7);
-    EXPECT_EQ(data.measures.at(1).aggregateFunction, 12);
-    EXPECT_EQ(data.partitions.at(0).storageMode, 0);
-    EXPECT_TRUE(data.partitions[0].dataSources.empty());
-    EXPECT_EQ(data.partitions.at(1).storageMode, -1);
+    EXPECT_EQ(describe(server), uR"(database D
+cube C state=0 processed=- size=- dimensions= roles=
+ partition P storage=0 aggregations= sources=
+ partition Q storage=-1 aggregations= sources=
+ measure M function=7 format= internal=false column=
+ measure N function=12 format= internal=false column=)"_s);
 }
 
 } // namespace
