@@ -1,8 +1,8 @@
 #pragma once
 
 // Hand-set OLAP objects for the failure paths the server model cannot produce: every value
-// that is left unset fails when read, and a collection can hold an empty slot or report a
-// count of its own.
+// left unset fails when read, and a collection can hold an empty slot or report a count of its
+// own.
 
 #include "olap.h"
 
@@ -11,14 +11,20 @@
 
 namespace Lorvantic::Test {
 
-[[noreturn]] inline void failRead(const char* what) {
-    throw Error(ErrorNumber::NotAnswered, QStringLiteral("fake read fails: %1").arg(QLatin1String(what)));
+[[noreturn]] inline void failRead() {
+    throw Error(ErrorNumber::NotAnswered, QStringLiteral("fake read fails"));
 }
 
-template <class V> V answer(const std::optional<V>& value, const char* what) {
+// A value or collection that is set; an unset one fails.
+template <class V> V answer(const std::optional<V>& value) {
     if (!value)
-        failRead(what);
+        failRead();
     return *value;
+}
+template <class T> Olap::CollectionPtr<T> answer(const Olap::CollectionPtr<T>& list) {
+    if (!list)
+        failRead();
+    return list;
 }
 
 template <class T> class FakeCollection : public Olap::Collection<T> {
@@ -33,10 +39,7 @@ public:
         return items[static_cast<std::size_t>(position - 1)];
     }
     std::shared_ptr<T> Item(const QString& name) const override {
-        for (const auto& item : items)
-            if (item && item->Name() == name)
-                return item;
-        throw Error(ErrorNumber::ItemNotFound, QStringLiteral("no item %1").arg(name));
+        throw Error(ErrorNumber::ItemNotFound, name);
     }
 };
 
@@ -46,23 +49,17 @@ template <class T> std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::
     return list;
 }
 
-template <class T> Olap::CollectionPtr<T> answerList(const Olap::CollectionPtr<T>& list, const char* what) {
-    if (!list)
-        failRead(what);
-    return list;
-}
-
 class FakeDataSource : public Olap::DataSource {
 public:
     std::optional<QString> name, connectionString;
-    QString Name() const override { return answer(name, "name"); }
-    QString ConnectionString() const override { return answer(connectionString, "connectionString"); }
+    QString Name() const override { return answer(name); }
+    QString ConnectionString() const override { return answer(connectionString); }
 };
 
 class FakeRole : public Olap::Role {
 public:
     std::optional<QString> name;
-    QString Name() const override { return answer(name, "name"); }
+    QString Name() const override { return answer(name); }
     QString Description() const override { return QString(); }
     QString UsersList() const override { return QString(); }
 };
@@ -71,16 +68,14 @@ class FakeLevel : public Olap::Level {
 public:
     std::optional<QString> name;
     std::optional<bool> hidden, aggregation;
-    QString Name() const override { return answer(name, "name"); }
-    qint32 EstimatedSize() const override { failRead("estimatedSize"); }
+    QString Name() const override { return answer(name); }
+    qint32 EstimatedSize() const override { failRead(); }
     qint32 LevelType() const override { return 0; }
     QString MemberKeyColumn() const override { return QString(); }
     QString MemberNameColumn() const override { return QString(); }
-    bool IsHidden() const override { return answer(hidden, "hidden"); }
-    bool EnableAggregations() const override { return answer(aggregation, "aggregation"); }
-    Olap::CollectionPtr<Olap::MemberProperty> MemberProperties() const override {
-        failRead("memberProperties");
-    }
+    bool IsHidden() const override { return answer(hidden); }
+    bool EnableAggregations() const override { return answer(aggregation); }
+    Olap::CollectionPtr<Olap::MemberProperty> MemberProperties() const override { failRead(); }
 };
 
 class FakeDimension : public Olap::Dimension {
@@ -88,13 +83,13 @@ public:
     std::optional<QString> name;
     std::optional<bool> shared;
     Olap::CollectionPtr<Olap::Level> levels;
-    QString Name() const override { return answer(name, "name"); }
-    bool IsShared() const override { return answer(shared, "shared"); }
+    QString Name() const override { return answer(name); }
+    bool IsShared() const override { return answer(shared); }
     qint32 State() const override { return 0; }
-    QDateTime LastProcessed() const override { failRead("lastProcessed"); }
+    QDateTime LastProcessed() const override { failRead(); }
     qint32 DimensionType() const override { return 0; }
     qint32 VirtualCode() const override { return 0; }
-    Olap::CollectionPtr<Olap::Level> Levels() const override { return answerList(levels, "levels"); }
+    Olap::CollectionPtr<Olap::Level> Levels() const override { return answer(levels); }
 };
 
 class FakeMeasure : public Olap::Measure {
@@ -102,20 +97,20 @@ public:
     std::optional<QString> name, formatString, sourceColumn;
     std::optional<qint32> aggregateFunction;
     std::optional<bool> internal;
-    QString Name() const override { return answer(name, "name"); }
-    qint32 AggregateFunction() const override { return answer(aggregateFunction, "aggregateFunction"); }
-    QString FormatString() const override { return answer(formatString, "formatString"); }
-    bool IsInternal() const override { return answer(internal, "internal"); }
-    QString SourceColumn() const override { return answer(sourceColumn, "sourceColumn"); }
+    QString Name() const override { return answer(name); }
+    qint32 AggregateFunction() const override { return answer(aggregateFunction); }
+    QString FormatString() const override { return answer(formatString); }
+    bool IsInternal() const override { return answer(internal); }
+    QString SourceColumn() const override { return answer(sourceColumn); }
 };
 
 class FakeCommand : public Olap::Command {
 public:
     std::optional<QString> name, statement;
     std::optional<qint16> solveOrder;
-    QString Name() const override { return answer(name, "name"); }
-    QString Statement() const override { return answer(statement, "statement"); }
-    qint16 SolveOrder() const override { return answer(solveOrder, "solveOrder"); }
+    QString Name() const override { return answer(name); }
+    QString Statement() const override { return answer(statement); }
+    qint16 SolveOrder() const override { return answer(solveOrder); }
 };
 
 // Databases, cubes and partitions alike.
@@ -123,7 +118,6 @@ class FakeStore : public Olap::Store {
 public:
     std::optional<QString> name;
     std::optional<qint32> state, storageMode;
-    std::optional<QDateTime> lastProcessed;
     std::optional<double> estimatedSize;
     Olap::CollectionPtr<Olap::Store> cubes, partitions, aggregations;
     Olap::CollectionPtr<Olap::Dimension> dimensions;
@@ -132,27 +126,19 @@ public:
     Olap::CollectionPtr<Olap::Command> commands;
     Olap::CollectionPtr<Olap::DataSource> dataSources;
 
-    QString Name() const override { return answer(name, "name"); }
-    qint32 State() const override { return answer(state, "state"); }
-    QDateTime LastProcessed() const override { return answer(lastProcessed, "lastProcessed"); }
-    double EstimatedSize() const override { return answer(estimatedSize, "estimatedSize"); }
-    qint32 StorageMode() const override { return answer(storageMode, "storageMode"); }
-    Olap::CollectionPtr<Olap::Store> Cubes() const override { return answerList(cubes, "cubes"); }
-    Olap::CollectionPtr<Olap::Dimension> Dimensions() const override {
-        return answerList(dimensions, "dimensions");
-    }
-    Olap::CollectionPtr<Olap::Role> Roles() const override { return answerList(roles, "roles"); }
-    Olap::CollectionPtr<Olap::Store> Partitions() const override {
-        return answerList(partitions, "partitions");
-    }
-    Olap::CollectionPtr<Olap::Measure> Measures() const override { return answerList(measures, "measures"); }
-    Olap::CollectionPtr<Olap::Command> Commands() const override { return answerList(commands, "commands"); }
-    Olap::CollectionPtr<Olap::Store> Aggregations() const override {
-        return answerList(aggregations, "aggregations");
-    }
-    Olap::CollectionPtr<Olap::DataSource> DataSources() const override {
-        return answerList(dataSources, "dataSources");
-    }
+    QString Name() const override { return answer(name); }
+    qint32 State() const override { return answer(state); }
+    QDateTime LastProcessed() const override { failRead(); }
+    double EstimatedSize() const override { return answer(estimatedSize); }
+    qint32 StorageMode() const override { return answer(storageMode); }
+    Olap::CollectionPtr<Olap::Store> Cubes() const override { return answer(cubes); }
+    Olap::CollectionPtr<Olap::Dimension> Dimensions() const override { return answer(dimensions); }
+    Olap::CollectionPtr<Olap::Role> Roles() const override { return answer(roles); }
+    Olap::CollectionPtr<Olap::Store> Partitions() const override { return answer(partitions); }
+    Olap::CollectionPtr<Olap::Measure> Measures() const override { return answer(measures); }
+    Olap::CollectionPtr<Olap::Command> Commands() const override { return answer(commands); }
+    Olap::CollectionPtr<Olap::Store> Aggregations() const override { return answer(aggregations); }
+    Olap::CollectionPtr<Olap::DataSource> DataSources() const override { return answer(dataSources); }
 };
 
 class FakeServer : public Olap::Server {
@@ -160,7 +146,35 @@ public:
     Olap::CollectionPtr<Olap::Store> databases;
     void Connect(const QString&) override {}
     QString Name() const override { return QStringLiteral("FAKE"); }
-    Olap::CollectionPtr<Olap::Store> Databases() const override { return answerList(databases, "databases"); }
+    Olap::CollectionPtr<Olap::Store> Databases() const override { return answer(databases); }
 };
+
+// A list of these items; a reported count past them makes the next one fail.
+template <class T>
+std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::shared_ptr<T>> items,
+                                            std::optional<qint32> reportedCount) {
+    auto list = fakeList(std::move(items));
+    list->reportedCount = reportedCount;
+    return list;
+}
+
+// A database or cube of these cubes, processed, of 2 MB.
+inline std::shared_ptr<FakeStore> fakeStore(const QString& name,
+                                            std::vector<std::shared_ptr<Olap::Store>> cubes = {},
+                                            std::optional<qint32> reportedCount = std::nullopt) {
+    auto store = std::make_shared<FakeStore>();
+    store->name = name;
+    store->state = 1;
+    store->estimatedSize = 2097152.0;
+    store->cubes = fakeList(std::move(cubes), reportedCount);
+    return store;
+}
+
+inline std::shared_ptr<FakeServer> fakeServer(std::vector<std::shared_ptr<Olap::Store>> databases,
+                                              std::optional<qint32> reportedCount = std::nullopt) {
+    auto server = std::make_shared<FakeServer>();
+    server->databases = fakeList(std::move(databases), reportedCount);
+    return server;
+}
 
 } // namespace Lorvantic::Test

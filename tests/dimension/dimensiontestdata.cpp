@@ -1,8 +1,5 @@
 #include "dimensiontestdata.h"
 
-#include "olap.h"
-#include "testsupport.h"
-
 namespace Lorvantic::Test {
 
 using namespace Qt::StringLiterals;
@@ -17,35 +14,18 @@ QDateTime at(int year, int month, int day, int hour = 0, int minute = 0, int sec
 
 LevelData level(const QString& name, qint32 members, qint32 type, const QString& nameColumn,
                 const QString& keyColumn, std::vector<Olap::MemberPropertyData> properties = {}) {
-    LevelData level;
-    level.name = name;
-    level.estimatedSize = members;
-    level.levelType = type;
-    level.memberNameColumn = nameColumn;
-    level.memberKeyColumn = keyColumn;
-    level.memberProperties = std::move(properties);
-    return level;
+    return {name, members, type, keyColumn, nameColumn, false, false, std::move(properties)};
 }
 
 DimensionData dimension(const QString& name, bool shared, std::optional<QDateTime> lastProcessed,
                         qint32 dimensionType, qint32 virtualCode, std::vector<LevelData> levels = {}) {
-    DimensionData dimension = dimensionNamed(name);
-    dimension.shared = shared;
-    dimension.state = lastProcessed ? 1 : 0;
-    dimension.lastProcessed = lastProcessed;
-    dimension.dimensionType = dimensionType;
-    dimension.virtualCode = virtualCode;
-    dimension.levels = std::move(levels);
-    return dimension;
+    return {name,          shared,      lastProcessed ? 1 : 0, lastProcessed,
+            dimensionType, virtualCode, std::move(levels)};
 }
 
 Olap::CubeData cube(const QString& name, std::optional<QDateTime> lastProcessed, std::optional<double> size,
                     std::vector<QString> dimensions) {
-    Olap::CubeData cube = cubeUsing(name, std::move(dimensions));
-    cube.state = lastProcessed ? 1 : 0;
-    cube.lastProcessed = lastProcessed;
-    cube.estimatedSize = size;
-    return cube;
+    return {name, lastProcessed ? 1 : 0, lastProcessed, size, std::move(dimensions), {}, {}, {}, {}};
 }
 
 DimensionData timeDimension() {
@@ -67,19 +47,6 @@ DimensionData timeDimension() {
 }
 
 } // namespace
-
-DimensionData dimensionNamed(const QString& name) {
-    DimensionData dimension;
-    dimension.name = name;
-    return dimension;
-}
-
-Olap::CubeData cubeUsing(const QString& name, std::vector<QString> dimensions) {
-    Olap::CubeData cube;
-    cube.name = name;
-    cube.dimensions = std::move(dimensions);
-    return cube;
-}
 
 std::shared_ptr<Olap::ServerData> dimensionServer() {
     Olap::DatabaseData foodMart;
@@ -110,61 +77,6 @@ std::shared_ptr<Olap::ServerData> dimensionServer() {
     server->name = u"OLAPTEST01"_s;
     server->databases = {foodMart, lab};
     return server;
-}
-
-std::shared_ptr<Olap::ServerData> serverWithDimensions(const std::vector<int>& dimensionsPerDatabase) {
-    auto server = std::make_shared<Olap::ServerData>();
-    server->name = u"COUNTS"_s;
-    for (std::size_t i = 0; i < dimensionsPerDatabase.size(); ++i) {
-        Olap::DatabaseData database;
-        database.name = u"DB"_s + QString::number(i + 1);
-        for (int j = 1; j <= dimensionsPerDatabase[i]; ++j) {
-            database.dimensions.push_back(dimensionNamed(u"D"_s + QString::number(j)));
-            database.dimensions.back().state = j % 2;
-        }
-        server->databases.push_back(std::move(database));
-    }
-    return server;
-}
-
-namespace {
-std::unique_ptr<SelectorState> stateFor(std::shared_ptr<const Olap::ServerData> data, ProgressLog* log) {
-    auto state = std::make_unique<SelectorState>();
-    state->DSOServer = Olap::ServerFromModel(std::move(data));
-    if (log) {
-        state->InitMode = imApplication;
-        state->progress = std::make_unique<RecordingProgress>(*log);
-    }
-    return state;
-}
-} // namespace
-
-Selector::Selector(std::shared_ptr<const Olap::ServerData> data, ProgressLog* log)
-    : state(stateFor(std::move(data), log))
-    , kind(*state) {
-    kind.GetCatalogue();
-    kind.GetInfoTree();
-}
-
-void Selector::tick(std::initializer_list<qint32> rows) {
-    for (qint32 row : rows)
-        state->catalogueRows.at(4, row) = true;
-}
-
-void Selector::check(std::initializer_list<qint32> categories) {
-    for (qint32 category : categories)
-        state->infoTreeRows.at(category, 3) = true;
-}
-
-QString Selector::writePage() {
-    const QString path = freshFolder() + u"/page.html"_s;
-    state->pageFile = [&path](QString& made) {
-        made = path;
-        return true;
-    };
-    state->openPages = false;
-    kind.CreateReport();
-    return path;
 }
 
 } // namespace Lorvantic::Test

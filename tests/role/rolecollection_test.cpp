@@ -1,11 +1,51 @@
-#include "rolefixture.h"
-#include "rolelookup.h"
-#include "testsupport.h"
+// Gathering the checked roles (users, cubes carrying them) and the role page.
 
+#include "rolekind.h"
+#include "rolelookup.h"
+#include "selectorfixture.h"
+
+#include <QFile>
 #include <gtest/gtest.h>
 
 namespace Lorvantic::Test {
 namespace {
+
+using namespace Qt::StringLiterals;
+using RoleSelector = Selector<RoleKind>;
+
+Olap::CubeData cube(const QString& name, qint32 state, std::optional<QDateTime> lastProcessed,
+                    std::optional<double> size, std::vector<QString> roles) {
+    return {name, state, lastProcessed, size, {}, std::move(roles), {}, {}, {}};
+}
+
+// OLAPTEST01: "Archive" without roles; "Sales" with the roles of catalogue rows 0 Readers,
+// 1 Writers, 2 readers, 3 Nobody and 4 "R&D <Team>" over three cubes; "HR" with row 5 Readers
+// over one cube without a size.
+Olap::ServerData sampleServer() {
+    const QString readers = u"Readers"_s, writers = u"Writers"_s, team = u"R&D <Team>"_s;
+    Olap::DatabaseData sales{u"Sales"_s, {}, {}, {}};
+    sales.roles = {{readers, u"Read only"_s, u"corp\\alice"_s},
+                   {writers, QString(), u"corp\\bob;corp\\carol; corp\\dave"_s},
+                   {u"readers"_s, u"Case twin"_s, u"corp\\erin;"_s},
+                   {u"Nobody"_s, u"Carried by no cube"_s, QString()},
+                   {team, u"<&>"_s, u"a<b;c&d"_s}};
+    sales.cubes = {
+        cube(u"Budget"_s, 1, QDateTime(QDate(2026, 11, 30), QTime(14, 5)), 1048576.0, {readers, writers}),
+        cube(u"Forecast"_s, 0, std::nullopt, 5000.0, {u"readers"_s, team}),
+        cube(u"Stock & <Flow>"_s, 2, QDateTime(QDate(2026, 1, 2), QTime(0, 0)), 2621440.0,
+             {writers, readers})};
+    Olap::DatabaseData hr{u"HR"_s, {}, {}, {{readers, u"HR readers"_s, u"hr\\frank"_s}}};
+    hr.cubes = {cube(u"Staff"_s, 1, QDateTime(QDate(2026, 3, 4), QTime(9, 30, 15)), std::nullopt, {readers})};
+    return {u"OLAPTEST01"_s, {{u"Archive"_s, {}, {}, {}}, sales, hr}};
+}
+
+// A selector on the sample server that has gathered these catalogue rows and categories.
+std::unique_ptr<RoleSelector> gathered(const std::vector<qint32>& rows, const std::vector<qint32>& categories,
+                                       const Olap::ServerData& data = sampleServer()) {
+    auto s = std::make_unique<RoleSelector>(data);
+    s->gather(rows, categories);
+    return s;
+}
 
 TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
     const struct {
@@ -13,96 +53,107 @@ TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
         QStringList names;
     } cases[] = {
         {"", {}},
-        {"corp\\alice", {QStringLiteral("corp\\alice")}},
-        {"a;b;c", {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}},
-        {"a;", {QStringLiteral("a")}},
-        {"a;;", {QStringLiteral("a"), QString()}},
+        {"corp\\alice", {u"corp\\alice"_s}},
+        {"a;b;c", {u"a"_s, u"b"_s, u"c"_s}},
+        {"a;", {u"a"_s}},
+        {"a;;", {u"a"_s, QString()}},
         {";", {QString()}},
-        {";a", {QString(), QStringLiteral("a")}},
-        {"a;;b", {QStringLiteral("a"), QString(), QStringLiteral("b")}},
-        {" a ; b ", {QStringLiteral(" a "), QStringLiteral(" b ")}},
-        {"a,b:c", {QStringLiteral("a,b:c")}},
+        {";a", {QString(), u"a"_s}},
+        {"a;;b", {u"a"_s, QString(), u"b"_s}},
+        {" a ; b ", {u" a "_s, u" b "_s}},
+        {"a,b:c", {u"a,b:c"_s}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SplitRoleUsers(QString::fromUtf8(c.text)), c.names) << c.text;
 }
 
-QStringList cubeNames(const RoleInfo& role) {
-    QStringList names;
-    for (const auto& cube : role.Cubes)
-        names << cube->Name;
-    return names;
-}
-
-TEST(RoleCollection, GathersCheckedRolesInCatalogueOrder) {
-    RoleFixture f(sampleServer());
-    const std::vector<RoleKey> chosen = {allSampleRoles()[4], allSampleRoles()[0], allSampleRoles()[2]};
-    f.check(chosen, true, true);
-    f.kind.RetrieveInfo();
-    const RoleInfoList& list = *f.kind.roleInfoList();
-    ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list[1]->Name, QStringLiteral("Readers"));
-    EXPECT_EQ(list[2]->Name, QStringLiteral("readers"));
-    EXPECT_EQ(list[3]->Name, QStringLiteral("R&D <Team>"));
-
-    // Role names compare with letter case: each twin has its own cubes.
-    EXPECT_EQ(cubeNames(*list[1]), QStringList({QStringLiteral("Budget"), QStringLiteral("Stock & <Flow>")}));
-    EXPECT_EQ(cubeNames(*list[2]), QStringList({QStringLiteral("Forecast")}));
-}
-
-TEST(RoleCollection, CategoriesCountWhenTheirFlagConvertsToTrue) {
-    RoleFixture f(sampleServer());
-    f.check({allSampleRoles()[1]}, false, false);
-    f.state.infoTreeRows.at(rinUser, 3) = QVariant();
-    f.state.infoTreeRows.at(rinCube, 3) = QVariant(1);
-    f.kind.RetrieveInfo();
-    const RoleInfo& writers = *(*f.kind.roleInfoList())[1];
+// Every row advances the bar. Gathering counts a category whose flag converts to true; the page
+// shows it only on a Boolean true.
+TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
+    RoleSelector s(sampleServer());
+    s.build().tick({1});
+    s.state.infoTreeRows.at(rinUser, 3) = QVariant();
+    s.state.infoTreeRows.at(rinCube, 3) = 1;
+    RecordingProgress& progress = s.useProgress();
+    s.kind.RetrieveInfo();
+    EXPECT_EQ(progress.steps, std::vector<float>(6, 12.5f));
+    EXPECT_EQ(progress.statuses, QStringList(6, u"Retrieving Role information"_s));
+    const RoleInfo& writers = *(*s.kind.roleInfoList())[1];
     EXPECT_EQ(writers.Users.Count(), 0);
     EXPECT_EQ(writers.Cubes.Count(), 2);
 }
 
-TEST(RoleCollection, ProgressAdvancesForEveryRow) {
-    RoleFixture f(sampleServer());
-    RecordingProgress& progress = f.useProgress();
-    f.check({allSampleRoles()[3]}, true, true);
-    progress.steps.clear();
-    progress.statuses.clear();
-    f.kind.RetrieveInfo();
-    EXPECT_EQ(progress.steps, std::vector<float>(6, 12.5f));
-    EXPECT_EQ(progress.statuses, QStringList(6, QStringLiteral("Retrieving Role information")));
-}
-
-qint32 failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 TEST(RoleCollection, FailuresPassToTheCaller) {
-    RoleFixture f(sampleServer());
-    f.kind.GetInfoTree();
-    EXPECT_EQ(failureOf([&] { f.kind.RetrieveInfo(); }), ErrorNumber::SubscriptOutOfRange);
-    ASSERT_TRUE(f.kind.roleInfoList());
-    EXPECT_EQ(f.kind.roleInfoList()->Count(), 0);
+    RoleSelector s(sampleServer());
+    s.kind.GetInfoTree();
+    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::SubscriptOutOfRange);
+    ASSERT_TRUE(s.kind.roleInfoList());
+    EXPECT_EQ(s.kind.roleInfoList()->Count(), 0);
 
-    f.check({allSampleRoles()[0]}, true, true);
-    f.state.catalogueRows.at(1, 0) = QStringLiteral("READERS");
-    EXPECT_EQ(failureOf([&] { f.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
+    s.build().tick({0});
+    s.state.catalogueRows.at(1, 0) = u"READERS"_s; // names compare with letter case
+    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
 
     // A processed cube without a processing date, and a cube naming a role the database lacks.
     Olap::ServerData broken = sampleServer();
     broken.databases[2].cubes[0].lastProcessed.reset();
-    RoleFixture undated(broken);
-    undated.check({allSampleRoles()[5]}, false, true);
-    EXPECT_EQ(failureOf([&] { undated.kind.RetrieveInfo(); }), ErrorNumber::NotAnswered);
+    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::NotAnswered);
+    broken.databases[2].cubes[0].roles = {u"Ghost"_s};
+    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::ItemNotFound);
+}
 
-    broken.databases[2].cubes[0].roles = {QStringLiteral("Ghost")};
-    RoleFixture ghost(broken);
-    ghost.check({allSampleRoles()[5]}, false, true);
-    EXPECT_EQ(failureOf([&] { ghost.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
+TEST(RolePage, MatchesHandWrittenPages) {
+    presenter().clear();
+    const struct {
+        const char* file;
+        std::vector<qint32> rows, categories;
+        bool index;
+    } cases[] = {
+        {"all_index.html", {0, 1, 2, 3, 4, 5}, {rinUser, rinCube}, true},
+        {"all_noindex.html", {0, 1, 2, 3, 4, 5}, {rinUser, rinCube}, false},
+        {"users_only.html", {1, 3}, {rinUser}, false},
+        {"cubes_only.html", {2, 3}, {rinCube}, true},
+        {"neither.html", {4}, {}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto s = gathered(c.rows, c.categories);
+        s->state.indexOption = c.index;
+        expectPage(s->runPage(), u"role/"_s + QLatin1String(c.file));
+    }
+    EXPECT_TRUE(presenter().shown.empty());
+}
+
+TEST(RolePage, ProgressNamesEachRoleAndClosesTheWindow) {
+    auto s = gathered({0, 4}, {rinUser, rinCube});
+    RecordingProgress& progress = s->useProgress();
+    s->runPage();
+    EXPECT_EQ(progress.steps, std::vector<float>(2, 7.5f));
+    EXPECT_EQ(progress.statuses, (QStringList{u"Generating HTML for Role: Readers"_s,
+                                              u"Generating HTML for Role: R&D <Team>"_s}));
+    EXPECT_EQ(progress.closed, 1);
+}
+
+TEST(RolePage, NothingCheckedShowsTheEmptyListMessage) {
+    presenter().clear();
+    auto s = gathered({}, {rinUser, rinCube});
+    s->runPage();
+    EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
+    EXPECT_FALSE(QFile::exists(s->pagePath));
+    EXPECT_TRUE(IsArrayEmpty(s->state.reportFiles));
+    presenter().clear();
+}
+
+TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {
+    RoleSelector s(sampleServer());
+    EXPECT_EQ(failureOf([&] { s.runPage(); }), ErrorNumber::ObjectNotSet); // nothing gathered yet
+
+    auto f = gathered({0}, {rinUser, rinCube});
+    f->state.infoTreeRows.erase();
+    EXPECT_EQ(failureOf([&] { f->runPage(); }), ErrorNumber::SubscriptOutOfRange);
+    const QByteArray page = readBytes(f->pagePath);
+    EXPECT_TRUE(page.startsWith("<html><body>\r\n"));
+    EXPECT_FALSE(page.contains("</body></html>"));
 }
 
 } // namespace
