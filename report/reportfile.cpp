@@ -168,12 +168,23 @@ bool EraseTempFiles(const QString& path) {
     return ::unlink(QFile::encodeName(companion).constData()) == 0;
 }
 
+namespace {
+// The system's number format without group separators. Qt reads the system locale once per
+// process, so one copy serves every size (making it per call cost more than the formatting).
+const QLocale& sizeLocale() {
+    static const QLocale locale = [] {
+        QLocale system = QLocale::system();
+        system.setNumberOptions(QLocale::OmitGroupSeparator);
+        return system;
+    }();
+    return locale;
+}
+} // namespace
+
 QString GetSizeInMB(const Olap::Store& store) {
     try {
         const double megabytes = store.EstimatedSize() / 1024.0 / 1024.0;
-        QLocale locale = QLocale::system();
-        locale.setNumberOptions(QLocale::OmitGroupSeparator);
-        return locale.toString(megabytes, 'f', 2);
+        return sizeLocale().toString(megabytes, 'f', 2);
     } catch (const Error&) {
         return QStringLiteral("0");
     }
