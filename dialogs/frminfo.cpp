@@ -180,6 +180,11 @@ void appendSortKey(QStringView text, std::string& out) {
     }
 }
 
+// Ranks hold only during the header sort they were given for: the number of that sort while
+// it runs, 0 otherwise (one list sorts at a time, on the one GUI thread).
+unsigned sortsRanked = 0;
+unsigned rankedSort = 0;
+
 // A catalogue item compares its texts in the sort column without regard to letter case, so
 // "apple" sorts next to "Apple"; equal texts keep their order. A header sort ranks every item
 // first (rankItems), so the list's own sort compares two numbers instead of two texts.
@@ -192,27 +197,22 @@ public:
     }
 
     bool operator<(const QTreeWidgetItem& other) const override {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        if (other.type() == UserType) {
+        if (rankedSort != 0 && m_sort == rankedSort && other.type() == UserType) {
             const auto& item = static_cast<const CatalogueItem&>(other);
-            if (m_rankColumn == column && item.m_rankColumn == column)
+            if (item.m_sort == rankedSort)
                 return m_rank < item.m_rank;
         }
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
         return text(column).compare(other.text(column), Qt::CaseInsensitive) < 0;
     }
 
-    void setData(int column, int role, const QVariant& value) override {
-        m_rankColumn = -1;
-        QTreeWidgetItem::setData(column, role, value);
-    }
-
-    void setRank(int column, int rank) {
-        m_rankColumn = column;
+    void setRank(unsigned sort, int rank) {
+        m_sort = sort;
         m_rank = rank;
     }
 
 private:
-    int m_rankColumn = -1;
+    unsigned m_sort = 0;
     int m_rank = 0;
 };
 
@@ -235,6 +235,7 @@ void rankItems(const QTreeWidget& list, int column) {
         appendSortKey(item->text(column), keys);
     }
     starts.push_back(keys.size());
+    rankedSort = ++sortsRanked;
     // Each key beside its item's number: the sort moves small pairs through one array.
     std::vector<std::pair<std::string_view, std::size_t>> order(items.size());
     for (std::size_t i = 0; i < items.size(); ++i)
@@ -245,7 +246,7 @@ void rankItems(const QTreeWidget& list, int column) {
     for (std::size_t k = 0; k < order.size(); ++k) {
         if (k == 0 || order[k - 1].first != order[k].first)
             rank = static_cast<int>(k);
-        items[order[k].second]->setRank(column, rank);
+        items[order[k].second]->setRank(rankedSort, rank);
     }
 }
 
@@ -612,6 +613,7 @@ void frmInfo::sortByColumn(int column) {
     m_sortColumn = header;
     rankItems(*lstCubes, column);
     lstCubes->sortItems(column, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    rankedSort = 0;
 }
 
 void frmInfo::nodeChanged(QTreeWidgetItem* node, int column) {
