@@ -20,7 +20,8 @@ const QByteArray Written = withDatabases(R"({
                   "levels": [{"name": "Year", "estimatedSize": 2147483647, "levelType": 2e1,
                               "memberKeyColumn": "\"d\".\"y\"", "memberNameColumn": "n",
                               "hidden": true, "aggregation": true,
-                              "memberProperties": [{"name": "Fiscal", "sourceColumn": "\"d\".\"f\""}]}]}],
+                              "memberProperties": [{"name": "Fiscal", "sourceColumn": "\"d\".\"f\""}]},
+                             {"name": "Quarter", "hidden": true, "aggregation": false}]}],
   "cubes": [{"name": "Sales", "state": -7, "lastProcessed": "2026-02-28", "estimatedSize": 1.5e9,
              "dimensions": ["Time"], "roles": ["All"],
              "partitions": [{"name": "P", "storageMode": 15, "aggregations": [{"name": "A0"}, {"name": "A1"}],
@@ -50,6 +51,7 @@ TEST(ServerDescription, ReadsValuesAsWrittenAndDefaultsForMissingOnes) {
 dimension Time shared=true state=3 processed=2026-11-30T14:05:09.250 type=1 virtual=1
  level Year size=2147483647 type=20 key="d"."y" name=n hidden=true aggregation=true
   property Fiscal="d"."f"
+ level Quarter size=- type=0 key= name= hidden=true aggregation=false
 cube Sales state=-7 processed=2026-02-28T00:00:00.000 size=1.5e+09 dimensions=Time roles=All
  partition P storage=15 aggregations=A0,A1 sources=DS=Provider=X;Data Source=Y
  measure M function=-1 format=#,# internal=true column="f"."m"
