@@ -15,13 +15,6 @@
 #include <ostream>
 #include <vector>
 
-// Texts and lists of texts show as text when a comparison fails.
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
-
 namespace Lorvantic::Test {
 
 class RecordingProgress : public ProgressWindow {

@@ -6,18 +6,13 @@
 #include "error.h"
 #include "olap.h"
 #include "servermodel.h"
+#include "testsupport.h"
 
 #include <QBuffer>
 #include <QStringList>
 #include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
-
-QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-QT_END_NAMESPACE
 
 namespace Lorvantic::Test {
 
