@@ -612,7 +612,10 @@ void frmInfo::sortByColumn(int column) {
     headers->setIcon(column, imlSort->icon(m_sortDescending ? DescendingIcon : AscendingIcon));
     m_sortColumn = header;
     rankItems(*lstCubes, column);
-    lstCubes->sortItems(column, m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder);
+    const Qt::SortOrder order = m_sortDescending ? Qt::DescendingOrder : Qt::AscendingOrder;
+    // What sortItems does, without visiting every item again for children it never has.
+    lstCubes->header()->setSortIndicator(column, order);
+    lstCubes->invisibleRootItem()->sortChildren(column, order);
     rankedSort = 0;
 }
 
