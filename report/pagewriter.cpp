@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -45,7 +44,7 @@ const char16_t* copyAscii(const char16_t* in, const char16_t* end, uchar*& out) 
 }
 
 // Writes text as UTF-8 at out (room for three bytes per code unit) and returns the end. Runs of
-// ASCII, the bulk of every page, go four code units at a time. Returns nullptr at a surrogate
+// ASCII, the bulk of every page, go several code units at a time. Returns nullptr at a surrogate
 // (rare in page text): the caller then converts the whole text the general way, so the bytes
 // are always those of toUtf8().
 uchar* writeUtf8(QStringView text, uchar* out) {
@@ -161,32 +160,19 @@ void PageWriter::flush() noexcept {
 namespace Page {
 
 QString RowStart() {
-    static const QString start =
-        QStringLiteral("<TR bgcolor='") + QLatin1String(RowColour) + QStringLiteral("'><TD vAlign='top'>");
-    return start;
+    return QStringLiteral("<TR bgcolor='") + QLatin1String(RowColour) + QStringLiteral("'><TD vAlign='top'>");
 }
 
 QString DataRow(std::initializer_list<QString> values) {
-    static const QString start = RowStart();
-    static const QString separator = CellSeparator();
-    static const QString end = RowEnd();
-    // One allocation per row: rows are the bulk of every page.
-    qsizetype length =
-        start.size() + end.size() + separator.size() * std::max<qsizetype>(0, std::ssize(values) - 1);
-    for (const QString& value : values)
-        length += value.size();
-    QString row;
-    row.reserve(length);
-    row += start;
+    QString row = RowStart();
     bool first = true;
     for (const QString& value : values) {
         if (!first)
-            row += separator;
+            row += CellSeparator();
         row += value;
         first = false;
     }
-    row += end;
-    return row;
+    return row + RowEnd();
 }
 
 void AppendBackToTop(PageWriter& page, QStringView databaseName, QStringView name) {

@@ -59,7 +59,7 @@ inline QString CellSeparator() {
 inline QString RowEnd() {
     return QStringLiteral("</TD></TR>");
 }
-// Row start, the values joined by the cell separator, row end.
+// Row start, the values joined by the cell separator, row end: the text AppendRow writes.
 QString DataRow(std::initializer_list<QString> values);
 // Appends "<P><A NAME='db_name' HREF='#TOP'>Back to top</A></P>".
 void AppendBackToTop(PageWriter& page, QStringView databaseName, QStringView name);
