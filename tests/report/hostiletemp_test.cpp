@@ -88,23 +88,29 @@ QByteArray numberedLines(int first, int last) {
     return lines;
 }
 
+// With a link to victim under every name of suffix in folder (the temp folder), making a report
+// file fails without changing the path it was given or the file the links point at.
+void expectRefusedAmongLinks(const QString& folder, const QString& victim, const char* suffix) {
+    lt::writeBytes(victim, "precious");
+    ASSERT_NO_FATAL_FAILURE(plantLinks(victim, folder, suffix));
+    QString path = QStringLiteral("unchanged");
+    EXPECT_FALSE(CreateTempFile(path));
+    EXPECT_EQ(path, QStringLiteral("unchanged"));
+    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+}
+
 } // namespace
 
 TEST(HostileTempFolder, LinksUnderEveryCompanionNameGiveFalseAndTouchNothing) {
     const QString folder = lt::freshFolder();
     const QString victim = lt::freshFolder() + QStringLiteral("/victim");
-    lt::writeBytes(victim, "precious");
-    ASSERT_NO_FATAL_FAILURE(plantLinks(victim, folder, "tmp"));
     ScopedEnv temp("TEMP", folder);
-
-    QString path = QStringLiteral("unchanged");
-    EXPECT_FALSE(CreateTempFile(path));
-    EXPECT_EQ(path, QStringLiteral("unchanged"));
-    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+    ASSERT_NO_FATAL_FAILURE(expectRefusedAmongLinks(folder, victim, "tmp"));
     EXPECT_EQ(folderEntries(folder).size(), qsizetype(LastUnique));
 
     // The one name set free again is found, whatever name the search started at.
     QFile::remove(nameOf(folder, 0x1234, "tmp"));
+    QString path;
     ASSERT_TRUE(CreateTempFile(path));
     EXPECT_EQ(path, nameOf(folder, 0x1234, "html"));
     EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
@@ -113,14 +119,8 @@ TEST(HostileTempFolder, LinksUnderEveryCompanionNameGiveFalseAndTouchNothing) {
 TEST(HostileTempFolder, LinksUnderEveryPageNameGiveFalseAndLeaveNoCompanion) {
     const QString folder = lt::freshFolder();
     const QString victim = lt::freshFolder() + QStringLiteral("/victim");
-    lt::writeBytes(victim, "precious");
-    ASSERT_NO_FATAL_FAILURE(plantLinks(victim, folder, "html"));
     ScopedEnv temp("TEMP", folder);
-
-    QString path = QStringLiteral("unchanged");
-    EXPECT_FALSE(CreateTempFile(path));
-    EXPECT_EQ(path, QStringLiteral("unchanged"));
-    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
+    ASSERT_NO_FATAL_FAILURE(expectRefusedAmongLinks(folder, victim, "html"));
     // Only the planted links: every companion made on the way was taken back.
     EXPECT_TRUE(folderEntries(folder).filter(QStringLiteral(".tmp")).isEmpty());
 }
