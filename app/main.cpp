@@ -1,7 +1,6 @@
 // kavenor: without arguments the connection dialog, with arguments the command line.
 
 #include "commandline.h"
-#include "messagebox.h"
 #include "metaselmain.h"
 
 #include <QApplication>
@@ -18,7 +17,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kavenor"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kavenor.svg")));
-    Lorvantic::ScopedMessageBoxes messages;
     Lorvantic::MetaSelMain().StartReport();
     return 0;
 }

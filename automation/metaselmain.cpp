@@ -1,9 +1,11 @@
 #include "metaselmain.h"
 
 #include "frmmain.h"
+#include "messages.h"
 #include "metaselcube.h"
 #include "metaseldim.h"
 #include "metaselrole.h"
+#include "widgetapplication.h"
 
 namespace Lorvantic {
 
@@ -20,6 +22,11 @@ std::shared_ptr<Selector> CreateSelector(ReportKind kind) {
 }
 
 void MetaSelMain::StartReport() {
+    const QString noWindows = PrepareWidgetApplication();
+    if (!noWindows.isEmpty()) {
+        MsgBox(noWindows);
+        return;
+    }
     frmMain dialog(&CreateSelector);
     dialog.exec();
 }

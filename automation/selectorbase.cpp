@@ -5,6 +5,7 @@
 #include "help.h"
 #include "messages.h"
 #include "reportfile.h"
+#include "widgetapplication.h"
 
 #include <limits>
 
@@ -32,6 +33,12 @@ void SelectorBase::eraseReportFiles() const {
 }
 
 void SelectorBase::ShowForm() {
+    // Without windows the flow cannot start; the host is told, not failed.
+    const QString noWindows = PrepareWidgetApplication();
+    if (!noWindows.isEmpty()) {
+        MsgBox(noWindows);
+        return;
+    }
     try {
         runFlow();
     } catch (const Error& failure) {

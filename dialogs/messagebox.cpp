@@ -62,11 +62,4 @@ MessageAnswer MessageBoxPresenter::show(const Message& message) {
     return answerOf(box.exec());
 }
 
-ScopedMessageBoxes::ScopedMessageBoxes()
-    : m_previous(SetMessagePresenter(&m_presenter)) {}
-
-ScopedMessageBoxes::~ScopedMessageBoxes() {
-    SetMessagePresenter(m_previous);
-}
-
 } // namespace Lorvantic

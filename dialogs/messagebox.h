@@ -13,17 +13,4 @@ public:
     MessageAnswer show(const Message& message) override;
 };
 
-// Shows real message boxes for its lifetime, then restores the presenter it found.
-class ScopedMessageBoxes {
-public:
-    ScopedMessageBoxes();
-    ~ScopedMessageBoxes();
-    ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
-    ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
-
-private:
-    MessageBoxPresenter m_presenter;
-    MessagePresenter* m_previous;
-};
-
 } // namespace Lorvantic

@@ -1,30 +1,36 @@
 #include "messages.h"
 
+#include <atomic>
 #include <cstdio>
+#include <utility>
 
 namespace Lorvantic {
 
 namespace {
-class StandardErrorPresenter : public MessagePresenter {
-public:
-    MessageAnswer show(const Message& message) override {
-        std::fprintf(stderr, "%s\n", message.text.toUtf8().constData());
-        return message.buttons == MessageButtons::YesNo ? message.defaultAnswer : MessageAnswer::OK;
-    }
-};
-
-StandardErrorPresenter standardError;
-MessagePresenter* current = &standardError;
+// The fallback may be set from whichever thread first shows a dialog.
+MessagePresenter* installed = nullptr;
+std::atomic<MessagePresenter*> fallback{nullptr};
 } // namespace
 
+MessageAnswer ShowOnStandardError(const Message& message) {
+    std::fprintf(stderr, "%s\n", message.text.toUtf8().constData());
+    return message.buttons == MessageButtons::YesNo ? message.defaultAnswer : MessageAnswer::OK;
+}
+
 MessagePresenter* SetMessagePresenter(MessagePresenter* presenter) {
-    MessagePresenter* old = current;
-    current = presenter ? presenter : &standardError;
-    return old == &standardError ? nullptr : old;
+    return std::exchange(installed, presenter);
+}
+
+void SetFallbackMessagePresenter(MessagePresenter* presenter) {
+    fallback.store(presenter);
 }
 
 MessageAnswer ShowMessage(const Message& message) {
-    return current->show(message);
+    if (installed)
+        return installed->show(message);
+    if (MessagePresenter* other = fallback.load())
+        return other->show(message);
+    return ShowOnStandardError(message);
 }
 
 void MsgBox(const QString& text) {

@@ -1,8 +1,8 @@
 #pragma once
 
-// Message boxes of the component behind one small interface: the dialogs install one that
-// shows real boxes, tests one that records the texts and answers, the command line one that
-// writes to standard error.
+// Message boxes of the component behind one small interface. Tests install a presenter that
+// records the texts and answers; without one, messages go to the fallback: standard error until
+// the dialogs put one there that shows real boxes where a widget application runs.
 
 #include <QString>
 
@@ -31,8 +31,13 @@ public:
     virtual MessageAnswer show(const Message& message) = 0;
 };
 
-// Installs the presenter used from now on (nullptr: back to standard error); returns the old one.
+// Installs the presenter used from now on (nullptr: back to the fallback); returns the old one.
 MessagePresenter* SetMessagePresenter(MessagePresenter* presenter);
+
+// The presenter used while none is installed (nullptr: standard error again).
+void SetFallbackMessagePresenter(MessagePresenter* presenter);
+// Writes the text to standard error; a question gets its default answer.
+MessageAnswer ShowOnStandardError(const Message& message);
 
 MessageAnswer ShowMessage(const Message& message);
 // A message with only an OK button, no icon and the default caption.

@@ -29,7 +29,11 @@
  * reference drops the selector's server.
  *
  * Objects are apartment-threaded: call Invoke on the thread that created the object.
- * ShowForm and StartReport show dialogs and need a Qt widget application on that thread.
+ * ShowForm and StartReport show dialogs on the thread of the host's Qt widget application; a
+ * host without any Qt application gets one made by the library, kept for later calls, when a
+ * display can be reached. Where no dialog can be shown, the call says why on standard error and
+ * returns normally. Messages are message boxes wherever a widget application runs on the
+ * calling thread, standard error elsewhere.
  */
 
 #include <stdint.h>

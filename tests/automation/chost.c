@@ -189,8 +189,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
         {object, "InitMode", 3, NULL, 0, 0, LV_E_INVALIDARG},
         {object, "ServerName", CALL, &name, 1, 0, ANY_FAILURE},
         {object, "InitMode", CALL, NULL, 0, 0, ANY_FAILURE},
-        /* Dialogs need a widget application, which this host does not have. */
-        {object, "ShowForm", CALL, NULL, 0, 0, LV_E_UNEXPECTED},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         LvVariant result = {LV_VT_I4, {.i4 = 7}};
@@ -227,6 +225,33 @@ static void driveSelector(const struct Library* lib, LvObject* object) {
     CHECK(lib->lastError()[0] == '\0');
     lib->variantClear(&result);
     CHECK(result.type == LV_VT_EMPTY);
+}
+
+/* This host runs no Qt application. Without a display the call says why on standard error and
+ * returns; with one, the library makes a widget application of its own (a role flow on an
+ * unknown server then ends without a window). Neither is an error to the host. */
+static void showFormWithoutApplication(const struct Library* lib, LvObject* cube) {
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    CHECK(cube->vtbl->Invoke(cube, "ShowForm", LV_INVOKE_METHOD, NULL, 0, NULL) == LV_S_OK);
+    CHECK(lib->lastError()[0] == '\0');
+
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    LvClassFactory* factory = NULL;
+    LvObject* role = NULL;
+    CHECK(lib->getClassObject("Lorvantic.MetaSelRole", &factory) == LV_S_OK);
+    if (!factory)
+        return;
+    CHECK(factory->vtbl->CreateInstance(factory, &role) == LV_S_OK);
+    CHECK(factory->vtbl->Release(factory) == 0);
+    if (!role)
+        return;
+    const LvVariant name = {LV_VT_STRING, {.string = "no-such-server"}};
+    CHECK(role->vtbl->Invoke(role, "ServerName", LV_INVOKE_PROPERTYPUT, &name, 1, NULL) == LV_S_OK);
+    CHECK(role->vtbl->Invoke(role, "ShowForm", LV_INVOKE_METHOD, NULL, 0, NULL) == LV_S_OK);
+    CHECK(lib->lastError()[0] == '\0');
+    CHECK(role->vtbl->Release(role) == 0);
 }
 
 /* True when the folder is gone or holds none of the entries. */
@@ -299,6 +324,7 @@ int main(int argc, char** argv) {
 
     driveSelector(&lib, object);
     checkInvokeErrors(&lib, object);
+    showFormWithoutApplication(&lib, object);
 
     CHECK(object->vtbl->AddRef(object) == 2);
     CHECK(object->vtbl->Release(object) == 1);

@@ -74,21 +74,4 @@ TEST(MessageBoxes, QuestionsAnswerWithTheButtonPressed) {
     EXPECT_EQ(showAndAnswer(yesFirst).second.defaultButton, QMessageBox::Yes);
 }
 
-TEST(MessageBoxes, TheInstallerRestoresThePresenterItFound) {
-    presenter().clear();
-    {
-        const ScopedMessageBoxes boxes;
-        QTimer::singleShot(0, [] {
-            EXPECT_TRUE(waitUntil([] { return QApplication::activeModalWidget() != nullptr; }));
-            if (QWidget* box = QApplication::activeModalWidget())
-                QTest::keyClick(box, Qt::Key_Return);
-        });
-        MsgBox(u"shown in a real box"_s);
-    }
-    EXPECT_TRUE(presenter().shown.empty());
-    MsgBox(u"recorded again"_s);
-    EXPECT_EQ(presenter().texts(), QStringList{u"recorded again"_s});
-    presenter().clear();
-}
-
 } // namespace

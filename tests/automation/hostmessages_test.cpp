@@ -1,0 +1,89 @@
+// Messages reach a host that runs a widget application as real message boxes, whichever entry
+// it calls through, when it installs no presenter of its own.
+
+#include "dispatch.h"
+#include "factory.h"
+#include "metaselcube.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Qt::StringLiterals;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+// The test's recording presenter steps aside for the scope, as if the host had none.
+class NoInstalledPresenter {
+public:
+    NoInstalledPresenter()
+        : m_recording(SetMessagePresenter(nullptr)) {}
+    ~NoInstalledPresenter() { SetMessagePresenter(m_recording); }
+    NoInstalledPresenter(const NoInstalledPresenter&) = delete;
+    NoInstalledPresenter& operator=(const NoInstalledPresenter&) = delete;
+
+private:
+    MessagePresenter* m_recording;
+};
+
+// Runs the call and closes each message box it shows; returns their texts.
+QStringList boxesShownBy(const std::function<void()>& call) {
+    QStringList texts;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, &closer, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+        }
+    });
+    closer.start(20);
+    call();
+    return texts;
+}
+
+const QString unknownServer = u"no server of this name"_s;
+
+TEST(HostMessages, ACubeFailureIsAMessageBoxThroughEveryEntry) {
+    const lt::ScopedEnv noServers("LORVANTIC_SERVER_PATH", lt::freshFolder());
+    const std::pair<const char*, std::function<void()>> entries[] = {
+        {"C++ class",
+         [] {
+             MetaSelCube selector;
+             selector.put_ServerName(unknownServer);
+             selector.ShowForm();
+         }},
+        {"late-bound call",
+         [] {
+             const std::shared_ptr<Dispatch> selector = CreateObject(u"Lorvantic.MetaSelCube");
+             selector->Invoke(u"ServerName"_s, InvokeKind::PropertyPut, {unknownServer});
+             selector->Invoke(u"ShowForm"_s, InvokeKind::Method);
+         }},
+    };
+    for (const auto& [entry, call] : entries) {
+        const NoInstalledPresenter hostWithoutPresenter;
+        const QStringList boxes = boxesShownBy(call);
+        ASSERT_EQ(boxes.size(), 1) << entry;
+        EXPECT_TRUE(boxes.front().contains(unknownServer)) << entry << ": " << boxes.front().toStdString();
+    }
+}
+
+TEST(HostMessages, AnInstalledPresenterStillHasTheMessages) {
+    lt::presenter().clear();
+    const lt::ScopedEnv noServers("LORVANTIC_SERVER_PATH", lt::freshFolder());
+    const QStringList boxes = boxesShownBy([] {
+        MetaSelCube selector;
+        selector.put_ServerName(unknownServer);
+        selector.ShowForm();
+    });
+    EXPECT_TRUE(boxes.isEmpty());
+    ASSERT_EQ(lt::presenter().shown.size(), 1u);
+    lt::presenter().clear();
+}
+
+} // namespace
