@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -41,13 +42,24 @@ void printOut(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
+// The KIND argument of each kind.
+constexpr std::pair<ReportKind, QLatin1StringView> kindNames[] = {
+    {ReportKind::Cubes, QLatin1StringView("cubes")},
+    {ReportKind::Dimensions, QLatin1StringView("dimensions")},
+    {ReportKind::Roles, QLatin1StringView("roles")},
+};
+
+QString kindName(ReportKind kind) {
+    const auto* found = std::find_if(std::begin(kindNames), std::end(kindNames),
+                                     [&](const auto& entry) { return entry.first == kind; });
+    return found->second;
+}
+
 std::optional<ReportKind> kindNamed(const QString& name) {
-    if (name == u"cubes")
-        return ReportKind::Cubes;
-    if (name == u"dimensions")
-        return ReportKind::Dimensions;
-    if (name == u"roles")
-        return ReportKind::Roles;
+    for (const auto& [kind, text] : kindNames) {
+        if (name == text)
+            return kind;
+    }
     return std::nullopt;
 }
 
@@ -256,6 +268,9 @@ int runReport(const Options& options) {
     checkCategories(session.state(), options.categories);
     session.connect(options.server);
     session.buildCatalogue();
+    // An empty catalogue has nothing to report, and the collectors need at least one row.
+    if (session.rowCount() == 0)
+        throw RunFailure{QStringLiteral("server '%1' has no %2").arg(options.server, kindName(options.kind))};
     checkItems(session, options.items);
 
     SelectorState& state = session.state();

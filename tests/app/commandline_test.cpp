@@ -180,6 +180,19 @@ TEST(CommandLine, AFailedRunLeavesNoOutputFileBehind) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("keep.html")});
 }
 
+TEST(CommandLine, AServerWithoutItemsOfTheKindSaysSoAndWritesNothing) {
+    const QString folder = lt::freshFolder();
+    const QString empty = lt::dataPath(QStringLiteral("app/empty.json"));
+    for (const char* kind : {"cubes", "dimensions", "roles"}) {
+        const Result r = kavenor({QStringLiteral("report"), QLatin1String(kind), QStringLiteral("--server"),
+                                  empty, QStringLiteral("--output"), QStringLiteral("page.html")},
+                                 folder);
+        EXPECT_EQ(r.exitCode, 1) << kind;
+        EXPECT_EQ(r.err, QStringLiteral("kavenor: server '%1' has no %2\n").arg(empty, QLatin1String(kind)));
+        EXPECT_TRUE(QDir(folder).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) << kind;
+    }
+}
+
 TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     const Result help = kavenor({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
