@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QScopedValueRollback>
 #include <QTreeWidget>
+#include <optional>
 
 namespace Lorvantic {
 
@@ -39,23 +40,30 @@ QString catalogueKey(const QTreeWidgetItem* item) {
 } // namespace
 
 void frmInfo::SaveCheckedItems(const QString& strRegSection) {
-    SettingsStore store(Application);
-    for (const QTreeWidgetItem* node : nodesInAddedOrder())
-        store.save(strRegSection, nodeKey(node), mark(isChecked(node)));
-    for (const QTreeWidgetItem* item : listItems())
-        store.save(strRegSection, catalogueKey(item), mark(isChecked(item)));
-    store.save(strRegSection, IndexKey, mark(chkIndex->checkState() != Qt::Unchecked));
-    store.commit();
+    BestEffort(SettingsAccess::Write, [&] {
+        SettingsStore store(Application);
+        for (const QTreeWidgetItem* node : nodesInAddedOrder())
+            store.save(strRegSection, nodeKey(node), mark(isChecked(node)));
+        for (const QTreeWidgetItem* item : listItems())
+            store.save(strRegSection, catalogueKey(item), mark(isChecked(item)));
+        store.save(strRegSection, IndexKey, mark(chkIndex->checkState() != Qt::Unchecked));
+        store.commit();
+    });
 }
 
 void frmInfo::LoadCheckedItems(const QString& strRegSection) {
-    const SettingsStore store(Application);
+    // A store that cannot be read leaves every item at its default.
+    std::optional<SettingsStore> store;
+    BestEffort(SettingsAccess::Read, [&] { store.emplace(Application); });
+    const auto stored = [&](const QString& key, const QString& defaultValue) {
+        return store ? store->get(strRegSection, key, defaultValue) : defaultValue;
+    };
     const QScopedValueRollback<bool> program(m_programChecks, true);
     for (QTreeWidgetItem* node : nodesInAddedOrder())
-        setChecked(node, isMarked(store.get(strRegSection, nodeKey(node), CheckedMark)));
+        setChecked(node, isMarked(stored(nodeKey(node), CheckedMark)));
     for (QTreeWidgetItem* item : listItems())
-        setChecked(item, isMarked(store.get(strRegSection, catalogueKey(item), UncheckedMark)));
-    chkIndex->setChecked(isMarked(store.get(strRegSection, IndexKey, UncheckedMark)));
+        setChecked(item, isMarked(stored(catalogueKey(item), UncheckedMark)));
+    chkIndex->setChecked(isMarked(stored(IndexKey, UncheckedMark)));
 }
 
 } // namespace Lorvantic

@@ -40,7 +40,10 @@ frmMain::frmMain(SelectorFactory createSelector, ServerFactory createServer, QWi
     buildControls();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    txtServer->setText(GetSetting(Application, ServerSection, LastServerKey, QString()));
+    QString lastServer;
+    BestEffort(SettingsAccess::Read,
+               [&] { lastServer = GetSetting(Application, ServerSection, LastServerKey, QString()); });
+    txtServer->setText(lastServer);
     connect(txtServer, &QLineEdit::textChanged, this, [this] { m_connected = false; });
     connect(cmdTestCon, &QPushButton::clicked, this, [this] { testConnection(); });
     connect(cmdCubes, &QPushButton::clicked, this, [this] { runReport(ReportKind::Cubes); });
@@ -178,7 +181,8 @@ void frmMain::runReport(ReportKind kind) {
         showConnectionFailure();
         return;
     }
-    SaveSetting(Application, ServerSection, LastServerKey, txtServer->text());
+    BestEffort(SettingsAccess::Write,
+               [&] { SaveSetting(Application, ServerSection, LastServerKey, txtServer->text()); });
     selector->putref_DSOServer(m_server);
     selector->put_InitMode(imApplication);
     hide();

@@ -2,6 +2,7 @@
 
 #include "error.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -10,6 +11,8 @@
 #include <QStandardPaths>
 #include <QStringList>
 #include <algorithm>
+#include <cstdio>
+#include <set>
 
 namespace Lorvantic {
 
@@ -61,17 +64,27 @@ QString asideName(const QString& path) {
     return aside;
 }
 
+// Damaged files that could not be moved aside. QSettings parses a file once per process and
+// then answers from memory, so a later open would not see the damage, and its save would write
+// over the file.
+std::set<QString>& damagedInPlace() {
+    static std::set<QString> paths;
+    return paths;
+}
+
 // A file that cannot be read or parsed is kept for the user to look at, and the store starts
 // afresh: saving into it would silently drop what could not be read.
 std::unique_ptr<QSettings> openStore(const QString& path) {
     auto settings = std::make_unique<QSettings>(path, QSettings::IniFormat);
-    if (!isDamaged(*settings))
+    if (!isDamaged(*settings) && !damagedInPlace().contains(path))
         return settings;
     settings.reset();
     // Another process may have moved it aside already.
-    if (!QFile::rename(path, asideName(path)) && QFileInfo::exists(path))
-        throw Error(FileAccessError, QStringLiteral("The settings file ") + path +
-                                         QStringLiteral(" is damaged and cannot be moved aside"));
+    if (!QFile::rename(path, asideName(path)) && QFileInfo::exists(path)) {
+        damagedInPlace().insert(path);
+        throw Error(FileAccessError, path + QStringLiteral(": damaged, and it cannot be moved aside"));
+    }
+    damagedInPlace().erase(path);
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
@@ -146,9 +159,14 @@ void SettingsStore::commit() {
     // QSettings writes through a temporary file renamed into place, under a lock file, and
     // merges with what other processes wrote meanwhile.
     m_settings->sync();
-    if (m_settings->status() == QSettings::AccessError)
-        throw Error(FileAccessError,
-                    QStringLiteral("Cannot write the settings file ") + m_settings->fileName());
+    if (m_settings->status() != QSettings::AccessError)
+        return;
+    const QString path = m_settings->fileName();
+    const QString folder = QFileInfo(path).absolutePath();
+    QString what = QStringLiteral("cannot be written");
+    if (!QFileInfo(folder).isDir())
+        what = QStringLiteral("its folder ") + folder + QStringLiteral(" cannot be created");
+    throw Error(FileAccessError, path + QStringLiteral(": ") + what);
 }
 
 QString GetSetting(const QString& application, const QString& section, const QString& key,
@@ -161,6 +179,25 @@ void SaveSetting(const QString& application, const QString& section, const QStri
     SettingsStore store(application);
     store.save(section, key, value);
     store.commit();
+}
+
+void BestEffort(SettingsAccess access, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const Error& failure) {
+        // The same failure comes back with every key and every press; once is enough. The one
+        // GUI thread is the only caller.
+        static std::set<QString> told;
+        QString program = QCoreApplication::applicationName();
+        if (program.isEmpty())
+            program = QStringLiteral("lorvantic");
+        const QString line = program +
+                             (access == SettingsAccess::Read ? QStringLiteral(": settings not read: ")
+                                                             : QStringLiteral(": settings not saved: ")) +
+                             failure.description();
+        if (told.insert(line).second)
+            std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    }
 }
 
 } // namespace Lorvantic

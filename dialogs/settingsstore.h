@@ -5,6 +5,7 @@
 // an INI group. QtCore only, so that programs without widgets can use it.
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QSettings;
@@ -29,7 +30,7 @@ class SettingsStore {
 public:
     // Raises Error when the application name cannot be a folder name. A file that cannot be read
     // or parsed is renamed to "<file>.corrupt-<UTC time>" and the store starts empty; Error when
-    // it cannot be moved aside.
+    // it cannot be moved aside. Descriptions of file failures begin with the file's path.
     explicit SettingsStore(const QString& application);
     ~SettingsStore();
     SettingsStore(const SettingsStore&) = delete;
@@ -50,5 +51,13 @@ QString GetSetting(const QString& application, const QString& section, const QSt
 // Stores the text at once; raises Error when the file cannot be written.
 void SaveSetting(const QString& application, const QString& section, const QString& key,
                  const QString& value);
+
+enum class SettingsAccess { Read, Write };
+
+// Settings are a convenience, so a dialog never stops for them: runs one read or write of the
+// store and, when it raises Error, tells standard error ("<program>: settings not read: ..." or
+// "... not saved: ...", each distinct failure once per process) and goes on; a caller that read
+// nothing keeps its defaults.
+void BestEffort(SettingsAccess access, const std::function<void()>& action);
 
 } // namespace Lorvantic

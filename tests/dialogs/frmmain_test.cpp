@@ -1,3 +1,4 @@
+#include "dialogtestutil.h"
 #include "enums.h"
 #include "frmmain.h"
 #include "settingsstore.h"
@@ -73,14 +74,16 @@ private:
     const QWidget* m_dialog;
 };
 
-// A shown dialog over an empty store (or one holding the last server's name).
+// A shown dialog over an empty store (or one holding the last server's name, or the given
+// configuration folder).
 struct Harness {
-    ScopedEnv settings{"XDG_CONFIG_HOME", freshFolder()};
+    ScopedEnv settings;
     int connects = 0;
     SelectorLog log;
     std::unique_ptr<frmMain> dialog;
 
-    explicit Harness(const QString& last = QString()) {
+    explicit Harness(const QString& last = QString(), const QString& configHome = freshFolder())
+        : settings("XDG_CONFIG_HOME", configHome) {
         presenter().clear();
         if (!last.isEmpty())
             SaveSetting(u"Kavenor"_s, u"Server"_s, u"Last Server"_s, last);
@@ -198,4 +201,30 @@ TEST(frmMain, LoadsTheLastServerAndEndsOnlyWhenClosed) {
     d.exec();
     EXPECT_EQ(h.log.shown, 1);
     EXPECT_FALSE(d.isVisible());
+}
+
+TEST(frmMain, ASettingsStoreThatFailsNeitherEndsTheProgramNorStopsTheReport) {
+    for (const FailingSettings& settings : {configFolderIsAFile(), damagedFileStuckInPlace()}) {
+        SCOPED_TRACE(settings.what);
+        CapturedStderr captured;
+        Harness h(QString(), settings.configHome);
+        frmMain& d = *h.dialog;
+        EXPECT_TRUE(d.txtServer->text().isEmpty());
+        // Pressed from the dialog's own event loop, as the user does: a failure escaping there
+        // would end the process.
+        QTimer::singleShot(0, &d, [&] {
+            QTest::keyClicks(d.txtServer, u"good"_s);
+            QTest::mouseClick(d.cmdCubes, Qt::LeftButton);
+            QTest::mouseClick(d.cmdCubes, Qt::LeftButton);
+            EXPECT_TRUE(d.isVisible());
+            d.cmdClose->click();
+        });
+        d.exec();
+        EXPECT_EQ(h.log.kinds, (std::vector<ReportKind>{ReportKind::Cubes, ReportKind::Cubes}));
+        EXPECT_EQ(h.log.shown, 2);
+        EXPECT_EQ(h.log.serverName, u"good"_s);
+        EXPECT_TRUE(presenter().shown.empty()) << "no message box for the settings";
+        expectEachFailureToldOnce(captured.lines(u"settings not "_s), settings);
+        EXPECT_EQ(readBytes(settings.file), settings.kept);
+    }
 }
