@@ -1,13 +1,13 @@
-#include "commandline.h"
+#include "app/commandline.h"
 
-#include "cubekind.h"
-#include "dimensionkind.h"
-#include "messages.h"
-#include "reportfile.h"
-#include "rolekind.h"
-#include "selector.h"
-#include "serverfiles.h"
-#include "terminalprogress.h"
+#include "cube/cubekind.h"
+#include "dimension/dimensionkind.h"
+#include "core/messages.h"
+#include "report/reportfile.h"
+#include "role/rolekind.h"
+#include "core/selector.h"
+#include "external/readers/serverfiles.h"
+#include "app/terminalprogress.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // kavenor: without arguments the connection dialog, with arguments the command line.
 
-#include "commandline.h"
-#include "metaselmain.h"
+#include "app/commandline.h"
+#include "automation/metaselmain.h"
 
 #include <QApplication>
 #include <QCoreApplication>

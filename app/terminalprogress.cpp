@@ -1,4 +1,4 @@
-#include "terminalprogress.h"
+#include "app/terminalprogress.h"
 
 #include <cmath>
 

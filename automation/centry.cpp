@@ -1,12 +1,12 @@
 // The plain C entry points of the shared library (include/lorvantic.h): registration, class
 // objects with reference counts, and late-bound calls with C variants.
 
-#include "automationerrors.h"
-#include "dispatch.h"
-#include "error.h"
-#include "factory.h"
+#include "automation/automationerrors.h"
+#include "automation/dispatch.h"
+#include "external/error.h"
+#include "automation/factory.h"
 #include "lorvantic.h"
-#include "registration.h"
+#include "automation/registration.h"
 
 #include <QByteArray>
 #include <QString>

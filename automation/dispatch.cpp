@@ -1,12 +1,12 @@
-#include "dispatch.h"
+#include "automation/dispatch.h"
 
-#include "error.h"
-#include "holders.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "metaselmain.h"
-#include "metaselrole.h"
-#include "olap.h"
+#include "external/error.h"
+#include "core/holders.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "automation/metaselmain.h"
+#include "automation/metaselrole.h"
+#include "external/olap.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -24,8 +24,8 @@
 // widget application they fail with Unexpected, from another thread with WrongThread. Whatever
 // the member itself does is unchanged: ShowForm still handles its own failures.
 
-#include "automationerrors.h"
-#include "typelib.h"
+#include "automation/automationerrors.h"
+#include "automation/typelib.h"
 
 #include <QString>
 #include <QVariant>

@@ -1,10 +1,10 @@
-#include "factory.h"
+#include "automation/factory.h"
 
-#include "error.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "metaselmain.h"
-#include "metaselrole.h"
+#include "external/error.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "automation/metaselmain.h"
+#include "automation/metaselrole.h"
 
 namespace Lorvantic {
 

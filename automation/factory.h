@@ -4,7 +4,7 @@
 // identifier ("{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}", braces optional) or its programmatic
 // identifier ("Lorvantic.MetaSelCube"), both ignoring letter case.
 
-#include "dispatch.h"
+#include "automation/dispatch.h"
 
 #include <QStringView>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "metaselcube.h"
+#include "automation/metaselcube.h"
 
 namespace Lorvantic {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cubekind.h"
-#include "selectorbase.h"
+#include "cube/cubekind.h"
+#include "automation/selectorbase.h"
 
 namespace Lorvantic {
 

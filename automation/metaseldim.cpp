@@ -1,4 +1,4 @@
-#include "metaseldim.h"
+#include "automation/metaseldim.h"
 
 namespace Lorvantic {
 

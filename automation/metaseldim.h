@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dimensionkind.h"
-#include "selectorbase.h"
+#include "dimension/dimensionkind.h"
+#include "automation/selectorbase.h"
 
 namespace Lorvantic {
 

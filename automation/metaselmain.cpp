@@ -1,11 +1,11 @@
-#include "metaselmain.h"
+#include "automation/metaselmain.h"
 
-#include "frmmain.h"
-#include "messages.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "metaselrole.h"
-#include "widgetapplication.h"
+#include "dialogs/frmmain.h"
+#include "core/messages.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "automation/metaselrole.h"
+#include "dialogs/widgetapplication.h"
 
 namespace Lorvantic {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "selector.h"
+#include "core/selector.h"
 
 #include <memory>
 

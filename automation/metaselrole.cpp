@@ -1,4 +1,4 @@
-#include "metaselrole.h"
+#include "automation/metaselrole.h"
 
 namespace Lorvantic {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "rolekind.h"
-#include "selectorbase.h"
+#include "role/rolekind.h"
+#include "automation/selectorbase.h"
 
 namespace Lorvantic {
 

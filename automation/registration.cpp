@@ -1,7 +1,7 @@
-#include "registration.h"
+#include "automation/registration.h"
 
-#include "automationerrors.h"
-#include "error.h"
+#include "automation/automationerrors.h"
+#include "external/error.h"
 
 #include <QDir>
 #include <QFile>

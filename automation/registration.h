@@ -19,7 +19,7 @@
 // Files are replaced atomically and only when their contents change, so registering twice
 // changes nothing. Unregistering removes exactly these files (and the folder once it is empty).
 
-#include "typelib.h"
+#include "automation/typelib.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,11 @@
-#include "selectorbase.h"
+#include "automation/selectorbase.h"
 
-#include "frminfo.h"
-#include "frmprogress.h"
-#include "help.h"
-#include "messages.h"
-#include "reportfile.h"
-#include "widgetapplication.h"
+#include "dialogs/frminfo.h"
+#include "dialogs/frmprogress.h"
+#include "dialogs/help.h"
+#include "core/messages.h"
+#include "report/reportfile.h"
+#include "dialogs/widgetapplication.h"
 
 #include <limits>
 

@@ -3,9 +3,9 @@
 // What the three selector classes share: their state, the properties of their default
 // interface, the selector flow behind ShowForm and the object's end.
 
-#include "enums.h"
-#include "selector.h"
-#include "selectorstate.h"
+#include "core/enums.h"
+#include "core/selector.h"
+#include "core/selectorstate.h"
 
 #include <QString>
 #include <optional>

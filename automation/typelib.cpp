@@ -1,8 +1,8 @@
-#include "typelib.h"
+#include "automation/typelib.h"
 
-#include "enums.h"
-#include "holders.h"
-#include "olap.h"
+#include "core/enums.h"
+#include "core/holders.h"
+#include "external/olap.h"
 
 #include <memory>
 

@@ -9,11 +9,11 @@
 // Times are given as wall clock and as processor time of this process; the goals are judged on
 // processor time, which other work on a shared machine does not inflate.
 
-#include "cubekind.h"
-#include "dimensionkind.h"
-#include "frminfo.h"
-#include "generator.h"
-#include "rolekind.h"
+#include "cube/cubekind.h"
+#include "dimension/dimensionkind.h"
+#include "dialogs/frminfo.h"
+#include "bench/generator.h"
+#include "role/rolekind.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 // lorvantic_gen: writes a generated server description to standard output.
 
-#include "generator.h"
+#include "bench/generator.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "generator.h"
+#include "bench/generator.h"
 
 #include <QList>
 #include <QString>

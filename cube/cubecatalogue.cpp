@@ -1,9 +1,9 @@
 // The cube catalogue (one row per cube of every database), the column arrays and the
 // information tree.
 
-#include "cubekind.h"
-#include "cuberead.h"
-#include "reportfile.h"
+#include "cube/cubekind.h"
+#include "cube/cuberead.h"
+#include "report/reportfile.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // Collection of the checked cubes into CubeInfo holders, and the public collectors.
 
-#include "cubekind.h"
-#include "cuberead.h"
-#include "cubetext.h"
-#include "reportfile.h"
+#include "cube/cubekind.h"
+#include "cube/cuberead.h"
+#include "cube/cubetext.h"
+#include "report/reportfile.h"
 
 namespace Lorvantic {
 

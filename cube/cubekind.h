@@ -4,12 +4,12 @@
 // its seven categories, the collection of the checked cubes into CubeInfo holders, and the
 // cube section of the report page.
 
-#include "holders.h"
-#include "olap.h"
-#include "pagerun.h"
-#include "pagewriter.h"
-#include "selectorstate.h"
-#include "variantgrid.h"
+#include "core/holders.h"
+#include "external/olap.h"
+#include "report/pagerun.h"
+#include "report/pagewriter.h"
+#include "core/selectorstate.h"
+#include "core/variantgrid.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 // The cube report: the page frame's cube texts, the run over the collected cubes, and the
 // section of one cube.
 
-#include "cubekind.h"
+#include "cube/cubekind.h"
 
 namespace Lorvantic {
 
@@ -97,7 +97,7 @@ void CubeKind::CreateReport() {
     if (!m_info)
         return;
     const CubeInfoList& cubes = *m_info;
-    PageRunState run = m_state.pageRun();
+    PageRunState run = PageRunOf(m_state);
     CreateListReport(pageKind(), run, cubes,
                      [this](const CubeInfo& cube, PageWriter& page) { WriteSection(cube, page); });
 }

@@ -1,4 +1,4 @@
-#include "cubetext.h"
+#include "cube/cubetext.h"
 
 namespace Lorvantic {
 

@@ -1,4 +1,4 @@
-#include "formsupport.h"
+#include "dialogs/formsupport.h"
 
 #include <QGuiApplication>
 #include <QScreen>

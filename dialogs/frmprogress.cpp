@@ -1,6 +1,6 @@
-#include "frmprogress.h"
+#include "dialogs/frmprogress.h"
 
-#include "formsupport.h"
+#include "dialogs/formsupport.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -3,7 +3,7 @@
 // The progress window: a small tool window with a bar (0 to 100) and a status text that the
 // catalogue, collection and report steps feed while they work. It takes no input.
 
-#include "progress.h"
+#include "core/progress.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "help.h"
+#include "dialogs/help.h"
 
-#include "reportfile.h"
+#include "report/reportfile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "imagelist.h"
+#include "dialogs/imagelist.h"
 
 #include <algorithm>
 

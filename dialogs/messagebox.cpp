@@ -1,4 +1,4 @@
-#include "messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QApplication>
 #include <QMessageBox>

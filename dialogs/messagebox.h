@@ -2,7 +2,7 @@
 
 // Real message boxes behind the component's message interface.
 
-#include "messages.h"
+#include "core/messages.h"
 
 namespace Lorvantic {
 

@@ -1,6 +1,6 @@
-#include "widgetapplication.h"
+#include "dialogs/widgetapplication.h"
 
-#include "messagebox.h"
+#include "dialogs/messagebox.h"
 
 #include <QApplication>
 #include <QDir>

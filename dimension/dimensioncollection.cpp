@@ -1,5 +1,5 @@
-#include "dimensionkind.h"
-#include "reportfile.h"
+#include "dimension/dimensionkind.h"
+#include "report/reportfile.h"
 
 namespace Lorvantic {
 

@@ -1,6 +1,6 @@
-#include "dimensionkind.h"
+#include "dimension/dimensionkind.h"
 
-#include "reportfile.h"
+#include "report/reportfile.h"
 
 #include <limits>
 
@@ -135,7 +135,7 @@ PageKind DimensionKind::pageKind() {
 }
 
 void DimensionKind::CreateReport() {
-    PageRunState run = m_state.pageRun();
+    PageRunState run = PageRunOf(m_state);
     // Held for the whole run, whatever replaces the selector's list meanwhile.
     const std::shared_ptr<const DimensionInfoList> list = m_infoList;
     CreateListReport(pageKind(), run, *list,

@@ -4,11 +4,11 @@
 // collection of the checked ones into DimensionInfo holders, and the dimension page.
 // Nothing here is guarded: a failing server or holder read passes to the caller.
 
-#include "holders.h"
-#include "olap.h"
-#include "pagerun.h"
-#include "pagewriter.h"
-#include "selectorstate.h"
+#include "core/holders.h"
+#include "external/olap.h"
+#include "report/pagerun.h"
+#include "report/pagewriter.h"
+#include "core/selectorstate.h"
 
 #include <QString>
 #include <memory>
@@ -36,7 +36,7 @@ public:
     static void GetDimCubes(const Olap::Dimension& obj, const Olap::Store& database,
                             DimensionInfo& tempDimension);
 
-    // The page over the info list, written where the state's pageRun() says.
+    // The page over the info list, written where PageRunOf(state) says.
     static PageKind pageKind();
     void CreateReport() override;
     void WriteSection(const DimensionInfo& item, PageWriter& page) const;

@@ -1,4 +1,4 @@
-#include "dimensionkind.h"
+#include "dimension/dimensionkind.h"
 
 namespace Lorvantic {
 

@@ -1,9 +1,9 @@
 // The default backend: a server object that, once connected, answers from a server description
 // read in full at connect.
 
-#include "olap.h"
-#include "serverfiles.h"
-#include "servermodel.h"
+#include "external/olap.h"
+#include "external/readers/serverfiles.h"
+#include "external/servermodel.h"
 
 namespace Lorvantic::Olap {
 

@@ -5,7 +5,7 @@
 // measures, commands and roles. Every read may fail with Lorvantic::Error; nothing here
 // changes the server.
 
-#include "error.h"
+#include "external/error.h"
 
 #include <QDateTime>
 #include <QString>

@@ -1,10 +1,10 @@
 // The text helpers that take text from a server description or the settings file: none may
 // crash, and each keeps the property its callers rely on.
 
-#include "cubetext.h"
-#include "reportfile.h"
-#include "rolelookup.h"
-#include "settingsstore.h"
+#include "cube/cubetext.h"
+#include "report/reportfile.h"
+#include "role/rolelookup.h"
+#include "dialogs/settingsstore.h"
 
 #include <QString>
 #include <QStringList>

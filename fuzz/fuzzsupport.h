@@ -2,8 +2,8 @@
 
 // What the fuzz targets share: feeding bytes to a reader as a device.
 
-#include "error.h"
-#include "servermodel.h"
+#include "external/error.h"
+#include "external/servermodel.h"
 
 #include <QBuffer>
 #include <QByteArray>

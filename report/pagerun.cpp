@@ -1,7 +1,7 @@
-#include "pagerun.h"
+#include "report/pagerun.h"
 
-#include "messages.h"
-#include "reportfile.h"
+#include "core/messages.h"
+#include "report/reportfile.h"
 
 namespace Lorvantic {
 
@@ -108,6 +108,18 @@ void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWri
 
 void WriteReportEnd(PageWriter& page) {
     page.AppendLine(QStringLiteral("</body></html>"));
+}
+
+PageRunState PageRunOf(SelectorState& state) {
+    PageRunState run;
+    run.server = state.DSOServer;
+    run.indexOption = state.indexOption;
+    run.applicationMode = state.applicationMode();
+    run.progress = &state.progress;
+    run.reportFiles = &state.reportFiles;
+    run.createFile = state.pageFile;
+    run.openInBrowser = state.openPages;
+    return run;
 }
 
 void AppendReportFile(VariantGrid& files, const QString& path) {

@@ -4,11 +4,12 @@
 // one section per gathered item, the page end, and the browser. The kinds differ only by the
 // texts of PageKind and by whether the run is guarded.
 
-#include "error.h"
-#include "olap.h"
-#include "pagewriter.h"
-#include "progress.h"
-#include "variantgrid.h"
+#include "external/error.h"
+#include "external/olap.h"
+#include "report/pagewriter.h"
+#include "core/progress.h"
+#include "core/selectorstate.h"
+#include "core/variantgrid.h"
 
 #include <QString>
 #include <functional>
@@ -38,6 +39,9 @@ struct PageRunState {
     std::function<bool(QString& path)> createFile;
     bool openInBrowser = true;
 };
+
+// The page run's view of a selector's state.
+PageRunState PageRunOf(SelectorState& state);
 
 // One item of the page: what the index and the run read of it.
 struct PageItem {

@@ -1,6 +1,6 @@
-#include "pagewriter.h"
+#include "report/pagewriter.h"
 
-#include "reportfile.h"
+#include "report/reportfile.h"
 
 #include <algorithm>
 #include <cstdint>

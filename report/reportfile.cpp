@@ -1,6 +1,6 @@
-#include "reportfile.h"
+#include "report/reportfile.h"
 
-#include "olap.h"
+#include "external/olap.h"
 
 #include <QFile>
 #include <QLocale>

@@ -1,7 +1,7 @@
 // What the selection dialog shows for roles: the catalogue rows, the column arrays and the
 // information tree.
 
-#include "rolekind.h"
+#include "role/rolekind.h"
 
 #include <initializer_list>
 #include <limits>

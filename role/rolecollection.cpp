@@ -1,8 +1,8 @@
 // Gathering the checked roles: each role's users and the cubes that carry it.
 
-#include "reportfile.h"
-#include "rolekind.h"
-#include "rolelookup.h"
+#include "report/reportfile.h"
+#include "role/rolekind.h"
+#include "role/rolelookup.h"
 
 namespace Lorvantic {
 

@@ -1,4 +1,4 @@
-#include "rolekind.h"
+#include "role/rolekind.h"
 
 namespace Lorvantic {
 

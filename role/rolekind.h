@@ -5,10 +5,10 @@
 // page with one section per gathered role. Nothing here is guarded: a failure passes to the
 // caller, which ends the role flow.
 
-#include "holders.h"
-#include "pagerun.h"
-#include "pagewriter.h"
-#include "selectorstate.h"
+#include "core/holders.h"
+#include "report/pagerun.h"
+#include "report/pagewriter.h"
+#include "core/selectorstate.h"
 
 #include <QString>
 #include <memory>

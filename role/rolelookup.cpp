@@ -1,4 +1,4 @@
-#include "rolelookup.h"
+#include "role/rolelookup.h"
 
 namespace Lorvantic {
 

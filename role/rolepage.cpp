@@ -1,6 +1,6 @@
 // The role page: the role texts of the shared page run and one section per gathered role.
 
-#include "rolekind.h"
+#include "role/rolekind.h"
 
 namespace Lorvantic {
 
@@ -38,7 +38,7 @@ PageKind RoleKind::pageKind() {
 }
 
 void RoleKind::CreateReport() {
-    PageRunState run = m_state.pageRun();
+    PageRunState run = PageRunOf(m_state);
     CreateReport(run);
 }
 

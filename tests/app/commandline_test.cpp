@@ -1,8 +1,8 @@
-#include "flowdriver.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "metaselrole.h"
-#include "testsupport.h"
+#include "tests/automation/flowdriver.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "automation/metaselrole.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,11 +1,11 @@
-#include "dispatch.h"
-#include "error.h"
-#include "factory.h"
-#include "holders.h"
-#include "metaselcube.h"
-#include "metaselmain.h"
-#include "olap.h"
-#include "servermodel.h"
+#include "automation/dispatch.h"
+#include "external/error.h"
+#include "automation/factory.h"
+#include "core/holders.h"
+#include "automation/metaselcube.h"
+#include "automation/metaselmain.h"
+#include "external/olap.h"
+#include "external/servermodel.h"
 
 #include <QVariant>
 #include <cmath>

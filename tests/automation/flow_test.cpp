@@ -1,12 +1,12 @@
-#include "flowdriver.h"
-#include "frmmain.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "metaselmain.h"
-#include "metaselrole.h"
-#include "olap.h"
-#include "settingsstore.h"
-#include "testsupport.h"
+#include "tests/automation/flowdriver.h"
+#include "dialogs/frmmain.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "automation/metaselmain.h"
+#include "automation/metaselrole.h"
+#include "external/olap.h"
+#include "dialogs/settingsstore.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // Drives the modal selection dialog of a selector flow: each time a frmInfo is shown modally,
 // the next scripted action runs on it (the last action repeats when the script runs out).
 
-#include "frminfo.h"
+#include "dialogs/frminfo.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,10 +1,10 @@
 // Messages reach a host that runs a widget application as real message boxes, whichever entry
 // it calls through, when it installs no presenter of its own.
 
-#include "dispatch.h"
-#include "factory.h"
-#include "metaselcube.h"
-#include "testsupport.h"
+#include "automation/dispatch.h"
+#include "automation/factory.h"
+#include "automation/metaselcube.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,10 +1,10 @@
-#include "dispatch.h"
-#include "factory.h"
-#include "metaselcube.h"
-#include "metaseldim.h"
-#include "pagerun.h"
-#include "reportfile.h"
-#include "testsupport.h"
+#include "automation/dispatch.h"
+#include "automation/factory.h"
+#include "automation/metaselcube.h"
+#include "automation/metaseldim.h"
+#include "report/pagerun.h"
+#include "report/reportfile.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "automationerrors.h"
-#include "error.h"
-#include "registration.h"
-#include "testsupport.h"
+#include "automation/automationerrors.h"
+#include "external/error.h"
+#include "automation/registration.h"
+#include "tests/support/testsupport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

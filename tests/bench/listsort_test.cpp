@@ -1,7 +1,7 @@
 // A header click sorts the list exactly as comparing its texts without regard to letter case
 // does, whatever the texts hold; equal texts keep their order.
 
-#include "frminfo.h"
+#include "dialogs/frminfo.h"
 
 #include <QHeaderView>
 #include <algorithm>

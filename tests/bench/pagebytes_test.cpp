@@ -2,13 +2,13 @@
 // against one AppendLine per line, data rows against plain joining, and the pages of a
 // generated server answered from the cube indexes against the same pages answered by walking.
 
-#include "cubekind.h"
-#include "dimensionkind.h"
-#include "generator.h"
-#include "reportfile.h"
-#include "rolekind.h"
-#include "serverdescription.h"
-#include "testsupport.h"
+#include "cube/cubekind.h"
+#include "dimension/dimensionkind.h"
+#include "bench/generator.h"
+#include "report/reportfile.h"
+#include "role/rolekind.h"
+#include "external/readers/serverdescription.h"
+#include "tests/support/testsupport.h"
 
 #include <QBuffer>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // The cube catalogue, its progress, its quiet failures, the column arrays and the tree.
 
-#include "cubekind.h"
-#include "fakeolap.h"
-#include "selectorfixture.h"
-#include "testserver.h"
+#include "cube/cubekind.h"
+#include "tests/cube/fakeolap.h"
+#include "tests/cube/selectorfixture.h"
+#include "tests/cube/testserver.h"
 
 #include <gtest/gtest.h>
 

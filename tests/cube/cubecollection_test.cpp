@@ -1,11 +1,11 @@
 // The text rules, the collection step and the collectors, their guards first of all. The
 // values the collectors write are checked by the expected pages.
 
-#include "cubekind.h"
-#include "cubetext.h"
-#include "fakeolap.h"
-#include "selectorfixture.h"
-#include "testserver.h"
+#include "cube/cubekind.h"
+#include "cube/cubetext.h"
+#include "tests/cube/fakeolap.h"
+#include "tests/cube/selectorfixture.h"
+#include "tests/cube/testserver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Whole cube pages against the expected files, and the guarded run.
 
-#include "cubekind.h"
-#include "selectorfixture.h"
-#include "testserver.h"
+#include "cube/cubekind.h"
+#include "tests/cube/selectorfixture.h"
+#include "tests/cube/testserver.h"
 
 #include <gtest/gtest.h>
 

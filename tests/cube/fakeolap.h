@@ -4,7 +4,7 @@
 // left unset fails when read, and a collection can hold an empty slot or report a count of its
 // own.
 
-#include "olap.h"
+#include "external/olap.h"
 
 #include <optional>
 #include <vector>

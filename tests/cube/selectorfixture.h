@@ -4,9 +4,9 @@
 // progress window, ticking of catalogue rows and categories, the page run into a fresh file,
 // and the selector's grids as text lines that compare in one go.
 
-#include "selectorstate.h"
-#include "servermodel.h"
-#include "testsupport.h"
+#include "core/selectorstate.h"
+#include "external/servermodel.h"
+#include "tests/support/testsupport.h"
 
 #include <QStringList>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "testserver.h"
+#include "tests/cube/testserver.h"
 
 namespace Lorvantic::Test {
 

@@ -1,4 +1,4 @@
-#include "frmprogress.h"
+#include "dialogs/frmprogress.h"
 
 #include <QApplication>
 #include <QGroupBox>

@@ -1,5 +1,5 @@
-#include "messagebox.h"
-#include "testsupport.h"
+#include "dialogs/messagebox.h"
+#include "tests/support/testsupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>

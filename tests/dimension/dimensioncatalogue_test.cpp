@@ -1,8 +1,8 @@
 // Catalogue rows, column arrays, information tree and catalogue progress of the dimension kind.
 
-#include "dimensionkind.h"
-#include "fakeolap.h"
-#include "selectorfixture.h"
+#include "dimension/dimensionkind.h"
+#include "tests/cube/fakeolap.h"
+#include "tests/cube/selectorfixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Collection of the checked dimensions: progress, flags, cube matching and failures.
 
-#include "dimensionkind.h"
-#include "dimensiontestdata.h"
-#include "selectorfixture.h"
+#include "dimension/dimensionkind.h"
+#include "tests/dimension/dimensiontestdata.h"
+#include "tests/cube/selectorfixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "dimensiontestdata.h"
+#include "tests/dimension/dimensiontestdata.h"
 
 namespace Lorvantic::Test {
 

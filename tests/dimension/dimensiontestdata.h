@@ -1,6 +1,6 @@
 #pragma once
 
-#include "servermodel.h"
+#include "external/servermodel.h"
 
 #include <memory>
 

@@ -1,7 +1,7 @@
-#include "olap.h"
-#include "schematest.h"
-#include "serverfiles.h"
-#include "testsupport.h"
+#include "external/olap.h"
+#include "tests/schemas/schematest.h"
+#include "external/readers/serverfiles.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

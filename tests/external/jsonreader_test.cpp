@@ -1,5 +1,5 @@
-#include "jsonreader.h"
-#include "schematest.h"
+#include "external/readers/jsonreader.h"
+#include "tests/schemas/schematest.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Olap;

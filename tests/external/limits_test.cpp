@@ -3,12 +3,12 @@
 // formats use all end in a model or a clear error, in bounded time and without exhausting the
 // stack.
 
-#include "asslschema.h"
-#include "mondrianschema.h"
-#include "olap.h"
-#include "schematest.h"
-#include "serverdescription.h"
-#include "testsupport.h"
+#include "external/readers/asslschema.h"
+#include "external/readers/mondrianschema.h"
+#include "external/olap.h"
+#include "tests/schemas/schematest.h"
+#include "external/readers/serverdescription.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <ctime>

@@ -1,6 +1,6 @@
-#include "olap.h"
-#include "schematest.h"
-#include "serverdescription.h"
+#include "external/olap.h"
+#include "tests/schemas/schematest.h"
+#include "external/readers/serverdescription.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Olap;

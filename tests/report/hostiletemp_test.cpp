@@ -1,9 +1,9 @@
 // Report files in a temporary folder that others share or that stops taking data: nothing outside
 // the folder is touched, nothing crashes, and the outcome is false or a dropped line.
 
-#include "pagewriter.h"
-#include "reportfile.h"
-#include "testsupport.h"
+#include "report/pagewriter.h"
+#include "report/reportfile.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "pagerun.h"
-#include "servermodel.h"
-#include "testsupport.h"
+#include "report/pagerun.h"
+#include "external/servermodel.h"
+#include "tests/support/testsupport.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
-#include "olap.h"
-#include "reportfile.h"
-#include "servermodel.h"
-#include "testsupport.h"
+#include "external/olap.h"
+#include "report/reportfile.h"
+#include "external/servermodel.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

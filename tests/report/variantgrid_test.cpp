@@ -1,4 +1,4 @@
-#include "variantgrid.h"
+#include "core/variantgrid.h"
 
 #include <gtest/gtest.h>
 

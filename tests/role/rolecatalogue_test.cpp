@@ -1,8 +1,8 @@
 // The role catalogue, its progress and failures, the column arrays and the information tree.
 
-#include "fakeolap.h"
-#include "rolekind.h"
-#include "selectorfixture.h"
+#include "tests/cube/fakeolap.h"
+#include "role/rolekind.h"
+#include "tests/cube/selectorfixture.h"
 
 #include <gtest/gtest.h>
 

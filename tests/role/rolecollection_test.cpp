@@ -1,8 +1,8 @@
 // Gathering the checked roles (users, cubes carrying them) and the role page.
 
-#include "rolekind.h"
-#include "rolelookup.h"
-#include "selectorfixture.h"
+#include "role/rolekind.h"
+#include "role/rolelookup.h"
+#include "tests/cube/selectorfixture.h"
 
 #include <QFile>
 #include <gtest/gtest.h>

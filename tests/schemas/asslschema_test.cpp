@@ -1,6 +1,6 @@
-#include "asslschema.h"
-#include "schematest.h"
-#include "testsupport.h"
+#include "external/readers/asslschema.h"
+#include "tests/schemas/schematest.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 

@@ -1,5 +1,5 @@
-#include "mondrianschema.h"
-#include "schematest.h"
+#include "external/readers/mondrianschema.h"
+#include "tests/schemas/schematest.h"
 
 #include <QElapsedTimer>
 #include <QFile>

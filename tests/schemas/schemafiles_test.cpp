@@ -1,8 +1,8 @@
-#include "asslschema.h"
-#include "mondrianschema.h"
-#include "schematest.h"
-#include "schemaxml.h"
-#include "testsupport.h"
+#include "external/readers/asslschema.h"
+#include "external/readers/mondrianschema.h"
+#include "tests/schemas/schematest.h"
+#include "external/readers/schemaxml.h"
+#include "tests/support/testsupport.h"
 
 #include <QFile>
 

@@ -3,10 +3,10 @@
 // Helpers shared by the tests of the description readers (JSON and XML): read a text with a
 // reader, catch its failure, list the items of a model in one text.
 
-#include "error.h"
-#include "olap.h"
-#include "servermodel.h"
-#include "testsupport.h"
+#include "external/error.h"
+#include "external/olap.h"
+#include "external/servermodel.h"
+#include "tests/support/testsupport.h"
 
 #include <QBuffer>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // Test main: an offscreen Qt application, user folders and the temporary folder inside a
 // throw-away directory, and a recording message presenter.
 
-#include "testsupport.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>

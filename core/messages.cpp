@@ -1,4 +1,4 @@
-#include "messages.h"
+#include "core/messages.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,6 +1,6 @@
-#include "mondrianschema.h"
+#include "external/readers/mondrianschema.h"
 
-#include "schemaxml.h"
+#include "external/readers/schemaxml.h"
 
 #include <QFileDevice>
 #include <QHash>

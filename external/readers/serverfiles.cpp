@@ -1,10 +1,10 @@
-#include "serverfiles.h"
+#include "external/readers/serverfiles.h"
 
-#include "asslschema.h"
-#include "error.h"
-#include "mondrianschema.h"
-#include "schemaxml.h"
-#include "serverdescription.h"
+#include "external/readers/asslschema.h"
+#include "external/error.h"
+#include "external/readers/mondrianschema.h"
+#include "external/readers/schemaxml.h"
+#include "external/readers/serverdescription.h"
 
 #include <QDir>
 #include <QFile>

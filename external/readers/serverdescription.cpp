@@ -1,7 +1,7 @@
-#include "serverdescription.h"
+#include "external/readers/serverdescription.h"
 
-#include "jsonreader.h"
-#include "textpool.h"
+#include "external/readers/jsonreader.h"
+#include "external/readers/textpool.h"
 
 #include <QSet>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "selectorstate.h"
+#include "core/selectorstate.h"
 
 namespace Lorvantic {
 

@@ -2,7 +2,7 @@
 
 // The JSON server description ("format": "olap-server/1") read straight into the in-memory model.
 
-#include "servermodel.h"
+#include "external/servermodel.h"
 
 class QIODevice;
 

@@ -5,7 +5,7 @@
 // Lorvantic::Error (ErrorNumber::BadDescription) whose description starts with
 // "origin:line:column: ".
 
-#include "error.h"
+#include "external/error.h"
 
 #include <QSet>
 #include <QString>

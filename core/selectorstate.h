@@ -4,11 +4,10 @@
 // operations each kind of selector brings to the shared flow. The kinds' own info lists live
 // with the kinds.
 
-#include "enums.h"
-#include "olap.h"
-#include "pagerun.h"
-#include "progress.h"
-#include "variantgrid.h"
+#include "core/enums.h"
+#include "external/olap.h"
+#include "core/progress.h"
+#include "core/variantgrid.h"
 
 #include <QString>
 #include <functional>
@@ -33,19 +32,6 @@ struct SelectorState {
     bool applicationMode() const { return InitMode == imApplication; }
     // The progress window when the selector runs in application mode and has one open.
     ProgressWindow* progressWindow() const { return applicationMode() ? progress.get() : nullptr; }
-
-    // The page run's view of this state. The command line replaces where the page goes.
-    PageRunState pageRun() {
-        PageRunState run;
-        run.server = DSOServer;
-        run.indexOption = indexOption;
-        run.applicationMode = applicationMode();
-        run.progress = &progress;
-        run.reportFiles = &reportFiles;
-        run.createFile = pageFile;
-        run.openInBrowser = openPages;
-        return run;
-    }
 
     // True when the information-tree row's checked cell holds true. With strict, only a
     // Boolean true counts ("equals true"); otherwise anything that converts to true does

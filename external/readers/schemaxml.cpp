@@ -1,4 +1,4 @@
-#include "schemaxml.h"
+#include "external/readers/schemaxml.h"
 
 #include <QFile>
 #include <QIODevice>

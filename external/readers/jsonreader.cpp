@@ -1,6 +1,6 @@
-#include "jsonreader.h"
+#include "external/readers/jsonreader.h"
 
-#include "error.h"
+#include "external/error.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
-#include "asslschema.h"
+#include "external/readers/asslschema.h"
 
-#include "schemaxml.h"
+#include "external/readers/schemaxml.h"
 
 #include <QHash>
 #include <QRegularExpression>

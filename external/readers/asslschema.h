@@ -22,7 +22,7 @@
 // - <State> Processed (1) or PartiallyProcessed (2), <LastProcessed> and a cube's estimated size
 //   (its measure groups' or partitions' <EstimatedSize>) where the file has them.
 
-#include "servermodel.h"
+#include "external/servermodel.h"
 
 class QIODevice;
 
