@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
@@ -301,6 +302,36 @@ private:
     QDialog* m_dialog;
     QTreeWidget* m_list;
 };
+
+// Space toggles the check box of the current row whatever cell is current, as a click on the box
+// does (the check rule follows from the change); the view itself toggles it only when the
+// current cell is the box's own, in column 0.
+class SpaceChecksTheRow : public QObject {
+public:
+    explicit SpaceChecksTheRow(QTreeWidget* view)
+        : QObject(view)
+        , m_view(view) {
+        view->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched != m_view || event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<const QKeyEvent*>(event)->key();
+        QTreeWidgetItem* item = m_view->currentItem();
+        if ((key != Qt::Key_Space && key != Qt::Key_Select) || !item || m_view->currentColumn() == 0)
+            return false;
+        const Qt::ItemFlags flags = item->flags();
+        if (!flags.testFlag(Qt::ItemIsUserCheckable) || !flags.testFlag(Qt::ItemIsEnabled) ||
+            !item->data(0, Qt::CheckStateRole).isValid())
+            return false;
+        setChecked(item, !isChecked(item));
+        return true;
+    }
+
+private:
+    QTreeWidget* m_view;
+};
 } // namespace
 
 frmInfo::frmInfo(QWidget* parent)
@@ -357,9 +388,11 @@ void frmInfo::buildControls() {
     imlSort = new ImageList(this);
     imlSort->setObjectName(QStringLiteral("imlSort"));
 
+    // No button is the dialog's default: Enter presses the focused button only (keyPressEvent).
     const auto button = [this](const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
         return b;
     };
     cmdSelAll = button("cmdSelAll", QStringLiteral("Select &All"));
@@ -368,7 +401,6 @@ void frmInfo::buildControls() {
     chkIndex->setObjectName(QStringLiteral("chkIndex"));
     cmdReport = button("cmdReport", QStringLiteral("&Report"));
     cmdClose = button("cmdClose", QStringLiteral("&Close"));
-    cmdReport->setDefault(true);
 
     auto* bottomRow = new QHBoxLayout;
     bottomRow->addWidget(cmdSelAll);
@@ -384,13 +416,26 @@ void frmInfo::buildControls() {
     layout->addWidget(tabInfo, 1);
     layout->addLayout(bottomRow);
 
-    setTabOrder(tabInfo, lstCubes);
-    setTabOrder(lstCubes, tvInformation);
-    setTabOrder(tvInformation, cmdSelAll);
-    setTabOrder(cmdSelAll, cmdSelNone);
-    setTabOrder(cmdSelNone, chkIndex);
-    setTabOrder(chkIndex, cmdReport);
-    setTabOrder(cmdReport, cmdClose);
+    // Tab follows the order the controls are made in, which is the order they appear: the tab
+    // bar, the page shown with its parts, the bottom row. setTabOrder would cut a view off from
+    // its own viewport and make Shift+Tab skip the control put between them.
+}
+
+void frmInfo::keyPressEvent(QKeyEvent* event) {
+    // Escape leaves as Close does; the close box, which also ends in reject(), does not.
+    if (event->matches(QKeySequence::Cancel)) {
+        closeWithoutReport();
+        return;
+    }
+    // Enter presses the focused push button and nothing else, so moving through the list or the
+    // tree never starts a report.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* button = qobject_cast<QPushButton*>(focusWidget());
+        if (button && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier)
+            button->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void frmInfo::buildImages() {
@@ -399,6 +444,8 @@ void frmInfo::buildImages() {
 }
 
 void frmInfo::connectControls() {
+    new SpaceChecksTheRow(lstCubes);
+    new SpaceChecksTheRow(tvInformation);
     connect(lstCubes->header(), &QHeaderView::sectionClicked, this, &frmInfo::sortByColumn);
     connect(tvInformation, &QTreeWidget::itemChanged, this, &frmInfo::nodeChanged);
     // The tree always shows every node: a collapsed node opens again at once.

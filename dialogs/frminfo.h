@@ -72,6 +72,9 @@ Q_SIGNALS:
     // F1 was pressed; the number is the help context identifier.
     void helpRequested(qint32 contextId);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void buildControls();
     void buildImages();

@@ -243,16 +243,165 @@ TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
     EXPECT_EQ(dialog.LastAction(), laCancel);
 }
 
+// Tab visits every control in the order they appear, Shift+Tab the same in reverse, on either
+// tab; the page in the chain is the current one.
+TEST_F(SelectionDialog, TabAndShiftTabVisitEveryControlInTheOrderTheyAppear) {
+    load();
+    QWidget* const currentPage = nullptr;
+    const std::pair<const char*, QWidget*> order[] = {
+        {"tab bar", dialog.tabInfo->tabBar()}, {"page", currentPage},
+        {"cmdSelAll", dialog.cmdSelAll},       {"cmdSelNone", dialog.cmdSelNone},
+        {"chkIndex", dialog.chkIndex},         {"cmdReport", dialog.cmdReport},
+        {"cmdClose", dialog.cmdClose},         {"tab bar", dialog.tabInfo->tabBar()}};
+    runModal(dialog, [&] {
+        for (const int tab : {0, 1}) {
+            dialog.tabInfo->setCurrentIndex(tab);
+            const auto expected = [&](std::size_t i) {
+                return order[i].second ? order[i].second : dialog.tabInfo->currentWidget();
+            };
+            const auto press = [](Qt::Key key, Qt::KeyboardModifiers modifiers) {
+                QWidget* focused = QApplication::focusWidget();
+                ASSERT_NE(focused, nullptr);
+                QTest::keyClick(focused, key, modifiers);
+            };
+            dialog.tabInfo->tabBar()->setFocus(Qt::TabFocusReason);
+            for (std::size_t i = 1; i < std::size(order); ++i) {
+                press(Qt::Key_Tab, Qt::NoModifier);
+                EXPECT_EQ(QApplication::focusWidget(), expected(i))
+                    << "Tab to " << order[i].first << ", tab " << tab;
+            }
+            for (std::size_t i = std::size(order) - 1; i-- > 0;) {
+                press(Qt::Key_Backtab, Qt::ShiftModifier);
+                EXPECT_EQ(QApplication::focusWidget(), expected(i))
+                    << "Shift+Tab to " << order[i].first << ", tab " << tab;
+            }
+        }
+        click(dialog.cmdClose);
+    });
+}
+
+// Space toggles the check box of the current row whatever its current column, and in the tree
+// it does exactly what a click on the check box does, the check rule included.
+TEST_F(SelectionDialog, SpaceTogglesTheCurrentRowsCheckBoxInAnyColumn) {
+    const VariantGrid tree = infoTree({{u"p"_s, u"Parent"_s, QString(), true},
+                                       {u"a"_s, u"A"_s, u"p"_s, true},
+                                       {u"c"_s, u"C"_s, u"p"_s, false},
+                                       {u"o"_s, u"Other"_s, QString(), false},
+                                       {u"l"_s, u"Loose"_s, u"o"_s, true}});
+    load(tree);
+    frmInfo clicked;
+    loadDialog(clicked, catalogue(sampleRows()), tree);
+    clicked.show();
+    clicked.tabInfo->setCurrentIndex(1);
+    const auto marks = [](QTreeWidget* view) {
+        std::vector<bool> checked;
+        for (QTreeWidgetItemIterator it(view); *it; ++it)
+            checked.push_back((*it)->checkState(0) == Qt::Checked);
+        return checked;
+    };
+    runModal(dialog, [&] {
+        QTreeWidget* list = dialog.lstCubes;
+        list->setFocus(Qt::TabFocusReason);
+        QTreeWidgetItem* orders = list->topLevelItem(2);
+        for (const int column : {0, 1, 2, 3}) {
+            list->setCurrentItem(orders, column);
+            QTest::keyClick(list, Qt::Key_Space);
+            EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, true, true})) << "column " << column;
+            QTest::keyClick(list, Qt::Key_Space);
+            EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, false, true})) << "column " << column;
+        }
+
+        dialog.tabInfo->setCurrentIndex(1);
+        dialog.tvInformation->setFocus(Qt::TabFocusReason);
+        for (const char* text : {"A", "Parent", "C", "Loose", "Other", "Loose", "A", "C"}) {
+            dialog.tvInformation->setCurrentItem(node(text));
+            QTest::keyClick(dialog.tvInformation, Qt::Key_Space);
+            clickCheckBox(clicked.tvInformation, text);
+            EXPECT_EQ(marks(dialog.tvInformation), marks(clicked.tvInformation)) << text;
+        }
+        click(dialog.cmdClose);
+    });
+}
+
+// Enter presses the focused push button and nothing else: no default button takes it from the
+// list or the tree. Escape leaves as Close does.
+TEST(SelectionDialogKeys, EnterPressesOnlyTheFocusedButtonAndEscapeClosesAsCloseDoes) {
+    const std::vector<bool> loaded{false, true, false, true};
+    struct Case {
+        const char* name;
+        std::function<QWidget*(frmInfo&)> focus;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        bool closes;
+        qint32 lastAction;
+        std::vector<bool> marks;
+    };
+    const auto list = [](frmInfo& d) -> QWidget* {
+        d.lstCubes->setCurrentItem(d.lstCubes->topLevelItem(1));
+        return d.lstCubes;
+    };
+    const Case cases[] = {
+        {"Enter in the list", list, Qt::Key_Return, Qt::NoModifier, false, laNone, loaded},
+        {"keypad Enter in the tree",
+         [](frmInfo& d) -> QWidget* {
+             d.tabInfo->setCurrentIndex(1);
+             return d.tvInformation;
+         },
+         Qt::Key_Enter, Qt::KeypadModifier, false, laNone, loaded},
+        {"Enter in the list after Tab passed the buttons",
+         [&](frmInfo& d) {
+             for (QWidget* w : std::initializer_list<QWidget*>{d.cmdSelNone, d.cmdReport, d.cmdClose})
+                 w->setFocus(Qt::TabFocusReason);
+             return list(d);
+         },
+         Qt::Key_Return, Qt::NoModifier, false, laNone, loaded},
+        {"Enter on the tab bar", [](frmInfo& d) -> QWidget* { return d.tabInfo->tabBar(); }, Qt::Key_Return,
+         Qt::NoModifier, false, laNone, loaded},
+        {"Enter on Select All", [](frmInfo& d) -> QWidget* { return d.cmdSelAll; }, Qt::Key_Return,
+         Qt::NoModifier, false, laNone, std::vector<bool>(4, true)},
+        {"keypad Enter on Report", [](frmInfo& d) -> QWidget* { return d.cmdReport; }, Qt::Key_Enter,
+         Qt::KeypadModifier, true, laReport, loaded},
+        {"Enter on Close", [](frmInfo& d) -> QWidget* { return d.cmdClose; }, Qt::Key_Return, Qt::NoModifier,
+         true, laCancel, loaded},
+        {"Escape in the list", list, Qt::Key_Escape, Qt::NoModifier, true, laCancel, loaded},
+        {"Escape on Report", [](frmInfo& d) -> QWidget* { return d.cmdReport; }, Qt::Key_Escape,
+         Qt::NoModifier, true, laCancel, loaded},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmInfo dialog;
+        loadDialog(dialog, catalogue(sampleRows()));
+        bool open = false;
+        qint32 lastAction = -1;
+        const int result = runModal(dialog, [&] {
+            QWidget* target = c.focus(dialog);
+            target->setFocus(Qt::TabFocusReason);
+            ASSERT_EQ(QApplication::focusWidget(), target);
+            QTest::keyClick(target, c.key, c.modifiers);
+            open = dialog.isVisible();
+            lastAction = dialog.LastAction();
+            if (open)
+                dialog.done(QDialog::Rejected);
+        });
+        EXPECT_EQ(open, !c.closes);
+        EXPECT_EQ(lastAction, c.lastAction);
+        if (c.closes) {
+            EXPECT_EQ(result, c.lastAction == laReport ? QDialog::Accepted : QDialog::Rejected);
+        }
+        EXPECT_EQ(checkMarks(dialog.lstCubes), c.marks);
+    }
+}
+
 TEST_F(SelectionDialog, LeavingWithoutReportKeepsTheGrids) {
     load();
     struct Way {
         const char* name;
         std::function<void()> leave;
-        qint32 lastAction; // Close sets it, the close box and Escape leave it
+        qint32 lastAction; // Close and Escape set it, the close box leaves it
     };
     const Way ways[] = {{"Close", [&] { click(dialog.cmdClose); }, laCancel},
                         {"close box", [&] { dialog.close(); }, laReport},
-                        {"Escape", [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }, laReport}};
+                        {"Escape", [&] { QTest::keyClick(&dialog, Qt::Key_Escape); }, laCancel}};
     for (const Way& way : ways) {
         SCOPED_TRACE(way.name);
         dialog.LastAction(laReport);
