@@ -1,13 +1,13 @@
 #include "app/commandline.h"
 
-#include "cube/cubekind.h"
-#include "dimension/dimensionkind.h"
-#include "core/messages.h"
-#include "report/reportfile.h"
-#include "role/rolekind.h"
-#include "core/selector.h"
-#include "external/readers/serverfiles.h"
 #include "app/terminalprogress.h"
+#include "automation/reportkinds.h"
+#include "core/grids.h"
+#include "core/messages.h"
+#include "core/selector.h"
+#include "core/selectorflow.h"
+#include "external/readers/serverfiles.h"
+#include "report/reportfile.h"
 
 #include <QDir>
 #include <QFile>
@@ -42,27 +42,6 @@ void printOut(const QString& text) {
     std::fputs(text.toUtf8().constData(), stdout);
 }
 
-// The KIND argument of each kind.
-constexpr std::pair<ReportKind, QLatin1StringView> kindNames[] = {
-    {ReportKind::Cubes, QLatin1StringView("cubes")},
-    {ReportKind::Dimensions, QLatin1StringView("dimensions")},
-    {ReportKind::Roles, QLatin1StringView("roles")},
-};
-
-QString kindName(ReportKind kind) {
-    const auto* found = std::find_if(std::begin(kindNames), std::end(kindNames),
-                                     [&](const auto& entry) { return entry.first == kind; });
-    return found->second;
-}
-
-std::optional<ReportKind> kindNamed(const QString& name) {
-    for (const auto& [kind, text] : kindNames) {
-        if (name == text)
-            return kind;
-    }
-    return std::nullopt;
-}
-
 struct Options {
     QString command;
     ReportKind kind = ReportKind::Cubes;
@@ -87,11 +66,11 @@ Options parse(const QStringList& arguments) {
     if (arguments.size() < 2)
         throw UsageFailure{
             QStringLiteral("'%1' needs a KIND: cubes, dimensions or roles").arg(options.command)};
-    const auto kind = kindNamed(arguments.at(1));
+    const ReportKindEntry* kind = ReportKindNamed(arguments.at(1));
     if (!kind)
         throw UsageFailure{
             QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(arguments.at(1))};
-    options.kind = *kind;
+    options.kind = kind->kind;
 
     const bool report = options.command == u"report";
     bool hasServer = false;
@@ -127,54 +106,26 @@ Options parse(const QStringList& arguments) {
     return options;
 }
 
-std::unique_ptr<SelectorKind> makeKind(ReportKind kind, SelectorState& state) {
-    switch (kind) {
-    case ReportKind::Cubes:
-        return std::make_unique<CubeKind>(state);
-    case ReportKind::Dimensions:
-        return std::make_unique<DimensionKind>(state);
-    case ReportKind::Roles:
-        return std::make_unique<RoleKind>(state);
-    }
-    return nullptr;
-}
-
-// A selector's state and kind, driven without dialogs.
+// A selector's state and kind, driven through the selector flow without dialogs. On a terminal
+// the selector runs in application mode, and each progress display is a line on it.
 class Session {
 public:
     explicit Session(ReportKind kind)
-        : m_kind(makeKind(kind, m_state)) {
-        m_terminal = ::isatty(STDERR_FILENO) == 1;
-        if (m_terminal)
+        : m_kind(ReportKindOf(kind).makeKind(m_state))
+        , m_flow(m_state, *m_kind, [] { return std::make_unique<TerminalProgress>(stderr); }) {
+        if (::isatty(STDERR_FILENO) == 1)
             m_state.InitMode = imApplication;
     }
 
     SelectorState& state() { return m_state; }
     SelectorKind& kind() { return *m_kind; }
+    SelectorFlow& flow() { return m_flow; }
 
-    // Each phase gets a new progress line, as the dialog road gets a new window.
-    void startPhase() {
-        if (m_terminal)
-            m_state.progress = std::make_unique<TerminalProgress>(stderr);
-    }
-    void endPhase() {
-        if (m_state.progress)
-            m_state.progress->Close();
-        m_state.progress.reset();
-    }
-
-    void connect(const QString& server) {
+    // Connects to the named server and builds its catalogue.
+    void openCatalogue(const QString& server) {
         m_state.ServerName = server;
-        m_state.DSOServer = Olap::CreateServer();
-        m_state.DSOServer->Connect(server);
-    }
-
-    void buildCatalogue() {
-        startPhase();
-        if (ProgressWindow* progress = m_state.progressWindow())
-            progress->Progress(10);
-        m_kind->GetCatalogue();
-        endPhase();
+        m_flow.OpenCatalogue();
+        m_flow.CloseProgress();
     }
 
     qint32 rowCount() const {
@@ -185,14 +136,14 @@ public:
 private:
     SelectorState m_state;
     std::unique_ptr<SelectorKind> m_kind;
-    bool m_terminal = false;
+    SelectorFlow m_flow;
 };
 
 QStringList categoryCaptions(const SelectorState& state) {
     QStringList captions;
     const VariantGrid& tree = state.infoTreeRows;
     for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
-        captions << tree.at(r, 1).toString();
+        captions << tree.at(r, InfoTreeColumn::Caption).toString();
     return captions;
 }
 
@@ -203,7 +154,8 @@ void checkCategories(SelectorState& state, const QStringList& wanted) {
         bool found = false;
         for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
             found = found ||
-                    (!name.isEmpty() && tree.at(r, 1).toString().compare(name, Qt::CaseInsensitive) == 0);
+                    (!name.isEmpty() &&
+                     tree.at(r, InfoTreeColumn::Caption).toString().compare(name, Qt::CaseInsensitive) == 0);
         if (!found) {
             QStringList known = categoryCaptions(state);
             known.removeAll(QString());
@@ -212,11 +164,11 @@ void checkCategories(SelectorState& state, const QStringList& wanted) {
         }
     }
     for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
-        const QString caption = tree.at(r, 1).toString();
+        const QString caption = tree.at(r, InfoTreeColumn::Caption).toString();
         if (caption.isEmpty())
             continue;
         const bool checked = wanted.isEmpty() || wanted.contains(caption, Qt::CaseInsensitive);
-        tree.at(r, 3) = checked;
+        tree.at(r, InfoTreeColumn::Checked) = checked;
     }
 }
 
@@ -225,12 +177,13 @@ void checkItems(Session& session, const std::vector<std::pair<QString, QString>>
     VariantGrid& rows = session.state().catalogueRows;
     const qint32 count = session.rowCount();
     for (qint32 r = 0; r < count; ++r)
-        rows.at(4, r) = items.empty();
+        rows.at(CatalogueColumn::Checked, r) = items.empty();
     for (const auto& [database, name] : items) {
         bool found = false;
         for (qint32 r = 0; r < count; ++r) {
-            if (rows.at(0, r).toString() == database && rows.at(1, r).toString() == name) {
-                rows.at(4, r) = true;
+            if (rows.at(CatalogueColumn::Database, r).toString() == database &&
+                rows.at(CatalogueColumn::Name, r).toString() == name) {
+                rows.at(CatalogueColumn::Checked, r) = true;
                 found = true;
             }
         }
@@ -266,15 +219,14 @@ int runReport(const Options& options) {
     Session session(options.kind);
     session.kind().GetInfoTree();
     checkCategories(session.state(), options.categories);
-    session.connect(options.server);
-    session.buildCatalogue();
+    session.openCatalogue(options.server);
     // An empty catalogue has nothing to report, and the collectors need at least one row.
     if (session.rowCount() == 0)
-        throw RunFailure{QStringLiteral("server '%1' has no %2").arg(options.server, kindName(options.kind))};
+        throw RunFailure{
+            QStringLiteral("server '%1' has no %2").arg(options.server, ReportKindOf(options.kind).name)};
     checkItems(session, options.items);
 
     SelectorState& state = session.state();
-    state.indexOption = options.index;
     state.openPages = false;
     QString made;
     std::unique_ptr<QTemporaryFile> staging;
@@ -300,10 +252,7 @@ int runReport(const Options& options) {
         };
     }
 
-    session.startPhase();
-    session.kind().RetrieveInfo();
-    session.kind().CreateReport();
-    session.endPhase();
+    session.flow().Report(options.index);
     if (made.isEmpty())
         return Failure; // the run has said why
 
@@ -329,8 +278,7 @@ int runReport(const Options& options) {
 
 int runList(const Options& options) {
     Session session(options.kind);
-    session.connect(options.server);
-    session.buildCatalogue();
+    session.openCatalogue(options.server);
     VariantGrid headers;
     session.kind().GetColumnHeaders(headers);
     qint32 columns = 0;

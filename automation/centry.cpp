@@ -3,10 +3,10 @@
 
 #include "automation/automationerrors.h"
 #include "automation/dispatch.h"
-#include "external/error.h"
 #include "automation/factory.h"
-#include "lorvantic.h"
 #include "automation/registration.h"
+#include "external/error.h"
+#include "lorvantic.h"
 
 #include <QByteArray>
 #include <QString>

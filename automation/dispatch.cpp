@@ -1,11 +1,11 @@
 #include "automation/dispatch.h"
 
-#include "external/error.h"
-#include "core/holders.h"
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
+#include "core/holders.h"
+#include "external/error.h"
 #include "external/olap.h"
 
 #include <QCoreApplication>

@@ -1,10 +1,10 @@
 #include "automation/factory.h"
 
-#include "external/error.h"
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
+#include "external/error.h"
 
 namespace Lorvantic {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "cube/cubekind.h"
 #include "automation/selectorbase.h"
+#include "cube/cubekind.h"
 
 namespace Lorvantic {
 

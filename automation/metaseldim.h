@@ -1,7 +1,7 @@
 #pragma once
 
-#include "dimension/dimensionkind.h"
 #include "automation/selectorbase.h"
+#include "dimension/dimensionkind.h"
 
 namespace Lorvantic {
 

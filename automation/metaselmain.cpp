@@ -1,24 +1,14 @@
 #include "automation/metaselmain.h"
 
-#include "dialogs/frmmain.h"
+#include "automation/reportkinds.h"
 #include "core/messages.h"
-#include "automation/metaselcube.h"
-#include "automation/metaseldim.h"
-#include "automation/metaselrole.h"
+#include "dialogs/frmmain.h"
 #include "dialogs/widgetapplication.h"
 
 namespace Lorvantic {
 
 std::shared_ptr<Selector> CreateSelector(ReportKind kind) {
-    switch (kind) {
-    case ReportKind::Cubes:
-        return std::make_shared<MetaSelCube>();
-    case ReportKind::Dimensions:
-        return std::make_shared<MetaSelDim>();
-    case ReportKind::Roles:
-        return std::make_shared<MetaSelRole>();
-    }
-    return nullptr;
+    return ReportKindOf(kind).makeSelector();
 }
 
 void MetaSelMain::StartReport() {

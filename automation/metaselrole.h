@@ -1,7 +1,7 @@
 #pragma once
 
-#include "role/rolekind.h"
 #include "automation/selectorbase.h"
+#include "role/rolekind.h"
 
 namespace Lorvantic {
 

@@ -1,11 +1,11 @@
 #include "automation/selectorbase.h"
 
+#include "core/messages.h"
 #include "dialogs/frminfo.h"
 #include "dialogs/frmprogress.h"
 #include "dialogs/help.h"
-#include "core/messages.h"
-#include "report/reportfile.h"
 #include "dialogs/widgetapplication.h"
+#include "report/reportfile.h"
 
 #include <limits>
 
@@ -13,7 +13,8 @@ namespace Lorvantic {
 
 SelectorBase::SelectorBase(FlowTraits traits, SelectorKind& kind)
     : m_traits(std::move(traits))
-    , m_kind(kind) {}
+    , m_kind(kind)
+    , m_flow(m_state, kind, &ShowProgressWindow) {}
 
 SelectorBase::~SelectorBase() {
     eraseReportFiles();
@@ -44,36 +45,14 @@ void SelectorBase::ShowForm() {
     } catch (const Error& failure) {
         // A window saying "Work in progress" must not outlive the flow it belongs to, whether
         // or not the kind reports the failure.
-        closeProgressWindow();
+        m_flow.CloseProgress();
         if (m_traits.reportFailures)
             MsgBox(failure.description());
     }
 }
 
-void SelectorBase::openProgressWindow() {
-    if (!m_state.applicationMode())
-        return;
-    m_state.progress = ShowProgressWindow();
-}
-
-void SelectorBase::closeProgressWindow() {
-    if (!m_state.progress)
-        return;
-    m_state.progress->Close();
-    m_state.progress.reset();
-}
-
 void SelectorBase::runFlow() {
-    openProgressWindow();
-    if (ProgressWindow* progress = m_state.progressWindow())
-        progress->Progress(10);
-    LetEventsRun();
-
-    if (!m_state.DSOServer) {
-        m_state.DSOServer = Olap::CreateServer();
-        m_state.DSOServer->Connect(m_state.ServerName);
-    }
-    m_kind.GetCatalogue();
+    m_flow.OpenCatalogue();
 
     frmInfo dialog;
     QObject::connect(&dialog, &frmInfo::helpRequested, &dialog, [](qint32 id) { ShowHelpTopic(id); });
@@ -94,7 +73,7 @@ void SelectorBase::prepareDialog(frmInfo& dialog) {
     m_kind.GetInfoTree();
     dialog.SetSecondTab(m_state.infoTreeRows);
     if (m_state.applicationMode())
-        closeProgressWindow();
+        m_flow.CloseProgress();
 
     dialog.setCaption(m_traits.caption);
     const bool helpFirst = !m_traits.firstTabCaption.has_value();
@@ -114,14 +93,10 @@ void SelectorBase::reportLoop(frmInfo& dialog) {
         dialog.SaveCheckedItems(m_traits.settingsSection);
         if (dialog.LastAction() != laReport)
             return;
-        m_state.indexOption = dialog.chkIndex->checkState() != Qt::Unchecked;
         dialog.LastAction(laCancel);
-        openProgressWindow();
         dialog.GetFirstTab(m_state.catalogueRows);
         dialog.GetSecondTab(m_state.infoTreeRows);
-        m_kind.RetrieveInfo();
-        m_kind.CreateReport();
-        closeProgressWindow();
+        m_flow.Report(dialog.chkIndex->checkState() != Qt::Unchecked);
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "core/enums.h"
 #include "core/selector.h"
+#include "core/selectorflow.h"
 #include "core/selectorstate.h"
 
 #include <QString>
@@ -49,12 +50,11 @@ private:
     void runFlow();
     void prepareDialog(frmInfo& dialog);
     void reportLoop(frmInfo& dialog);
-    void openProgressWindow();
-    void closeProgressWindow();
     void eraseReportFiles() const;
 
     FlowTraits m_traits;
     SelectorKind& m_kind;
+    SelectorFlow m_flow;
 };
 
 } // namespace Lorvantic

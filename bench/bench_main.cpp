@@ -9,11 +9,10 @@
 // Times are given as wall clock and as processor time of this process; the goals are judged on
 // processor time, which other work on a shared machine does not inflate.
 
-#include "cube/cubekind.h"
-#include "dimension/dimensionkind.h"
-#include "dialogs/frminfo.h"
+#include "automation/reportkinds.h"
 #include "bench/generator.h"
-#include "role/rolekind.h"
+#include "core/grids.h"
+#include "dialogs/frminfo.h"
 
 #include <QApplication>
 #include <QDir>
@@ -25,9 +24,9 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <ctime>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <vector>
@@ -146,40 +145,17 @@ Time writeWithOneStream(const QByteArray& page, const QString& path) {
         [&] { QFile::remove(path); });
 }
 
-enum class Kind { Cubes, Dimensions, Roles };
-constexpr Kind Kinds[] = {Kind::Cubes, Kind::Dimensions, Kind::Roles};
-
-const char* kindName(Kind kind) {
-    switch (kind) {
-    case Kind::Cubes:
-        return "cubes";
-    case Kind::Dimensions:
-        return "dimensions";
-    case Kind::Roles:
-        return "roles";
+// Every category of the information tree (rows without a caption stay as they are).
+void checkAllCategories(VariantGrid& tree) {
+    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
+        if (tree.at(r, InfoTreeColumn::Caption).isValid())
+            tree.at(r, InfoTreeColumn::Checked) = true;
     }
-    return "";
 }
 
-std::unique_ptr<SelectorKind> makeKind(Kind kind, SelectorState& state) {
-    switch (kind) {
-    case Kind::Cubes:
-        return std::make_unique<CubeKind>(state);
-    case Kind::Dimensions:
-        return std::make_unique<DimensionKind>(state);
-    case Kind::Roles:
-        return std::make_unique<RoleKind>(state);
-    }
-    return nullptr;
-}
-
-void checkColumn(VariantGrid& grid, qint32 column, bool rowsFirst) {
-    const int rowDimension = rowsFirst ? 1 : 2;
-    for (qint32 r = grid.lbound(rowDimension); r <= grid.ubound(rowDimension); ++r) {
-        QVariant& cell = rowsFirst ? grid.at(r, column) : grid.at(column, r);
-        if (!rowsFirst || grid.at(r, 1).isValid())
-            cell = true;
-    }
+void checkAllRows(VariantGrid& rows) {
+    for (qint32 r = rows.lbound(2); r <= rows.ubound(2); ++r)
+        rows.at(CatalogueColumn::Checked, r) = true;
 }
 
 // The figures of one server size; each step keeps its quickest run.
@@ -203,29 +179,29 @@ struct CatalogueForList {
     qint32 count = 0;
 };
 
-void runKind(Kind kind, const std::shared_ptr<Olap::Server>& server, const QString& folder, Figures& figures,
-             CatalogueForList& largest) {
-    const QString name = QString::fromLatin1(kindName(kind));
+void runKind(const ReportKindEntry& kind, const std::shared_ptr<Olap::Server>& server, const QString& folder,
+             Figures& figures, CatalogueForList& largest) {
+    const QString name = kind.name;
     SelectorState state;
     state.DSOServer = server;
     state.ServerName = server->Name();
-    std::unique_ptr<SelectorKind> selector = makeKind(kind, state);
+    std::unique_ptr<SelectorKind> selector = kind.makeKind(state);
     selector->GetInfoTree();
-    checkColumn(state.infoTreeRows, 3, true);
+    checkAllCategories(state.infoTreeRows);
 
     figures.keep(QStringLiteral("catalogue ") + name, measureRepeated([&] { selector->GetCatalogue(); }));
     const qint32 rows = state.catalogueRows.length(2);
     figures.counts[name] = rows;
     // The list shows the cube catalogue, the largest one a list of 16-bit rows can hold on
     // servers of this shape.
-    if (kind == Kind::Cubes) {
+    if (kind.kind == ReportKind::Cubes) {
         largest.rows = state.catalogueRows;
         largest.count = rows;
         selector->GetColumnHeaders(largest.headers);
         selector->GetColumnAligns(largest.aligns);
         selector->GetColumnWidths(largest.widths);
     }
-    checkColumn(state.catalogueRows, 4, false);
+    checkAllRows(state.catalogueRows);
     figures.keep(QStringLiteral("collection ") + name, measureRepeated([&] { selector->RetrieveInfo(); }));
 
     const QString page = folder + QStringLiteral("/page-") + name + QStringLiteral(".html");
@@ -240,7 +216,7 @@ void runKind(Kind kind, const std::shared_ptr<Olap::Server>& server, const QStri
                  measureRepeated([&] { selector->CreateReport(); }, [&] { QFile::remove(page); }));
     QFile file(page);
     if (!file.open(QIODevice::ReadOnly))
-        qFatal("no page was written for %s", kindName(kind));
+        qFatal("no page was written for %s", kind.name.data());
     const QByteArray bytes = file.readAll();
     figures.counts[QStringLiteral("page MB ") + name] = static_cast<double>(bytes.size()) / 1e6;
     figures.keep(QStringLiteral("one stream ") + name,
@@ -291,7 +267,7 @@ Figures runSize(const QString& path, const QString& folder, int repeat) {
     }
     for (int r = 0; r < repeat; ++r) {
         CatalogueForList largest;
-        for (Kind kind : Kinds)
+        for (const ReportKindEntry& kind : ReportKinds())
             runKind(kind, server, folder, figures, largest);
         runList(largest, figures);
     }
@@ -339,8 +315,8 @@ void printSize(const char* size, const Figures& f) {
                   .arg(f.megabytes / f.load.time.wall, 0, 'f', 0));
     print("%-22s %s: %.1f MB = %.2f x file (%.1f MB before the load)\n", "load peak memory", size,
           f.load.peakMB, f.load.peakMB / f.megabytes, f.load.beforeMB);
-    for (Kind kind : Kinds) {
-        const QString name = QString::fromLatin1(kindName(kind));
+    for (const ReportKindEntry& kind : ReportKinds()) {
+        const QString name = kind.name;
         printTime(size, QStringLiteral("catalogue ") + name, f.steps.at(QStringLiteral("catalogue ") + name));
         printTime(size, QStringLiteral("collection ") + name,
                   f.steps.at(QStringLiteral("collection ") + name));
@@ -423,8 +399,8 @@ int main(int argc, char** argv) {
             goals.push_back({step + QStringLiteral(" grows linearly (4x size, time x)"), growth, 4.5, true});
         }
     }
-    for (Kind kind : Kinds) {
-        const QString name = QString::fromLatin1(kindName(kind));
+    for (const ReportKindEntry& kind : ReportKinds()) {
+        const QString name = kind.name;
         goals.push_back({QStringLiteral("page ") + name + QStringLiteral(" / one stream"),
                          four.steps.at(QStringLiteral("page ") + name).cpu /
                              four.steps.at(QStringLiteral("one stream ") + name).cpu,

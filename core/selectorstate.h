@@ -5,9 +5,9 @@
 // with the kinds.
 
 #include "core/enums.h"
-#include "external/olap.h"
 #include "core/progress.h"
 #include "core/variantgrid.h"
+#include "external/olap.h"
 
 #include <QString>
 #include <functional>
@@ -32,6 +32,9 @@ struct SelectorState {
     bool applicationMode() const { return InitMode == imApplication; }
     // The progress window when the selector runs in application mode and has one open.
     ProgressWindow* progressWindow() const { return applicationMode() ? progress.get() : nullptr; }
+    // Advance the bar, or show a status, on that window if there is one; pending events run after.
+    void advanceProgress(float step) const;
+    void showStatus(const QString& status) const;
 
     // True when the information-tree row's checked cell holds true. With strict, only a
     // Boolean true counts ("equals true"); otherwise anything that converts to true does

@@ -1,6 +1,7 @@
 // The cube catalogue (one row per cube of every database), the column arrays and the
 // information tree.
 
+#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cuberead.h"
 #include "report/reportfile.h"
@@ -14,8 +15,6 @@ using CubeRead::Required;
 
 namespace {
 
-enum CatalogueColumn : qint32 { colDatabase = 0, colCube = 1, colSize = 2, colStatus = 3, colChecked = 4 };
-
 // Whole number nearest to value, halves going to the even neighbour.
 float roundHalfEven(double value) {
     const double lower = std::floor(value);
@@ -25,23 +24,12 @@ float roundHalfEven(double value) {
     return static_cast<float>(lower);
 }
 
-// Makes room for count more rows and returns the first new row.
-qint32 growRows(VariantGrid& rows, qint32 count) {
-    if (IsArrayEmpty(rows)) {
-        rows.redim(colDatabase, colChecked, 0, count - 1);
-        return 0;
-    }
-    const qint32 start = rows.ubound(2) + 1;
-    rows.redimPreserve(start + count - 1);
-    return start;
-}
-
 void fillRow(VariantGrid& rows, qint32 row, const QString& databaseName, const Olap::Store& cube) {
-    rows.at(colDatabase, row) = databaseName;
-    rows.at(colCube, row) = cube.Name();
-    rows.at(colSize, row) = QString(GetSizeInMB(cube) + QStringLiteral(" MB"));
-    rows.at(colStatus, row) = GetProcessedText(cube.State() != 0);
-    rows.at(colChecked, row) = false;
+    rows.at(CatalogueColumn::Database, row) = databaseName;
+    rows.at(CatalogueColumn::Name, row) = cube.Name();
+    rows.at(CatalogueColumn::Size, row) = QString(GetSizeInMB(cube) + QStringLiteral(" MB"));
+    rows.at(CatalogueColumn::Status, row) = GetProcessedText(cube.State() != 0);
+    rows.at(CatalogueColumn::Checked, row) = false;
 }
 
 void fillColumns(VariantGrid& columns, std::initializer_list<QVariant> values) {
@@ -63,20 +51,15 @@ void CubeKind::GetCatalogue() {
         const Olap::CollectionPtr<Olap::Store> databases = Required(Required(m_state.DSOServer)->Databases());
         const qint16 databaseCount = Counter16(databases->Count());
         for (qint32 i = 1; i <= databaseCount; ++i) {
-            if (ProgressWindow* progress = m_state.progressWindow()) {
-                if (!stepComputed) {
-                    step = roundHalfEven(90.0 / databaseCount);
-                    stepComputed = true;
-                }
-                progress->Progress(step);
-                LetEventsRun();
+            // The step is rounded to a whole number, and worked out only when a bar shows it.
+            if (m_state.progressWindow() && !stepComputed) {
+                step = roundHalfEven(90.0 / databaseCount);
+                stepComputed = true;
             }
+            m_state.advanceProgress(step);
             const std::shared_ptr<Olap::Store> database = Required(databases->Item(i));
-            if (ProgressWindow* progress = m_state.progressWindow()) {
-                progress->Status(QStringLiteral("Opening database: ") + database->Name() +
-                                 QStringLiteral("\r\nThis may take a while"));
-                LetEventsRun();
-            }
+            if (m_state.progressWindow())
+                m_state.showStatus(OpeningDatabaseStatus(database->Name()));
             const Olap::CollectionPtr<Olap::Store> cubes = Required(database->Cubes());
             const qint32 cubeCount = cubes->Count();
             if (cubeCount <= 0) // a count below zero is read as none, so no row is ever dropped
@@ -84,7 +67,7 @@ void CubeKind::GetCatalogue() {
             // The 16-bit limit is checked before the rows grow, so a count no counter can walk
             // never asks for room.
             const qint16 lastCube = Counter16(cubeCount);
-            const qint32 start = growRows(rows, lastCube);
+            const qint32 start = GrowCatalogueRows(rows, lastCube);
             const QString databaseName = database->Name();
             for (qint32 j = 1; j <= lastCube; ++j)
                 fillRow(rows, start + j - 1, databaseName, *Required(cubes->Item(j)));
@@ -121,17 +104,10 @@ void CubeKind::GetInfoTree() {
         {cinMsr, u"Measures", cinBegin},
         {cinCalcMbr, u"Calculated Members", cinBegin},
     };
-    const auto key = [](qint32 row) -> QString {
-        return QStringLiteral("VOKKey") + QString::number(row);
-    };
     VariantGrid& tree = m_state.infoTreeRows;
-    tree.redim(cinBegin + 1, cinEnd - 1, 0, 3);
-    for (const Category& category : categories) {
-        tree.at(category.row, 0) = key(category.row);
-        tree.at(category.row, 1) = QString::fromUtf16(category.text);
-        tree.at(category.row, 2) = category.parent == cinBegin ? QStringLiteral("") : key(category.parent);
-        tree.at(category.row, 3) = false;
-    }
+    tree.redim(cinBegin + 1, cinEnd - 1, InfoTreeColumn::Key, InfoTreeColumn::Checked);
+    for (const Category& category : categories)
+        SetInfoTreeRow(tree, category.row, QString::fromUtf16(category.text), category.parent);
 }
 
 } // namespace Lorvantic

@@ -1,5 +1,6 @@
 // Collection of the checked cubes into CubeInfo holders, and the public collectors.
 
+#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cuberead.h"
 #include "cube/cubetext.h"
@@ -46,8 +47,9 @@ void CubeKind::RetrieveInfo() {
             progress->Status(QStringLiteral("Retrieving Cube information"));
             LetEventsRun();
         }
-        if (equalsTrue(rows.at(4, row)))
-            GetCubeInfo(rows.at(0, row).toString(), rows.at(1, row).toString());
+        if (equalsTrue(rows.at(CatalogueColumn::Checked, row)))
+            GetCubeInfo(rows.at(CatalogueColumn::Database, row).toString(),
+                        rows.at(CatalogueColumn::Name, row).toString());
     }
 }
 

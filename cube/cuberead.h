@@ -33,8 +33,7 @@ inline qint16 Counter16(qint32 limit) {
 // Callers keep the returned pointer for as long as they use the object.
 template <class T> std::shared_ptr<T> Required(std::shared_ptr<T> object) {
     if (!object)
-        throw Error(ErrorNumber::ObjectNotSet,
-                    QStringLiteral("Object variable or With block variable not set"));
+        RaiseObjectNotSet();
     return object;
 }
 

@@ -81,15 +81,10 @@ const QString& calcMemberTableHeader() {
 
 } // namespace
 
+// The one guarded page run; its header table has one blank before the width.
 PageKind CubeKind::pageKind() {
-    PageKind kind;
-    kind.headingLine = QStringLiteral("<b><A NAME='TOP'>Information Per Cube</A></b>");
-    kind.headerTableLine = QStringLiteral("<p></p><table border='0' width='100%'>");
-    kind.indexTableOpening = QStringLiteral("<TABLE width='100%'><TR bgcolor='");
-    kind.indexHeaderClosing = QStringLiteral("'><TH><B>Database</B></TH><TH><B>Cube</B></TH></TR>");
-    kind.progressPrefix = QStringLiteral("Generating HTML for Cube: ");
-    kind.guarded = true;
-    return kind;
+    return MakePageKind(QStringLiteral("Cube"), QStringLiteral("<p></p><table border='0' width='100%'>"),
+                        QStringLiteral("100%"), true);
 }
 
 void CubeKind::CreateReport() {

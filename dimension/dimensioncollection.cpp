@@ -1,3 +1,4 @@
+#include "core/grids.h"
 #include "dimension/dimensionkind.h"
 #include "report/reportfile.h"
 
@@ -67,8 +68,9 @@ void DimensionKind::RetrieveInfo() {
             progress->Status(QStringLiteral("Retrieving Dimension information"));
             LetEventsRun();
         }
-        if (isTrue(rows.at(4, row)))
-            GetDimInfo(rows.at(0, row).toString(), rows.at(1, row).toString());
+        if (isTrue(rows.at(CatalogueColumn::Checked, row)))
+            GetDimInfo(rows.at(CatalogueColumn::Database, row).toString(),
+                       rows.at(CatalogueColumn::Name, row).toString());
     }
 }
 

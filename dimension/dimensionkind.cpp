@@ -1,5 +1,6 @@
 #include "dimension/dimensionkind.h"
 
+#include "core/grids.h"
 #include "report/reportfile.h"
 
 #include <limits>
@@ -24,10 +25,6 @@ constexpr TreeRow InfoTree[] = {
     {dinCube, u"Cube", 0},
 };
 
-QString treeKey(qint32 row) {
-    return QStringLiteral("VOKKey") + QString::number(row);
-}
-
 // The database loop counts with 16 bits: a server with more databases overflows it.
 qint32 databaseCount(const Olap::Collection<Olap::Store>& databases) {
     const qint32 count = databases.Count();
@@ -44,8 +41,7 @@ DimensionKind::DimensionKind(SelectorState& state)
 
 const Olap::Server& DimensionKind::server() const {
     if (!m_state.DSOServer)
-        throw Error(ErrorNumber::ObjectNotSet,
-                    QStringLiteral("Object variable or With block variable not set"));
+        RaiseObjectNotSet();
     return *m_state.DSOServer;
 }
 
@@ -54,17 +50,10 @@ void DimensionKind::GetCatalogue() {
     const Olap::CollectionPtr<Olap::Store> databases = server().Databases();
     const qint32 count = databaseCount(*databases);
     for (qint32 i = 1; i <= count; ++i) {
-        if (ProgressWindow* progress = m_state.progressWindow()) {
-            progress->Progress(90.0f / static_cast<float>(count));
-            LetEventsRun();
-        }
+        m_state.advanceProgress(90.0f / static_cast<float>(count));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
-        if (ProgressWindow* progress = m_state.progressWindow()) {
-            progress->Status(QStringLiteral("Opening database: ") + databaseName +
-                             QStringLiteral("\r\nThis may take a while"));
-            LetEventsRun();
-        }
+        m_state.showStatus(OpeningDatabaseStatus(databaseName));
         appendCatalogueRows(*database, databaseName);
     }
 }
@@ -76,21 +65,15 @@ void DimensionKind::appendCatalogueRows(const Olap::Store& database, const QStri
     if (count == 0)
         return;
     VariantGrid& rows = m_state.catalogueRows;
-    qint32 start = 0;
-    if (IsArrayEmpty(rows)) {
-        rows.redim(0, 4, 0, count - 1);
-    } else {
-        start = rows.ubound(2) + 1;
-        rows.redimPreserve(rows.ubound(2) + count);
-    }
+    const qint32 start = GrowCatalogueRows(rows, count);
     for (qint32 j = 1; j <= count; ++j) {
         const std::shared_ptr<Olap::Dimension> dimension = dimensions->Item(j);
         const qint32 row = start + j - 1;
-        rows.at(0, row) = databaseName;
-        rows.at(1, row) = dimension->Name();
-        rows.at(2, row) = QStringLiteral("N/A");
-        rows.at(3, row) = GetProcessedText(dimension->State() != 0);
-        rows.at(4, row) = false;
+        rows.at(CatalogueColumn::Database, row) = databaseName;
+        rows.at(CatalogueColumn::Name, row) = dimension->Name();
+        rows.at(CatalogueColumn::Size, row) = QStringLiteral("N/A");
+        rows.at(CatalogueColumn::Status, row) = GetProcessedText(dimension->State() != 0);
+        rows.at(CatalogueColumn::Checked, row) = false;
     }
 }
 
@@ -114,24 +97,16 @@ void DimensionKind::GetColumnWidths(VariantGrid& aColWidth) const {
 
 void DimensionKind::GetInfoTree() {
     VariantGrid& tree = m_state.infoTreeRows;
-    tree.redim(dinLevel, dinCube, 0, 3);
-    for (const TreeRow& entry : InfoTree) {
-        tree.at(entry.row, 0) = treeKey(entry.row);
-        tree.at(entry.row, 1) = QString::fromUtf16(entry.text);
-        tree.at(entry.row, 2) = entry.parentRow ? treeKey(entry.parentRow) : QStringLiteral("");
-        tree.at(entry.row, 3) = false;
-    }
+    tree.redim(dinLevel, dinCube, InfoTreeColumn::Key, InfoTreeColumn::Checked);
+    for (const TreeRow& entry : InfoTree)
+        SetInfoTreeRow(tree, entry.row, QString::fromUtf16(entry.text), entry.parentRow);
 }
 
+// Two blanks before the header table's width, and an index table of 70% width.
 PageKind DimensionKind::pageKind() {
-    PageKind kind;
-    kind.headingLine = QStringLiteral("<b><A NAME='TOP'>Information Per Dimension</A></b>");
-    kind.headerTableLine = QStringLiteral("<p></p><table border='0'  width='100%'>");
-    kind.indexTableOpening = QStringLiteral("<TABLE width='70%'><TR bgcolor='");
-    kind.indexHeaderClosing = QStringLiteral("'><TH><B>Database</B></TH><TH><B>Dimension</B></TH></TR>");
-    kind.progressPrefix = QStringLiteral("Generating HTML for Dimension: ");
-    kind.guarded = false;
-    return kind;
+    return MakePageKind(QStringLiteral("Dimension"),
+                        QStringLiteral("<p></p><table border='0'  width='100%'>"), QStringLiteral("70%"),
+                        false);
 }
 
 void DimensionKind::CreateReport() {

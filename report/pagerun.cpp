@@ -100,14 +100,28 @@ void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWri
     page.AppendLine(QStringLiteral("<td valign='top'><b>Time:</b>") + TimeText(ReportClock()) +
                     QStringLiteral("</td>"));
     if (!server)
-        throw Error(ErrorNumber::ObjectNotSet,
-                    QStringLiteral("Object variable or With block variable not set"));
+        RaiseObjectNotSet();
     page.AppendLine(QStringLiteral("<td valign='top'><b>OLAP Server Name:</b>") + server->Name() +
                     QStringLiteral("</td></tr></table><P>&nbsp</P>"));
 }
 
 void WriteReportEnd(PageWriter& page) {
     page.AppendLine(QStringLiteral("</body></html>"));
+}
+
+PageKind MakePageKind(const QString& noun, const QString& headerTableLine, const QString& indexWidth,
+                      bool guarded) {
+    PageKind kind;
+    kind.headingLine =
+        QStringLiteral("<b><A NAME='TOP'>Information Per ") + noun + QStringLiteral("</A></b>");
+    kind.headerTableLine = headerTableLine;
+    kind.indexTableOpening =
+        QStringLiteral("<TABLE width='") + indexWidth + QStringLiteral("'><TR bgcolor='");
+    kind.indexHeaderClosing =
+        QStringLiteral("'><TH><B>Database</B></TH><TH><B>") + noun + QStringLiteral("</B></TH></TR>");
+    kind.progressPrefix = QStringLiteral("Generating HTML for ") + noun + QStringLiteral(": ");
+    kind.guarded = guarded;
+    return kind;
 }
 
 PageRunState PageRunOf(SelectorState& state) {

@@ -4,12 +4,12 @@
 // one section per gathered item, the page end, and the browser. The kinds differ only by the
 // texts of PageKind and by whether the run is guarded.
 
-#include "external/error.h"
-#include "external/olap.h"
-#include "report/pagewriter.h"
 #include "core/progress.h"
 #include "core/selectorstate.h"
 #include "core/variantgrid.h"
+#include "external/error.h"
+#include "external/olap.h"
+#include "report/pagewriter.h"
 
 #include <QString>
 #include <functional>
@@ -27,6 +27,11 @@ struct PageKind {
     // on their own. Unguarded: a failure passes to the caller.
     bool guarded = false;
 };
+
+// The texts of a kind's page from what the kinds differ in: the noun of an item ("Cube"), the
+// header table's opening line, the index table's width ("100%") and whether the run is guarded.
+PageKind MakePageKind(const QString& noun, const QString& headerTableLine, const QString& indexWidth,
+                      bool guarded);
 
 // The selector state a run reads and changes.
 struct PageRunState {

@@ -1,6 +1,7 @@
 // What the selection dialog shows for roles: the catalogue rows, the column arrays and the
 // information tree.
 
+#include "core/grids.h"
 #include "role/rolekind.h"
 
 #include <initializer_list>
@@ -18,31 +19,20 @@ template <class Visit> void forEachPosition(qint32 count, Visit visit) {
         visit(position);
 }
 
-// Makes room for count more catalogue rows (columns 0-4) and returns the first new row.
-qint32 growRows(VariantGrid& rows, qint32 count) {
-    if (IsArrayEmpty(rows)) {
-        rows.redim(0, 4, 0, count - 1);
-        return 0;
-    }
-    const qint32 start = rows.ubound(2) + 1;
-    rows.redimPreserve(start + count - 1);
-    return start;
-}
-
-// One row per role of the database; column 3 is never assigned.
+// One row per role of the database; the status column is never assigned.
 void appendRoles(VariantGrid& rows, const Olap::Store& database, const QString& databaseName) {
     const Olap::CollectionPtr<Olap::Role> roles = database.Roles();
     const qint32 roleCount = roles->Count();
     if (roleCount == 0)
         return;
-    const qint32 start = growRows(rows, roleCount);
+    const qint32 start = GrowCatalogueRows(rows, roleCount);
     forEachPosition(roleCount, [&](qint32 j) {
         const std::shared_ptr<Olap::Role> role = roles->Item(j);
         const qint32 row = start + j - 1;
-        rows.at(0, row) = databaseName;
-        rows.at(1, row) = role->Name();
-        rows.at(2, row) = role->Description();
-        rows.at(4, row) = false;
+        rows.at(CatalogueColumn::Database, row) = databaseName;
+        rows.at(CatalogueColumn::Name, row) = role->Name();
+        rows.at(CatalogueColumn::Description, row) = role->Description();
+        rows.at(CatalogueColumn::Checked, row) = false;
     });
 }
 
@@ -67,11 +57,10 @@ void RoleKind::GetCatalogue() {
     const qint32 databaseCount = databases->Count();
     forEachPosition(databaseCount, [&](qint32 i) {
         // The whole catalogue takes 90 points of the bar, in equal unrounded steps.
-        advanceProgress(90.0f / static_cast<float>(databaseCount));
+        m_state.advanceProgress(90.0f / static_cast<float>(databaseCount));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
-        showStatus(QStringLiteral("Opening database: ") + databaseName +
-                   QStringLiteral("\r\nThis may take a while"));
+        m_state.showStatus(OpeningDatabaseStatus(databaseName));
         appendRoles(rows, *database, databaseName);
     });
 }
@@ -91,15 +80,10 @@ void RoleKind::GetColumnWidths(VariantGrid& aColWidth) const {
 
 void RoleKind::GetInfoTree() {
     VariantGrid& rows = m_state.infoTreeRows;
-    rows.redim(1, rinEnd, 0, 3);
-    const std::pair<RoleInfoNames, QString> categories[] = {{rinUser, QStringLiteral("User")},
-                                                            {rinCube, QStringLiteral("Cube")}};
-    for (const auto& [row, text] : categories) {
-        rows.at(row, 0) = QString(QStringLiteral("VOKKey") + QString::number(row));
-        rows.at(row, 1) = text;
-        rows.at(row, 2) = QStringLiteral("");
-        rows.at(row, 3) = false;
-    }
+    // Up to rinEnd: the third row stays empty.
+    rows.redim(1, rinEnd, InfoTreeColumn::Key, InfoTreeColumn::Checked);
+    SetInfoTreeRow(rows, rinUser, QStringLiteral("User"), 0);
+    SetInfoTreeRow(rows, rinCube, QStringLiteral("Cube"), 0);
 }
 
 } // namespace Lorvantic

@@ -1,5 +1,6 @@
 // Gathering the checked roles: each role's users and the cubes that carry it.
 
+#include "core/grids.h"
 #include "report/reportfile.h"
 #include "role/rolekind.h"
 #include "role/rolelookup.h"
@@ -14,10 +15,11 @@ void RoleKind::RetrieveInfo() {
     const qint32 last = rows.ubound(2);
     const float step = 75.0f / static_cast<float>(last - first + 1);
     for (qint32 row = first; row <= last; ++row) {
-        advanceProgress(step);
-        showStatus(QStringLiteral("Retrieving Role information"));
-        if (rows.at(4, row).toBool())
-            GetRoleInfo(rows.at(0, row).toString(), rows.at(1, row).toString());
+        m_state.advanceProgress(step);
+        m_state.showStatus(QStringLiteral("Retrieving Role information"));
+        if (rows.at(CatalogueColumn::Checked, row).toBool())
+            GetRoleInfo(rows.at(CatalogueColumn::Database, row).toString(),
+                        rows.at(CatalogueColumn::Name, row).toString());
     }
 }
 

@@ -6,9 +6,9 @@
 // caller, which ends the role flow.
 
 #include "core/holders.h"
+#include "core/selectorstate.h"
 #include "report/pagerun.h"
 #include "report/pagewriter.h"
-#include "core/selectorstate.h"
 
 #include <QString>
 #include <memory>
@@ -51,8 +51,6 @@ private:
     const Olap::Server& server() const;
     // The list RetrieveInfo made; fails when there is none yet.
     RoleInfoList& roleList() const;
-    void advanceProgress(float nProgress) const;
-    void showStatus(const QString& sStatus) const;
 
     SelectorState& m_state;
     std::shared_ptr<RoleInfoList> m_roles;

@@ -26,15 +26,10 @@ void writeTable(PageWriter& page, const QString& headerLine, const List& items, 
 
 } // namespace
 
+// Two blanks before the header table's width.
 PageKind RoleKind::pageKind() {
-    PageKind kind;
-    kind.headingLine = QStringLiteral("<b><A NAME='TOP'>Information Per Role</A></b>");
-    kind.headerTableLine = QStringLiteral("<p></p><table border='0'  width='100%'>");
-    kind.indexTableOpening = QStringLiteral("<TABLE width='100%'><TR bgcolor='");
-    kind.indexHeaderClosing = QStringLiteral("'><TH><B>Database</B></TH><TH><B>Role</B></TH></TR>");
-    kind.progressPrefix = QStringLiteral("Generating HTML for Role: ");
-    kind.guarded = false;
-    return kind;
+    return MakePageKind(QStringLiteral("Role"), QStringLiteral("<p></p><table border='0'  width='100%'>"),
+                        QStringLiteral("100%"), false);
 }
 
 void RoleKind::CreateReport() {
