@@ -1,9 +1,10 @@
 // The default backend: a server object that, once connected, answers from a server description
-// read in full at connect.
+// read in full at connect, or from a live XMLA server read in full at connect.
 
 #include "external/olap.h"
 #include "external/readers/serverfiles.h"
 #include "external/servermodel.h"
+#include "external/xmla/xmlaserver.h"
 
 namespace Lorvantic::Olap {
 
@@ -16,6 +17,10 @@ public:
         if (serverName.isEmpty())
             throw Error(ErrorNumber::ServerNotFound,
                         ServerLabel(serverName) + QStringLiteral(": no server name given"));
+        if (IsXmlaServerName(serverName)) {
+            m_loaded = ServerFromModel(std::make_shared<const ServerData>(ReadXmlaServer(serverName)));
+            return;
+        }
         const QString path = FindServerDescription(serverName);
         if (path.isEmpty())
             throw Error(ErrorNumber::ServerNotFound, ServerLabel(serverName) + notFoundReason(serverName));

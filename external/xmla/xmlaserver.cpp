@@ -1,0 +1,511 @@
+#include "external/xmla/xmlaserver.h"
+
+#include "external/error.h"
+#include "external/readers/asslschema.h"
+#include "external/readers/serverfiles.h"
+#include "external/xmla/netrc.h"
+#include "external/xmla/rowsetmodel.h"
+#include "external/xmla/xmlaresponse.h"
+
+#include <QAuthenticator>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSet>
+#include <QSslError>
+#include <QTimer>
+#include <QUrl>
+#include <QXmlStreamWriter>
+#include <limits>
+#include <memory>
+
+namespace Lorvantic::Olap {
+
+namespace {
+
+using Xmla::Fault;
+using Xmla::ResponseReader;
+using Xmla::Row;
+using Xmla::Rowset;
+
+constexpr int DefaultTimeoutSeconds = 30;
+constexpr qint64 DefaultMaxMegabytes = 1024;
+// Requests sent together: enough to overlap the server's work with the transfer, few enough not
+// to crowd a server that answers one request per connection.
+constexpr int MaxInFlight = 3;
+
+qint64 positiveSetting(const char* variable, qint64 otherwise) {
+    bool ok = false;
+    const qint64 value = qEnvironmentVariable(variable).trimmed().toLongLong(&ok);
+    return ok && value > 0 ? value : otherwise;
+}
+
+using Restrictions = std::vector<std::pair<QString, QString>>;
+
+QByteArray discoverBody(QLatin1String requestType, const Restrictions& restrictions, const QString& catalog) {
+    QByteArray body;
+    QXmlStreamWriter xml(&body);
+    const QString soap = QStringLiteral("http://schemas.xmlsoap.org/soap/envelope/");
+    xml.writeStartDocument();
+    xml.writeNamespace(soap, QStringLiteral("SOAP-ENV"));
+    xml.writeStartElement(soap, QStringLiteral("Envelope"));
+    xml.writeStartElement(soap, QStringLiteral("Body"));
+    xml.writeDefaultNamespace(QStringLiteral("urn:schemas-microsoft-com:xml-analysis"));
+    xml.writeStartElement(QStringLiteral("Discover"));
+    xml.writeTextElement(QStringLiteral("RequestType"), requestType);
+    xml.writeStartElement(QStringLiteral("Restrictions"));
+    xml.writeStartElement(QStringLiteral("RestrictionList"));
+    for (const auto& [name, value] : restrictions)
+        xml.writeTextElement(name, value);
+    xml.writeEndElement();
+    xml.writeEndElement();
+    xml.writeStartElement(QStringLiteral("Properties"));
+    xml.writeStartElement(QStringLiteral("PropertyList"));
+    if (!catalog.isEmpty())
+        xml.writeTextElement(QStringLiteral("Catalog"), catalog);
+    xml.writeTextElement(QStringLiteral("Format"), QStringLiteral("Tabular"));
+    xml.writeEndDocument();
+    return body;
+}
+
+// One Discover request, its answer's rows handed on as they arrive.
+struct Request {
+    QString what; // "MDSCHEMA_LEVELS of catalogue 'FoodMart'"
+    QByteArray body;
+    const Rowset* rowset = nullptr;
+    std::function<void(const Row&)> onRow;
+    std::optional<Fault> fault;
+};
+
+Request discover(const Rowset& rowset, const Restrictions& restrictions, const QString& catalog,
+                 std::function<void(const Row&)> onRow) {
+    QString what = rowset.requestType;
+    if (!catalog.isEmpty())
+        what += QStringLiteral(" of catalogue ") + u'\'' + catalog + u'\'';
+    for (const auto& [name, value] : restrictions)
+        if (name == QLatin1String("CUBE_NAME"))
+            what += QStringLiteral(", cube '") + value + u'\'';
+    return {what, discoverBody(rowset.requestType, restrictions, catalog), &rowset, std::move(onRow), {}};
+}
+
+// The requests of one connect, sent over one network access manager: its connections stay open
+// between requests.
+class Exchange {
+public:
+    Exchange(const QString& url, QString label)
+        : m_label(std::move(label)) {
+        QUrl endpoint(url, QUrl::StrictMode);
+        if (!endpoint.isValid() || endpoint.host().isEmpty())
+            throw Error(ErrorNumber::ServerNotFound, m_label + QStringLiteral(": not a valid URL"));
+        const QString user = endpoint.userName();
+        if (!endpoint.password().isEmpty())
+            m_credentials = Xmla::Credentials{user, endpoint.password()};
+        else
+            m_credentials = Xmla::NetrcLoginFromFile(Xmla::NetrcPath(), endpoint.host(), user);
+        // Qt's own messages then never hold the password.
+        endpoint.setUserInfo(QString());
+        m_endpoint = endpoint;
+        m_timeoutMs = static_cast<int>(
+            std::min<qint64>(positiveSetting("LORVANTIC_XMLA_TIMEOUT", DefaultTimeoutSeconds), 24 * 3600) *
+            1000);
+        m_maxBytes = std::min<qint64>(positiveSetting("LORVANTIC_XMLA_MAX_MB", DefaultMaxMegabytes),
+                                      std::numeric_limits<qint64>::max() / (1 << 20)) *
+                     (1 << 20);
+        m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+        QObject::connect(&m_manager, &QNetworkAccessManager::authenticationRequired, &m_manager,
+                         [this](QNetworkReply* reply, QAuthenticator* authenticator) {
+                             // Offered once: a second request means the server refused them.
+                             if (m_credentials && !m_offered.contains(reply)) {
+                                 m_offered.insert(reply);
+                                 authenticator->setUser(m_credentials->user);
+                                 authenticator->setPassword(m_credentials->password);
+                             }
+                         });
+    }
+
+    const XmlaTransfer& transfer() const { return m_transfer; }
+
+    // Sends the requests, a few at a time, and reads their answers. A request the server answers
+    // with a fault keeps it; any other failure ends all of them and is raised.
+    void run(std::vector<Request>& requests) {
+        QEventLoop loop;
+        std::optional<Error> failure;
+        std::size_t next = 0;
+        int running = 0;
+        std::vector<std::unique_ptr<Pending>> pending;
+
+        std::function<void()> startNext;
+        const auto stop = [&](const Error& error) {
+            if (!failure)
+                failure = error;
+            for (const auto& p : pending)
+                if (p->reply && p->reply->isRunning())
+                    p->reply->abort();
+            loop.quit();
+        };
+        const auto done = [&](Pending& p) {
+            p.timer.stop();
+            --running;
+            if (!failure) {
+                try {
+                    finish(p);
+                } catch (const Error& error) {
+                    stop(error);
+                    return;
+                }
+            }
+            if (!failure)
+                startNext();
+            if (running == 0)
+                loop.quit();
+        };
+        startNext = [&] {
+            while (!failure && running < MaxInFlight && next < requests.size()) {
+                Request& request = requests[next++];
+                auto p = std::make_unique<Pending>(request, m_label + QStringLiteral(": ") + request.what);
+                Pending& item = *p;
+                pending.push_back(std::move(p));
+                ++running;
+                ++m_transfer.requests;
+                item.reply = m_manager.post(networkRequest(), request.body);
+                item.timer.setSingleShot(true);
+                item.timer.setInterval(m_timeoutMs);
+                QObject::connect(&item.timer, &QTimer::timeout, &loop, [&, pointer = &item] {
+                    pointer->reason =
+                        QStringLiteral("the server sent nothing for %1 s (LORVANTIC_XMLA_TIMEOUT)")
+                            .arg(m_timeoutMs / 1000);
+                    pointer->reply->abort();
+                });
+                QObject::connect(item.reply, &QNetworkReply::readyRead, &loop, [&, pointer = &item] {
+                    try {
+                        receive(*pointer);
+                    } catch (const Error& error) {
+                        stop(error);
+                    }
+                });
+                QObject::connect(item.reply, &QNetworkReply::uploadProgress, &loop,
+                                 [pointer = &item] { pointer->timer.start(); });
+                QObject::connect(item.reply, &QNetworkReply::sslErrors, &loop,
+                                 [pointer = &item](const QList<QSslError>& errors) {
+                                     for (const QSslError& error : errors)
+                                         pointer->sslErrors << error.errorString();
+                                 });
+                QObject::connect(item.reply, &QNetworkReply::finished, &loop,
+                                 [&, pointer = &item] { done(*pointer); });
+                item.timer.start();
+            }
+        };
+        startNext();
+        if (running > 0)
+            loop.exec(QEventLoop::ExcludeUserInputEvents);
+        for (const auto& p : pending)
+            delete p->reply;
+        if (failure)
+            throw *failure;
+    }
+
+private:
+    struct Pending {
+        Pending(Request& r, const QString& origin)
+            : request(r)
+            , reader(r.rowset->columns, r.onRow, origin) {}
+        Request& request;
+        ResponseReader reader;
+        QNetworkReply* reply = nullptr;
+        QTimer timer;
+        QString reason; // why we ended it
+        QStringList sslErrors;
+        qint64 received = 0;
+        bool parse = true;
+        bool parseFailed = false;
+        std::optional<Error> parseError;
+    };
+
+    QNetworkRequest networkRequest() const {
+        QNetworkRequest request(m_endpoint);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
+        request.setRawHeader("SOAPAction", "\"urn:schemas-microsoft-com:xml-analysis:Discover\"");
+        request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+        return request;
+    }
+
+    static int statusOf(const QNetworkReply& reply) {
+        return reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    }
+
+    // SOAP faults may come with HTTP 500; other failed statuses carry pages that are not read.
+    static bool readable(int status) {
+        return status == 0 || (status >= 200 && status < 300) || status == 500;
+    }
+
+    void receive(Pending& p) {
+        p.timer.start();
+        const QByteArray bytes = p.reply->readAll();
+        p.received += bytes.size();
+        m_transfer.bytes += bytes.size();
+        if (p.received > m_maxBytes) {
+            p.reason = QStringLiteral("the answer is larger than %1 MB (LORVANTIC_XMLA_MAX_MB)")
+                           .arg(m_maxBytes / (1 << 20));
+            p.reply->abort();
+            return;
+        }
+        if (!readable(statusOf(*p.reply)) || p.parseError)
+            return;
+        try {
+            p.reader.addData(bytes);
+        } catch (const Error& error) {
+            // The page of a failed status is no answer; its HTTP status tells what went wrong.
+            if (statusOf(*p.reply) != 500)
+                throw;
+            p.parseError = error;
+        }
+    }
+
+    void finish(Pending& p) {
+        const QString origin = m_label + QStringLiteral(": ") + p.request.what + QStringLiteral(": ");
+        if (!p.reason.isEmpty())
+            throw Error(p.reason.contains(QLatin1String("MB")) ? ErrorNumber::BadDescription
+                                                               : ErrorNumber::ServerNotFound,
+                        origin + p.reason);
+        const int status = statusOf(*p.reply);
+        const QNetworkReply::NetworkError error = p.reply->error();
+        if (error == QNetworkReply::NoError && status >= 300 && status < 400)
+            throw Error(ErrorNumber::ServerNotFound,
+                        origin +
+                            QStringLiteral("the server redirects (HTTP %1) to %2; connect to that address")
+                                .arg(status)
+                                .arg(p.reply->header(QNetworkRequest::LocationHeader)
+                                         .toUrl()
+                                         .toString(QUrl::RemovePassword)));
+        if (error == QNetworkReply::NoError || status == 500) {
+            if (!p.parseError) {
+                try {
+                    p.reader.finish();
+                } catch (const Error&) {
+                    if (status != 500)
+                        throw;
+                }
+            }
+            if (p.reader.fault()) {
+                p.request.fault = p.reader.fault();
+                return;
+            }
+            if (error == QNetworkReply::NoError) {
+                if (p.parseError)
+                    throw *p.parseError;
+                return;
+            }
+        }
+        throw Error(ErrorNumber::ServerNotFound, origin + describe(p, error, status));
+    }
+
+    QString describe(const Pending& p, QNetworkReply::NetworkError error, int status) const {
+        const QString reason = p.reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+        const QString http =
+            QStringLiteral("HTTP %1%2").arg(status).arg(reason.isEmpty() ? QString() : u' ' + reason);
+        switch (error) {
+        case QNetworkReply::ConnectionRefusedError:
+            return QStringLiteral("connection refused (no server listens at %1)").arg(m_endpoint.authority());
+        case QNetworkReply::HostNotFoundError:
+            return QStringLiteral("host %1 not found (DNS)").arg(m_endpoint.host());
+        case QNetworkReply::SslHandshakeFailedError:
+            return QStringLiteral("TLS handshake failed: ") +
+                   (p.sslErrors.isEmpty() ? p.reply->errorString() : p.sslErrors.join(QStringLiteral("; ")));
+        case QNetworkReply::AuthenticationRequiredError:
+            return m_credentials ? QStringLiteral("the server refused the credentials (%1)").arg(http)
+                                 : QStringLiteral("the server asks for credentials (%1); give them as "
+                                                  "user:password@ in the URL or in %2")
+                                       .arg(http, Xmla::NetrcPath());
+        case QNetworkReply::ContentAccessDenied:
+            return QStringLiteral("access denied (%1)").arg(http);
+        case QNetworkReply::ContentNotFoundError:
+            return QStringLiteral("no XMLA service at this address (%1)").arg(http);
+        case QNetworkReply::RemoteHostClosedError:
+            return QStringLiteral("the server closed the connection before it answered in full");
+        case QNetworkReply::TimeoutError:
+        case QNetworkReply::OperationCanceledError:
+            return QStringLiteral("the server sent nothing for %1 s (LORVANTIC_XMLA_TIMEOUT)")
+                .arg(m_timeoutMs / 1000);
+        default:
+            break;
+        }
+        if (status >= 400)
+            return QStringLiteral("the server failed the request (%1)").arg(http);
+        return p.reply->errorString();
+    }
+
+    QString m_label;
+    QUrl m_endpoint;
+    std::optional<Xmla::Credentials> m_credentials;
+    int m_timeoutMs = DefaultTimeoutSeconds * 1000;
+    qint64 m_maxBytes = DefaultMaxMegabytes << 20;
+    QNetworkAccessManager m_manager;
+    QSet<QNetworkReply*> m_offered;
+    XmlaTransfer m_transfer;
+};
+
+[[noreturn]] void faulted(const QString& label, const Request& request) {
+    throw Error(ErrorNumber::BadDescription, label + QStringLiteral(": ") + request.what +
+                                                 QStringLiteral(": the server answered with a fault: ") +
+                                                 request.fault->text);
+}
+
+struct Catalog {
+    QString name;
+    QString roles;
+    QString metadata;
+    std::unique_ptr<Xmla::DatabaseBuilder> builder;
+};
+
+// The catalogues the server does not describe as database definitions, from their rowsets:
+// each rowset once per catalogue, and once per cube where a server refuses that.
+void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>& catalogs) {
+    using Add = void (Xmla::DatabaseBuilder::*)(const std::vector<QString>&);
+    struct Kind {
+        const Rowset& rowset;
+        Add add;
+        Restrictions extra;
+    };
+    const Kind kinds[] = {
+        {Xmla::CubesRowset(), &Xmla::DatabaseBuilder::addCube, {}},
+        {Xmla::DimensionsRowset(), &Xmla::DatabaseBuilder::addDimension, {}},
+        {Xmla::LevelsRowset(), &Xmla::DatabaseBuilder::addLevel, {}},
+        {Xmla::PropertiesRowset(),
+         &Xmla::DatabaseBuilder::addProperty,
+         {{QStringLiteral("PROPERTY_TYPE"), QStringLiteral("1")}}},
+        {Xmla::MeasuresRowset(), &Xmla::DatabaseBuilder::addMeasure, {}},
+    };
+    std::vector<Request> requests;
+    std::vector<std::pair<Catalog*, const Kind*>> of;
+    for (Catalog* catalog : catalogs) {
+        for (const Kind& kind : kinds) {
+            Restrictions restrictions{{QStringLiteral("CATALOG_NAME"), catalog->name}};
+            restrictions.insert(restrictions.end(), kind.extra.begin(), kind.extra.end());
+            Xmla::DatabaseBuilder* builder = catalog->builder.get();
+            requests.push_back(discover(kind.rowset, restrictions, catalog->name,
+                                        [builder, add = kind.add](const Row& row) { (builder->*add)(row); }));
+            of.emplace_back(catalog, &kind);
+        }
+    }
+    exchange.run(requests);
+    std::vector<Request> perCube;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        if (!requests[i].fault)
+            continue;
+        const auto [catalog, kind] = of[i];
+        if (&kind->rowset == &Xmla::CubesRowset())
+            faulted(label, requests[i]);
+        for (const QString& cube : catalog->builder->cubeNames()) {
+            Restrictions restrictions{{QStringLiteral("CATALOG_NAME"), catalog->name},
+                                      {QStringLiteral("CUBE_NAME"), cube}};
+            restrictions.insert(restrictions.end(), kind->extra.begin(), kind->extra.end());
+            Xmla::DatabaseBuilder* builder = catalog->builder.get();
+            perCube.push_back(discover(kind->rowset, restrictions, catalog->name,
+                                       [builder, add = kind->add](const Row& row) { (builder->*add)(row); }));
+        }
+    }
+    exchange.run(perCube);
+    for (const Request& request : perCube)
+        if (request.fault)
+            faulted(label, request);
+}
+
+} // namespace
+
+bool IsXmlaServerName(const QString& name) {
+    return name.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
+           name.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
+}
+
+// By hand rather than through QUrl, so that a name QUrl would refuse or rewrite still loses only
+// its password.
+QString DisplayServerName(const QString& name) {
+    if (!IsXmlaServerName(name))
+        return name;
+    const qsizetype start = name.indexOf(QLatin1String("://")) + 3;
+    qsizetype end = start;
+    while (end < name.size() && name[end] != u'/' && name[end] != u'?' && name[end] != u'#')
+        ++end;
+    const qsizetype at = name.lastIndexOf(u'@', end - 1);
+    if (at < start)
+        return name;
+    const qsizetype colon = name.indexOf(u':', start);
+    if (colon < 0 || colon > at)
+        return name;
+    return name.left(colon) + name.mid(at);
+}
+
+ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
+    const QString shown = DisplayServerName(url);
+    const QString label = ServerLabel(shown);
+    if (!QCoreApplication::instance())
+        throw Error(ErrorNumber::ServerNotFound,
+                    label + QStringLiteral(": reading a live server needs a Qt application object "
+                                           "(QCoreApplication) in the program"));
+    QElapsedTimer clock;
+    clock.start();
+    Exchange exchange(url, label);
+
+    std::vector<std::unique_ptr<Catalog>> catalogs;
+    std::vector<Request> first{discover(Xmla::CatalogsRowset(), {}, QString(), [&](const Row& row) {
+        if (!row[0].isEmpty())
+            catalogs.push_back(std::make_unique<Catalog>(Catalog{row[0], row[1], {}, {}}));
+    })};
+    exchange.run(first);
+    if (first[0].fault)
+        faulted(label, first[0]);
+
+    std::vector<Request> metadata;
+    for (const auto& catalog : catalogs)
+        metadata.push_back(discover(Xmla::MetadataRowset(),
+                                    {{QStringLiteral("DatabaseID"), catalog->name},
+                                     {QStringLiteral("ObjectExpansion"), QStringLiteral("ExpandFull")}},
+                                    catalog->name, [target = catalog.get()](const Row& row) {
+                                        if (target->metadata.isEmpty())
+                                            target->metadata = row[0];
+                                    }));
+    exchange.run(metadata);
+
+    const QDateTime cap = Xmla::ProcessedCapFromEnvironment();
+    std::vector<Catalog*> fromRowsets;
+    for (std::size_t i = 0; i < catalogs.size(); ++i) {
+        Catalog& catalog = *catalogs[i];
+        if (metadata[i].fault || catalog.metadata.trimmed().isEmpty()) {
+            catalog.builder = std::make_unique<Xmla::DatabaseBuilder>(
+                catalog.name, label + QStringLiteral(": catalogue '") + catalog.name + u'\'', cap);
+            catalog.builder->setRoles(catalog.roles);
+            fromRowsets.push_back(&catalog);
+        }
+    }
+    if (!fromRowsets.empty())
+        readRowsets(exchange, label, fromRowsets);
+
+    ServerData server;
+    server.name = shown;
+    for (std::size_t i = 0; i < catalogs.size(); ++i) {
+        Catalog& catalog = *catalogs[i];
+        if (catalog.builder) {
+            server.databases.push_back(catalog.builder->build());
+            continue;
+        }
+        QByteArray bytes = catalog.metadata.toUtf8();
+        QBuffer device(&bytes);
+        device.open(QIODevice::ReadOnly);
+        ServerData read = ReadAsslDatabase(device, label + QStringLiteral(": ") + metadata[i].what);
+        for (DatabaseData& database : read.databases)
+            server.databases.push_back(std::move(database));
+    }
+    const QString broken = FindBrokenReference(server);
+    if (!broken.isEmpty())
+        throw Error(ErrorNumber::BadDescription, label + QStringLiteral(": ") + broken);
+    if (transfer) {
+        *transfer = exchange.transfer();
+        transfer->milliseconds = clock.elapsed();
+    }
+    return server;
+}
+
+} // namespace Lorvantic::Olap
