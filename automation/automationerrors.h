@@ -3,7 +3,7 @@
 // The failure numbers of the automation surface: those hosts know from late-bound calls,
 // class objects and registration. They are the numbers the C entry points return.
 
-#include "lorvantic.h"
+#include "automation/include/lorvantic.h"
 
 #include <QtGlobal>
 

@@ -4,9 +4,9 @@
 #include "automation/automationerrors.h"
 #include "automation/dispatch.h"
 #include "automation/factory.h"
+#include "automation/include/lorvantic.h"
 #include "automation/registration.h"
 #include "external/error.h"
-#include "lorvantic.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 // The selection dialog's memory of check marks in the per-user settings: one value per tree
 // node, per catalogue item and for the index box, keyed by the captions the user sees.
 
-#include "checkmarks.h"
-#include "frminfo.h"
-#include "settingsstore.h"
+#include "dialogs/checkmarks.h"
+#include "dialogs/frminfo.h"
+#include "settings/settingsstore.h"
 
 #include <QCheckBox>
 #include <QScopedValueRollback>

@@ -1,9 +1,10 @@
-#include "frminfo.h"
+#include "dialogs/frminfo.h"
 
-#include "checkmarks.h"
-#include "error.h"
-#include "formsupport.h"
-#include "waitcursor.h"
+#include "core/grids.h"
+#include "dialogs/checkmarks.h"
+#include "dialogs/formsupport.h"
+#include "dialogs/waitcursor.h"
+#include "external/error.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -617,9 +618,9 @@ void frmInfo::fillTree() {
 
 void frmInfo::addTreeRow(qint32 row, QHash<QString, QTreeWidgetItem*>& nodes) {
     const VariantGrid& rows = *m_secondTab;
-    const QString key = cellText(rows.at(row, 0));
-    const QString text = cellText(rows.at(row, 1));
-    const QString parentKey = cellText(rows.at(row, 2));
+    const QString key = cellText(rows.at(row, InfoTreeColumn::Key));
+    const QString text = cellText(rows.at(row, InfoTreeColumn::Caption));
+    const QString parentKey = cellText(rows.at(row, InfoTreeColumn::ParentKey));
     if (!key.isEmpty() && nodes.contains(key))
         throw Error(KeyNotUnique, QStringLiteral("Key is not unique in collection"));
     QTreeWidgetItem* parent = nullptr;
@@ -641,7 +642,7 @@ void frmInfo::addTreeRow(qint32 row, QHash<QString, QTreeWidgetItem*>& nodes) {
     if (!key.isEmpty())
         nodes.insert(key, node);
 
-    setChecked(node, cellBoolean(rows.at(row, 3)));
+    setChecked(node, cellBoolean(rows.at(row, InfoTreeColumn::Checked)));
     node->setExpanded(true);
     tvInformation->scrollToItem(node);
 }
@@ -710,12 +711,12 @@ void frmInfo::readBackList() {
     for (qsizetype i = 0; i < items.size(); ++i) {
         const QTreeWidgetItem* item = items[i];
         const auto row = static_cast<qint32>(i);
-        m_firstTab.at(0, row) = item->text(0);
-        for (int k = 1; k <= 3; ++k) {
+        m_firstTab.at(CatalogueColumn::Database, row) = item->text(0);
+        for (int k = CatalogueColumn::Name; k <= CatalogueColumn::Status; ++k) {
             checkSubItem(lstCubes, k);
             m_firstTab.at(k, row) = item->text(k);
         }
-        m_firstTab.at(4, row) = isChecked(item);
+        m_firstTab.at(CatalogueColumn::Checked, row) = isChecked(item);
     }
 }
 
@@ -733,10 +734,10 @@ void frmInfo::readBackTree() {
     const qint32 last = rows.ubound(1);
     checkRowCounter(first, last);
     for (qint32 row = first; row <= last; ++row) {
-        const QTreeWidgetItem* node = nodes.value(cellText(rows.at(row, 0)));
+        const QTreeWidgetItem* node = nodes.value(cellText(rows.at(row, InfoTreeColumn::Key)));
         if (!node)
             throw Error(ElementNotFound, QStringLiteral("Element not found"));
-        QVariant& checked = rows.at(row, 3);
+        QVariant& checked = rows.at(row, InfoTreeColumn::Checked);
         if (checked.typeId() == QMetaType::Bool)
             checked = isChecked(node);
     }

@@ -4,9 +4,9 @@
 // of information categories on its second. The caller hands in plain variant grids, shows the
 // dialog modally and, after Report, reads the grids back with the check marks filled in.
 
-#include "enums.h"
-#include "imagelist.h"
-#include "variantgrid.h"
+#include "core/enums.h"
+#include "core/variantgrid.h"
+#include "dialogs/imagelist.h"
 
 // The controls are public and callers work on them (caption of a tab, server label, index box),
 // so their classes are complete here.

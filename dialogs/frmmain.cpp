@@ -1,10 +1,10 @@
-#include "frmmain.h"
+#include "dialogs/frmmain.h"
 
-#include "enums.h"
-#include "help.h"
-#include "messages.h"
-#include "settingsstore.h"
-#include "waitcursor.h"
+#include "core/enums.h"
+#include "core/messages.h"
+#include "dialogs/help.h"
+#include "dialogs/waitcursor.h"
+#include "settings/settingsstore.h"
 
 #include <QEventLoop>
 #include <QGridLayout>

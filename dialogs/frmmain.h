@@ -3,8 +3,8 @@
 // The connection dialog of the stand-alone program: the user names a server, may test the
 // connection, and starts a cube, dimension or role report on it.
 
-#include "olap.h"
-#include "selector.h"
+#include "core/selector.h"
+#include "external/olap.h"
 
 #include <QDialog>
 #include <functional>

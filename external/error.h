@@ -37,4 +37,9 @@ inline constexpr qint32 NotConnected = -2147221397;   // 0x8004006B: the server 
 inline constexpr qint32 UnreadableDescription = -2147221396;
 } // namespace ErrorNumber
 
+// An object was used before one was set.
+[[noreturn]] inline void RaiseObjectNotSet() {
+    throw Error(ErrorNumber::ObjectNotSet, QStringLiteral("Object variable or With block variable not set"));
+}
+
 } // namespace Lorvantic

@@ -4,7 +4,7 @@
 #include "cube/cubetext.h"
 #include "report/reportfile.h"
 #include "role/rolelookup.h"
-#include "dialogs/settingsstore.h"
+#include "settings/settingsstore.h"
 
 #include <QString>
 #include <QStringList>

@@ -52,23 +52,30 @@ typedef int32_t LvResult;
 
 #define LV_FAILED(result) ((result) < 0)
 
-#define LV_S_OK ((LvResult)0)
-#define LV_S_FALSE ((LvResult)1)
-#define LV_E_NOTIMPL ((LvResult)0x80004001)
-#define LV_E_POINTER ((LvResult)0x80004003)
-#define LV_E_FAIL ((LvResult)0x80004005)
-#define LV_E_UNEXPECTED ((LvResult)0x8000FFFF)
-#define LV_E_OUTOFMEMORY ((LvResult)0x8007000E)
-#define LV_E_INVALIDARG ((LvResult)0x80070057)
-#define LV_DISP_E_MEMBERNOTFOUND ((LvResult)0x80020003)
-#define LV_DISP_E_TYPEMISMATCH ((LvResult)0x80020005)
-#define LV_DISP_E_UNKNOWNNAME ((LvResult)0x80020006)
-#define LV_DISP_E_BADVARTYPE ((LvResult)0x80020008)
-#define LV_DISP_E_OVERFLOW ((LvResult)0x8002000A)
-#define LV_DISP_E_BADPARAMCOUNT ((LvResult)0x8002000E)
-#define LV_RPC_E_WRONG_THREAD ((LvResult)0x8001010E)
-#define LV_CLASS_E_CLASSNOTAVAILABLE ((LvResult)0x80040111)
-#define LV_SELFREG_E_CLASS ((LvResult)0x80040201)
+/* A result value in the host's language (C++ hosts build with strict cast warnings). */
+#ifdef __cplusplus
+#define LV_RESULT(value) static_cast<LvResult>(value)
+#else
+#define LV_RESULT(value) ((LvResult)(value))
+#endif
+
+#define LV_S_OK LV_RESULT(0)
+#define LV_S_FALSE LV_RESULT(1)
+#define LV_E_NOTIMPL LV_RESULT(0x80004001)
+#define LV_E_POINTER LV_RESULT(0x80004003)
+#define LV_E_FAIL LV_RESULT(0x80004005)
+#define LV_E_UNEXPECTED LV_RESULT(0x8000FFFF)
+#define LV_E_OUTOFMEMORY LV_RESULT(0x8007000E)
+#define LV_E_INVALIDARG LV_RESULT(0x80070057)
+#define LV_DISP_E_MEMBERNOTFOUND LV_RESULT(0x80020003)
+#define LV_DISP_E_TYPEMISMATCH LV_RESULT(0x80020005)
+#define LV_DISP_E_UNKNOWNNAME LV_RESULT(0x80020006)
+#define LV_DISP_E_BADVARTYPE LV_RESULT(0x80020008)
+#define LV_DISP_E_OVERFLOW LV_RESULT(0x8002000A)
+#define LV_DISP_E_BADPARAMCOUNT LV_RESULT(0x8002000E)
+#define LV_RPC_E_WRONG_THREAD LV_RESULT(0x8001010E)
+#define LV_CLASS_E_CLASSNOTAVAILABLE LV_RESULT(0x80040111)
+#define LV_SELFREG_E_CLASS LV_RESULT(0x80040201)
 
 /* Variant types (the numbers of the usual automation variant types). */
 typedef enum LvVarType {

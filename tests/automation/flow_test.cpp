@@ -5,7 +5,7 @@
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
 #include "external/olap.h"
-#include "dialogs/settingsstore.h"
+#include "settings/settingsstore.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
-#include "dialogtestutil.h"
-#include "frminfo.h"
-#include "settingsstore.h"
+#include "dialogs/frminfo.h"
+#include "settings/settingsstore.h"
+#include "tests/dialogs/dialogtestutil.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Test;

@@ -2,9 +2,9 @@
 
 // Grids for the selection dialog and simulated user input on its widgets.
 
-#include "frminfo.h"
-#include "testsupport.h"
-#include "variantgrid.h"
+#include "core/variantgrid.h"
+#include "dialogs/frminfo.h"
+#include "tests/support/testsupport.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "dialogtestutil.h"
-#include "frminfo.h"
+#include "dialogs/frminfo.h"
+#include "tests/dialogs/dialogtestutil.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Test;

@@ -1,8 +1,8 @@
-#include "dialogtestutil.h"
-#include "enums.h"
-#include "frmmain.h"
-#include "settingsstore.h"
-#include "testsupport.h"
+#include "core/enums.h"
+#include "dialogs/frmmain.h"
+#include "settings/settingsstore.h"
+#include "tests/dialogs/dialogtestutil.h"
+#include "tests/support/testsupport.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
 // The settings store: any text as section, key or value, where the file lives, damaged or
 // unreadable files, and processes saving at once.
 
-#include "error.h"
-#include "settingsstore.h"
-#include "testsupport.h"
+#include "external/error.h"
+#include "settings/settingsstore.h"
+#include "tests/support/testsupport.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "settingsstore.h"
+#include "settings/settingsstore.h"
 
-#include "error.h"
+#include "external/error.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
