@@ -217,6 +217,7 @@ private:
         QNetworkReply* reply = nullptr;
         QTimer timer;
         QString reason; // why we ended it
+        qint32 reasonNumber = ErrorNumber::ServerNotFound;
         QStringList sslErrors;
         qint64 received = 0;
         bool parse = true;
@@ -249,6 +250,7 @@ private:
         if (p.received > m_maxBytes) {
             p.reason = QStringLiteral("the answer is larger than %1 MB (LORVANTIC_XMLA_MAX_MB)")
                            .arg(m_maxBytes / (1 << 20));
+            p.reasonNumber = ErrorNumber::BadDescription;
             p.reply->abort();
             return;
         }
@@ -267,9 +269,7 @@ private:
     void finish(Pending& p) {
         const QString origin = m_label + QStringLiteral(": ") + p.request.what + QStringLiteral(": ");
         if (!p.reason.isEmpty())
-            throw Error(p.reason.contains(QLatin1String("MB")) ? ErrorNumber::BadDescription
-                                                               : ErrorNumber::ServerNotFound,
-                        origin + p.reason);
+            throw Error(p.reasonNumber, origin + p.reason);
         const int status = statusOf(*p.reply);
         const QNetworkReply::NetworkError error = p.reply->error();
         if (error == QNetworkReply::NoError && status >= 300 && status < 400)

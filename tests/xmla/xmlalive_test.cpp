@@ -1,0 +1,359 @@
+// Live servers over XMLA: the real Mondrian server of the fixture read into the model and into
+// kavenor's pages, and every failure of a server or its answer, made by a loopback HTTP server
+// of the test's own.
+
+#include "external/olap.h"
+#include "external/readers/asslschema.h"
+#include "external/xmla/xmlaserver.h"
+#include "tests/xmla/xmlatest.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslKey>
+#include <QSslSocket>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Lorvantic::Olap;
+using namespace Lorvantic::Test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The endpoint of the fixture's server; the tests skip without one.
+QString liveUrl() {
+    QFile file(qEnvironmentVariable("LORVANTIC_XMLA_STATE") + u"/url"_s);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
+}
+
+struct Failure {
+    qint32 number = 0;
+    QString description;
+};
+
+Failure connectFailure(const QString& url) {
+    try {
+        CreateServer()->Connect(url);
+    } catch (const Error& e) {
+        return {e.number(), e.description()};
+    }
+    return {};
+}
+
+// One HTTP exchange as the loopback server sees it.
+struct HttpRequest {
+    QByteArray head;
+    QByteArray body;
+    QByteArray requestType() const {
+        const qsizetype start = body.indexOf("<RequestType>") + 13;
+        return body.mid(start, body.indexOf("</RequestType>") - start);
+    }
+};
+
+// What the loopback server answers: raw bytes sent back, then the connection closed; an empty
+// answer sends nothing and keeps the connection open (a server that stops answering).
+using Handler = std::function<QByteArray(const HttpRequest&)>;
+
+QByteArray http(int status, const QByteArray& body, const QByteArray& headers = {}) {
+    return "HTTP/1.1 " + QByteArray::number(status) +
+           " Status\r\nContent-Type: text/xml\r\nContent-Length: " + QByteArray::number(body.size()) +
+           "\r\nConnection: close\r\n" + headers + "\r\n" + body;
+}
+
+QByteArray rows(const QByteArray& content) {
+    return "<?xml version=\"1.0\"?><SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><DiscoverResponse xmlns=\"urn:schemas-microsoft-com:xml-analysis\"><return>"
+           "<root xmlns=\"urn:schemas-microsoft-com:xml-analysis:rowset\">" +
+           content + "</root></return></DiscoverResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+QByteArray fault(const QByteArray& text) {
+    return "<?xml version=\"1.0\"?><SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><SOAP-ENV:Fault><faultcode>SOAP-ENV:Server</faultcode><faultstring>" +
+           text + "</faultstring></SOAP-ENV:Fault></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+// A server of one empty catalogue that answers every rowset with no rows.
+QByteArray emptyServer(const HttpRequest& request) {
+    if (request.requestType() == "DBSCHEMA_CATALOGS")
+        return http(200, rows("<row><CATALOG_NAME>Empty</CATALOG_NAME></row>"));
+    if (request.requestType() == "DISCOVER_XML_METADATA")
+        return http(500, fault("unsupported"));
+    return http(200, rows(""));
+}
+
+class LoopbackServer : public QTcpServer {
+public:
+    explicit LoopbackServer(Handler handler, bool tls = false)
+        : m_handler(std::move(handler))
+        , m_tls(tls) {
+        listen(QHostAddress::LocalHost, 0);
+    }
+    QString url(const QString& userInfo = {}) const {
+        return (m_tls ? u"https://"_s : u"http://"_s) + userInfo + u"127.0.0.1:"_s +
+               QString::number(serverPort()) + u"/xmla"_s;
+    }
+    int requests = 0;
+
+protected:
+    void incomingConnection(qintptr descriptor) override {
+        QTcpSocket* socket = nullptr;
+        if (m_tls) {
+            auto* tls = new QSslSocket(this);
+            tls->setSocketDescriptor(descriptor);
+            tls->setLocalCertificate(QSslCertificate(readBytes(dataPath(u"xmla/selfsigned.crt"_s))));
+            tls->setPrivateKey(QSslKey(readBytes(dataPath(u"xmla/selfsigned.key"_s)), QSsl::Rsa));
+            tls->startServerEncryption();
+            socket = tls;
+        } else {
+            socket = new QTcpSocket(this);
+            socket->setSocketDescriptor(descriptor);
+        }
+        auto buffer = std::make_shared<QByteArray>();
+        QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
+            *buffer += socket->readAll();
+            const qsizetype end = buffer->indexOf("\r\n\r\n");
+            if (end < 0)
+                return;
+            HttpRequest request{buffer->left(end), buffer->mid(end + 4)};
+            const QByteArray head = request.head.toLower();
+            const qsizetype at = head.indexOf("content-length:");
+            const qsizetype length =
+                at < 0 ? 0 : head.mid(at + 15, head.indexOf('\r', at) - at - 15).trimmed().toLongLong();
+            if (request.body.size() < length)
+                return;
+            buffer->clear();
+            ++requests;
+            const QByteArray answer = m_handler(request);
+            if (answer.isEmpty())
+                return;
+            socket->write(answer);
+            socket->disconnectFromHost();
+        });
+    }
+
+private:
+    Handler m_handler;
+    bool m_tls;
+};
+
+} // namespace
+
+TEST(XmlaLive, FoodMartAgreesWithTheSchemaFileButForTheKnownDifferences) {
+    const QString url = liveUrl();
+    if (url.isEmpty())
+        GTEST_SKIP() << "no XMLA server (fixture xmla_server)";
+    XmlaTransfer transfer;
+    const ServerData live = ReadXmlaServer(url, &transfer);
+    const QStringList found = differences(foodMartFile(), live);
+    EXPECT_EQ(found, expectedDifferences()) << found.join(u'\n').toStdString();
+    EXPECT_EQ(live.name, url);
+    // One request per rowset and catalogue: catalogues, metadata, cubes, dimensions, levels,
+    // properties, measures.
+    EXPECT_EQ(transfer.requests, 7);
+    std::printf("FoodMart over XMLA: %d requests, %lld bytes, %lld ms\n", transfer.requests,
+                static_cast<long long>(transfer.bytes), static_cast<long long>(transfer.milliseconds));
+    RecordProperty("requests", transfer.requests);
+    RecordProperty("bytes", std::to_string(transfer.bytes));
+    RecordProperty("milliseconds", std::to_string(transfer.milliseconds));
+}
+
+TEST(XmlaLive, KavenorReportsAreTheGoldenPages) {
+    const QString url = liveUrl();
+    if (url.isEmpty())
+        GTEST_SKIP() << "no XMLA server (fixture xmla_server)";
+    for (const char* kind : {"cubes", "dimensions", "roles"}) {
+        SCOPED_TRACE(kind);
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"SOURCE_DATE_EPOCH"_s, u"1764511500"_s);
+        environment.insert(u"LC_ALL"_s, u"C"_s);
+        environment.insert(u"TZ"_s, u"UTC"_s);
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(KAVENOR_PROGRAM),
+                      {u"report"_s, QLatin1String(kind), u"--server"_s, url, u"--index"_s});
+        ASSERT_TRUE(process.waitForFinished(120000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        // The port changes from run to run.
+        const QByteArray page = process.readAllStandardOutput().replace(url.toUtf8(), "XMLA-URL");
+        const QString golden = dataPath(u"xmla/"_s + QLatin1String(kind) + u".html"_s);
+        if (qEnvironmentVariableIsSet("LORVANTIC_UPDATE_GOLDEN"))
+            writeBytes(golden, page);
+        EXPECT_EQ(page, readBytes(golden));
+    }
+}
+
+TEST(XmlaLive, ADatabaseDefinitionIsReadWithTheDefinitionReader) {
+    QByteArray definition = readBytes(dataPath(u"schemas/HarborSales.asdatabase"_s));
+    definition = definition.mid(definition.indexOf("<Database"));
+    QBuffer file(&definition);
+    file.open(QIODevice::ReadOnly);
+    const ServerData expected = ReadAsslDatabase(file, u"T"_s);
+    const QByteArray name = expected.databases.at(0).name.toUtf8();
+    LoopbackServer server([&](const HttpRequest& request) {
+        if (request.requestType() == "DBSCHEMA_CATALOGS")
+            return http(200, rows("<row><CATALOG_NAME>" + name + "</CATALOG_NAME></row>"));
+        if (request.requestType() == "DISCOVER_XML_METADATA" && request.body.contains("ExpandFull"))
+            return http(200, rows("<row><METADATA>" + definition + "</METADATA></row>"));
+        return http(500, fault("only the definition is served"));
+    });
+    XmlaTransfer transfer;
+    const ServerData live = ReadXmlaServer(server.url(), &transfer);
+    EXPECT_EQ(describe(live), describe(expected));
+    EXPECT_EQ(transfer.requests, 2);
+}
+
+TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
+    LoopbackServer server([](const HttpRequest& request) {
+        const QByteArray type = request.requestType();
+        if (type == "DBSCHEMA_CATALOGS")
+            return http(200, recorded("discover-catalogs"));
+        if (type == "MDSCHEMA_CUBES")
+            return http(200, recorded("discover-cubes"));
+        if (type == "MDSCHEMA_LEVELS" || type == "MDSCHEMA_DIMENSIONS") {
+            if (!request.body.contains("<CUBE_NAME>"))
+                return http(500, fault("restrict to one cube"));
+            const QByteArray file =
+                type == "MDSCHEMA_LEVELS" ? "discover-levels-sales" : "discover-dimensions-sales";
+            return http(200, request.body.contains("<CUBE_NAME>Sales<") ? recorded(file) : rows(""));
+        }
+        return http(200, rows(""));
+    });
+    XmlaTransfer transfer;
+    const ServerData live = ReadXmlaServer(server.url(), &transfer);
+    // catalogues, metadata, five rowsets, then dimensions and levels for each of the 7 cubes
+    EXPECT_EQ(transfer.requests, 2 + 5 + 2 * 7);
+    const CubeData& sales = named(live.databases.at(0).cubes, "Sales");
+    EXPECT_EQ(sales.dimensions.size(), 13u);
+    // Without the catalogue-wide list, no dimension is known to be shared.
+    EXPECT_EQ(sales.dimensions.front(), u"Sales^Store"_s);
+}
+
+TEST(XmlaLive, EveryFailureIsAClearErrorWithoutThePassword) {
+    QByteArray big = rows(QByteArray("<row><CATALOG_NAME>x</CATALOG_NAME></row>").repeated(60000));
+    const ScopedEnv timeout("LORVANTIC_XMLA_TIMEOUT", u"1"_s);
+    const ScopedEnv limit("LORVANTIC_XMLA_MAX_MB", u"1"_s);
+    const ScopedEnv netrc("NETRC", dataPath(u"xmla/none.netrc"_s));
+    const struct {
+        const char* name;
+        Handler handler;
+        qint32 number;
+        const char* error;
+    } cases[] = {
+        {"401",
+         [](const HttpRequest&) { return http(401, "no", "WWW-Authenticate: Basic realm=\"olap\"\r\n"); },
+         ErrorNumber::ServerNotFound, "DBSCHEMA_CATALOGS: the server refused the credentials (HTTP 401"},
+        {"403", [](const HttpRequest&) { return http(403, "no"); }, ErrorNumber::ServerNotFound,
+         "access denied (HTTP 403"},
+        {"404", [](const HttpRequest&) { return http(404, "<html/>"); }, ErrorNumber::ServerNotFound,
+         "no XMLA service at this address (HTTP 404"},
+        {"500 page", [](const HttpRequest&) { return http(500, "<html>oops</html>"); },
+         ErrorNumber::ServerNotFound, "the server failed the request (HTTP 500"},
+        {"503", [](const HttpRequest&) { return http(503, ""); }, ErrorNumber::ServerNotFound,
+         "the server failed the request (HTTP 503"},
+        {"fault", [](const HttpRequest&) { return http(500, fault("Catalog &lt;x&gt; is gone")); },
+         ErrorNumber::BadDescription,
+         "DBSCHEMA_CATALOGS: the server answered with a fault: Catalog <x> is gone"},
+        {"garbage", [](const HttpRequest&) { return http(200, "\x01\x02garbage"); },
+         ErrorNumber::BadDescription, "DBSCHEMA_CATALOGS:1:"},
+        {"html", [](const HttpRequest&) { return http(200, "<html><body>login</body></html>"); },
+         ErrorNumber::BadDescription, "not an XMLA answer: the document is <html>"},
+        {"truncated",
+         [](const HttpRequest&) {
+             const QByteArray body = recorded("discover-cubes");
+             return http(200, body).left(300);
+         },
+         ErrorNumber::ServerNotFound, "the server closed the connection before it answered in full"},
+        {"truncated document",
+         [](const HttpRequest&) { return http(200, recorded("discover-cubes").left(3000)); },
+         ErrorNumber::BadDescription, "the answer ends early"},
+        {"stalled", [](const HttpRequest&) { return QByteArray(); }, ErrorNumber::ServerNotFound,
+         "the server sent nothing for 1 s (LORVANTIC_XMLA_TIMEOUT)"},
+        {"oversized", [&](const HttpRequest&) { return http(200, big); }, ErrorNumber::BadDescription,
+         "the answer is larger than 1 MB (LORVANTIC_XMLA_MAX_MB)"},
+        {"redirect",
+         [](const HttpRequest&) { return http(302, "", "Location: http://elsewhere.example/x\r\n"); },
+         ErrorNumber::ServerNotFound, "the server redirects (HTTP 302) to http://elsewhere.example/x"},
+        {"bad level row",
+         [](const HttpRequest& request) {
+             if (request.requestType() == "MDSCHEMA_LEVELS")
+                 return http(200,
+                             rows("<row><LEVEL_NAME>L</LEVEL_NAME><LEVEL_NUMBER>one</LEVEL_NUMBER></row>"));
+             return emptyServer(request);
+         },
+         ErrorNumber::BadDescription, ": catalogue 'Empty': LEVEL_NUMBER 'one' is not a whole number"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer server(c.handler);
+        const QString url = server.url(u"alice:s3cret@"_s);
+        QElapsedTimer clock;
+        clock.start();
+        const Failure failure = connectFailure(url);
+        EXPECT_EQ(failure.number, c.number) << failure.description.toStdString();
+        EXPECT_TRUE(failure.description.startsWith(u"Server '"_s + server.url(u"alice@"_s) + u"': "_s))
+            << failure.description.toStdString();
+        EXPECT_TRUE(failure.description.contains(QLatin1String(c.error)))
+            << failure.description.toStdString();
+        EXPECT_FALSE(failure.description.contains(u"s3cret"_s));
+        EXPECT_LT(clock.elapsed(), 20000);
+    }
+}
+
+TEST(XmlaLive, CredentialsComeFromTheUrlOrTheNetrcFile) {
+    const QByteArray wanted = "Basic " + QByteArray("alice:s3 cr&t:;").toBase64();
+    LoopbackServer server([&](const HttpRequest& request) {
+        if (!request.head.contains(QByteArray("Authorization: " + wanted)))
+            return http(401, "", "WWW-Authenticate: Basic realm=\"olap\", charset=\"UTF-8\"\r\n");
+        return emptyServer(request);
+    });
+    const QString netrcPath = freshFolder() + u"/netrc"_s;
+    writeBytes(netrcPath, "machine 127.0.0.1 login alice password \"s3 cr&t:;\"\n");
+    {
+        const ScopedEnv netrc("NETRC", dataPath(u"xmla/none.netrc"_s));
+        const auto connected = CreateServer();
+        connected->Connect(server.url(u"alice:s3%20cr&t%3A;@"_s));
+        EXPECT_EQ(connected->Name(), server.url(u"alice@"_s));
+        EXPECT_EQ(connected->Databases()->Item(1)->Name(), u"Empty"_s);
+        EXPECT_EQ(connectFailure(server.url()).number, ErrorNumber::ServerNotFound);
+        EXPECT_TRUE(connectFailure(server.url()).description.contains(u"asks for credentials"_s));
+    }
+    const ScopedEnv netrc("NETRC", netrcPath);
+    EXPECT_EQ(connectFailure(server.url()).number, 0);
+    EXPECT_EQ(connectFailure(server.url(u"alice@"_s)).number, 0);
+    EXPECT_EQ(connectFailure(server.url(u"bob@"_s)).number, ErrorNumber::ServerNotFound);
+}
+
+TEST(XmlaLive, UnreachableServersFailAtOnce) {
+    quint16 closedPort = 0;
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        closedPort = probe.serverPort();
+    }
+    LoopbackServer tls(emptyServer, true);
+    const struct {
+        QString url;
+        const char* error;
+    } cases[] = {
+        {u"http://127.0.0.1:%1/xmla"_s.arg(closedPort), "connection refused"},
+        {tls.url(), "TLS handshake failed: "},
+        {u"http://[::1/xmla"_s, "not a valid URL"},
+        {u"http://"_s, "not a valid URL"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url.toStdString());
+        const Failure failure = connectFailure(c.url);
+        EXPECT_EQ(failure.number, ErrorNumber::ServerNotFound);
+        EXPECT_TRUE(failure.description.contains(QLatin1String(c.error)))
+            << failure.description.toStdString();
+    }
+    // The certificate was refused, so no request was ever read.
+    EXPECT_EQ(tls.requests, 0);
+}
