@@ -12,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(fuzz_jsondescription fuzz_mondrianschema fuzz_asslschema fuzz_texthelpers)
+targets=(fuzz_jsondescription fuzz_mondrianschema fuzz_asslschema fuzz_xmlaresponse fuzz_texthelpers)
 if [ $# -lt 2 ]; then
   echo "usage: fuzz/run.sh TARGET|all SECONDS [WORKERS]   targets: ${targets[*]}" >&2
   exit 2
