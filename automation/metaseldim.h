@@ -1,18 +1,17 @@
 #pragma once
 
 #include "automation/selectorbase.h"
-#include "dimension/dimensionkind.h"
+#include "lorvantic_export.h"
 
 namespace Lorvantic {
 
+class DimensionKind;
+
 // Runs dimension reports.
-class MetaSelDim : public SelectorBase {
+class LORVANTIC_EXPORT MetaSelDim : public SelectorBase {
 public:
     MetaSelDim();
-    const DimensionKind& kind() const { return m_kind; }
-
-private:
-    DimensionKind m_kind;
+    const DimensionKind& kind() const;
 };
 
 } // namespace Lorvantic

@@ -1,18 +1,17 @@
 #pragma once
 
 #include "automation/selectorbase.h"
-#include "role/rolekind.h"
+#include "lorvantic_export.h"
 
 namespace Lorvantic {
 
+class RoleKind;
+
 // Runs role reports.
-class MetaSelRole : public SelectorBase {
+class LORVANTIC_EXPORT MetaSelRole : public SelectorBase {
 public:
     MetaSelRole();
-    const RoleKind& kind() const { return m_kind; }
-
-private:
-    RoleKind m_kind;
+    const RoleKind& kind() const;
 };
 
 } // namespace Lorvantic

@@ -11,10 +11,10 @@
 
 namespace Lorvantic {
 
-SelectorBase::SelectorBase(FlowTraits traits, SelectorKind& kind)
+SelectorBase::SelectorBase(FlowTraits traits, std::unique_ptr<SelectorKind> (*makeKind)(SelectorState& state))
     : m_traits(std::move(traits))
-    , m_kind(kind)
-    , m_flow(m_state, kind, &ShowProgressWindow) {}
+    , m_kind(makeKind(m_state))
+    , m_flow(m_state, *m_kind, &ShowProgressWindow) {}
 
 SelectorBase::~SelectorBase() {
     eraseReportFiles();
@@ -64,13 +64,13 @@ void SelectorBase::prepareDialog(frmInfo& dialog) {
     // Everything is handed over before the caption is set: that first touch loads the dialog.
     dialog.SetFirstTab(m_state.catalogueRows);
     VariantGrid columns;
-    m_kind.GetColumnHeaders(columns);
+    m_kind->GetColumnHeaders(columns);
     dialog.ColumnHeaders(columns);
-    m_kind.GetColumnAligns(columns);
+    m_kind->GetColumnAligns(columns);
     dialog.ColumnAlign(columns);
-    m_kind.GetColumnWidths(columns);
+    m_kind->GetColumnWidths(columns);
     dialog.ColumnWidth(columns);
-    m_kind.GetInfoTree();
+    m_kind->GetInfoTree();
     dialog.SetSecondTab(m_state.infoTreeRows);
     if (m_state.applicationMode())
         m_flow.CloseProgress();

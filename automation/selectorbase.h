@@ -7,8 +7,10 @@
 #include "core/selector.h"
 #include "core/selectorflow.h"
 #include "core/selectorstate.h"
+#include "lorvantic_export.h"
 
 #include <QString>
+#include <memory>
 #include <optional>
 
 namespace Lorvantic {
@@ -25,7 +27,7 @@ struct FlowTraits {
     bool reportFailures = false;
 };
 
-class SelectorBase : public Selector {
+class LORVANTIC_EXPORT SelectorBase : public Selector {
 public:
     ~SelectorBase() override;
     SelectorBase(const SelectorBase&) = delete;
@@ -43,7 +45,9 @@ public:
     const SelectorState& state() const { return m_state; }
 
 protected:
-    SelectorBase(FlowTraits traits, SelectorKind& kind);
+    // The kind is made for this selector's state and lives as long as the selector.
+    SelectorBase(FlowTraits traits, std::unique_ptr<SelectorKind> (*makeKind)(SelectorState& state));
+    SelectorKind& selectorKind() const { return *m_kind; }
     SelectorState m_state;
 
 private:
@@ -53,7 +57,7 @@ private:
     void eraseReportFiles() const;
 
     FlowTraits m_traits;
-    SelectorKind& m_kind;
+    std::unique_ptr<SelectorKind> m_kind;
     SelectorFlow m_flow;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lorvantic_export.h"
+
 #include <QString>
 
 namespace Lorvantic {
@@ -7,7 +9,7 @@ namespace Lorvantic {
 // What the catalogue, collection and page steps tell the user while they work. The selection
 // road shows it in the progress window; the command line on a terminal. Only selectors in
 // application mode have one.
-class ProgressWindow {
+class LORVANTIC_EXPORT ProgressWindow {
 public:
     virtual ~ProgressWindow() = default;
     // Advances the bar by the amount (single precision); the bar never passes 100.
@@ -18,6 +20,6 @@ public:
 
 // Lets pending window messages run so that a progress display repaints; does nothing when the
 // program has no event loop.
-void LetEventsRun();
+LORVANTIC_EXPORT void LetEventsRun();
 
 } // namespace Lorvantic

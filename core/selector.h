@@ -4,13 +4,14 @@
 // method that runs the flow. The connection dialog drives selectors through it.
 
 #include "external/olap.h"
+#include "lorvantic_export.h"
 
 #include <QString>
 #include <memory>
 
 namespace Lorvantic {
 
-class Selector {
+class LORVANTIC_EXPORT Selector {
 public:
     virtual ~Selector() = default;
     virtual qint32 get_InitMode() const = 0;

@@ -7,13 +7,14 @@
 
 #include "core/progress.h"
 #include "core/selectorstate.h"
+#include "lorvantic_export.h"
 
 #include <functional>
 #include <memory>
 
 namespace Lorvantic {
 
-class SelectorFlow {
+class LORVANTIC_EXPORT SelectorFlow {
 public:
     // Opens the road's progress display (a window, a terminal line), or none.
     using ProgressOpener = std::function<std::unique_ptr<ProgressWindow>()>;

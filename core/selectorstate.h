@@ -8,6 +8,7 @@
 #include "core/progress.h"
 #include "core/variantgrid.h"
 #include "external/olap.h"
+#include "lorvantic_export.h"
 
 #include <QString>
 #include <functional>
@@ -15,7 +16,7 @@
 
 namespace Lorvantic {
 
-struct SelectorState {
+struct LORVANTIC_EXPORT SelectorState {
     std::shared_ptr<Olap::Server> DSOServer;
     QString ServerName;
     qint32 InitMode = imOLAPServer;
@@ -44,7 +45,7 @@ struct SelectorState {
 
 // What each kind of selector brings to the flow: the catalogue, the column arrays, the
 // information tree, the collection step and the report run.
-class SelectorKind {
+class LORVANTIC_EXPORT SelectorKind {
 public:
     virtual ~SelectorKind() = default;
     virtual void GetCatalogue() = 0;

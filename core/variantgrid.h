@@ -6,13 +6,14 @@
 // Growing the last dimension keeps the contents and costs amortised constant time per row.
 
 #include "external/error.h"
+#include "lorvantic_export.h"
 
 #include <QVariant>
 #include <vector>
 
 namespace Lorvantic {
 
-class VariantGrid {
+class LORVANTIC_EXPORT VariantGrid {
 public:
     VariantGrid() = default;
 
@@ -52,6 +53,6 @@ private:
 };
 
 // True when the array has no bounds yet (never sized, or erased).
-bool IsArrayEmpty(const VariantGrid& grid);
+LORVANTIC_EXPORT bool IsArrayEmpty(const VariantGrid& grid);
 
 } // namespace Lorvantic

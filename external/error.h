@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lorvantic_export.h"
+
 #include <QString>
 #include <stdexcept>
 
@@ -7,7 +9,7 @@ namespace Lorvantic {
 
 // A failure raised by the OLAP objects, the holders or the grids: a number and a description,
 // like a run-time error. It is caught only where an operation is guarded.
-class Error : public std::runtime_error {
+class LORVANTIC_EXPORT Error : public std::runtime_error {
 public:
     Error(qint32 number, const QString& description)
         : std::runtime_error(description.toStdString())

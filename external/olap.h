@@ -6,6 +6,7 @@
 // changes the server.
 
 #include "external/error.h"
+#include "lorvantic_export.h"
 
 #include <QDateTime>
 #include <QString>
@@ -15,7 +16,7 @@
 namespace Lorvantic::Olap {
 
 // A read-only collection: count, 1-based item by position, exact item by name.
-template <class T> class Collection {
+template <class T> class LORVANTIC_EXPORT Collection {
 public:
     virtual ~Collection() = default;
     virtual qint32 Count() const = 0;
@@ -36,7 +37,7 @@ template <class T> using CollectionPtr = std::shared_ptr<const Collection<T>>;
 
 // Databases, cubes, partitions and aggregations share this interface, as they share one in
 // the administration model; a read that does not apply to the store's kind fails.
-class Store {
+class LORVANTIC_EXPORT Store {
 public:
     virtual ~Store() = default;
     virtual QString Name() const = 0;
@@ -67,14 +68,14 @@ public:
     virtual std::vector<std::shared_ptr<Store>> CubesCarryingRole(const QString& roleName) const;
 };
 
-class DataSource {
+class LORVANTIC_EXPORT DataSource {
 public:
     virtual ~DataSource() = default;
     virtual QString Name() const = 0;
     virtual QString ConnectionString() const = 0;
 };
 
-class Dimension {
+class LORVANTIC_EXPORT Dimension {
 public:
     virtual ~Dimension() = default;
     virtual QString Name() const = 0;
@@ -86,7 +87,7 @@ public:
     virtual CollectionPtr<Level> Levels() const = 0;
 };
 
-class Level {
+class LORVANTIC_EXPORT Level {
 public:
     virtual ~Level() = default;
     virtual QString Name() const = 0;
@@ -99,14 +100,14 @@ public:
     virtual CollectionPtr<MemberProperty> MemberProperties() const = 0;
 };
 
-class MemberProperty {
+class LORVANTIC_EXPORT MemberProperty {
 public:
     virtual ~MemberProperty() = default;
     virtual QString Name() const = 0;
     virtual QString SourceColumn() const = 0;
 };
 
-class Measure {
+class LORVANTIC_EXPORT Measure {
 public:
     virtual ~Measure() = default;
     virtual QString Name() const = 0;
@@ -116,7 +117,7 @@ public:
     virtual QString SourceColumn() const = 0;
 };
 
-class Command {
+class LORVANTIC_EXPORT Command {
 public:
     virtual ~Command() = default;
     virtual QString Name() const = 0;
@@ -124,7 +125,7 @@ public:
     virtual qint16 SolveOrder() const = 0;
 };
 
-class Role {
+class LORVANTIC_EXPORT Role {
 public:
     virtual ~Role() = default;
     virtual QString Name() const = 0;
@@ -134,7 +135,7 @@ public:
 
 // The server object: created empty, then connected to a name. Every read before a
 // successful connect fails.
-class Server {
+class LORVANTIC_EXPORT Server {
 public:
     virtual ~Server() = default;
     // Raises Lorvantic::Error (negative number) when the name does not lead to a server.
@@ -144,6 +145,6 @@ public:
 };
 
 // Creates a new, unconnected server object of the default backend (the server descriptions).
-std::shared_ptr<Server> CreateServer();
+LORVANTIC_EXPORT std::shared_ptr<Server> CreateServer();
 
 } // namespace Lorvantic::Olap
