@@ -3,6 +3,8 @@
 #include "core/grids.h"
 #include "dialogs/checkmarks.h"
 #include "dialogs/formsupport.h"
+#include "dialogs/gridcells.h"
+#include "dialogs/sortkeys.h"
 #include "dialogs/waitcursor.h"
 #include "external/error.h"
 
@@ -23,17 +25,12 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <cmath>
-#include <limits>
-#include <string>
-#include <string_view>
 #include <vector>
 
 namespace Lorvantic {
 
 namespace {
 // Failures of the list and tree controls, numbered as the controls number them.
-constexpr qint32 InvalidPropertyValue = 380;
 constexpr qint32 IndexOutOfBounds = 35600;
 constexpr qint32 ElementNotFound = 35601;
 constexpr qint32 KeyNotUnique = 35602;
@@ -45,141 +42,10 @@ constexpr int AddedOrderRole = Qt::UserRole + 2;
 const QString AscendingIcon = QStringLiteral("asc");
 const QString DescendingIcon = QStringLiteral("desc");
 
-// The text of a cell as the controls show it; a cell that holds nothing is "".
-QString cellText(const QVariant& cell) {
-    if (cell.typeId() == QMetaType::Bool)
-        return cell.toBool() ? QStringLiteral("True") : QStringLiteral("False");
-    return cell.toString();
-}
-
-bool isNumber(const QVariant& cell) {
-    switch (cell.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::UChar:
-    case QMetaType::Double:
-    case QMetaType::Float:
-        return true;
-    default:
-        return false;
-    }
-}
-
-[[noreturn]] void typeMismatch() {
-    throw Error(ErrorNumber::TypeMismatch, QStringLiteral("Type mismatch"));
-}
-
-// A cell read as a number: numbers and numeric texts; anything else does not convert.
-double cellNumber(const QVariant& cell) {
-    if (isNumber(cell))
-        return cell.toDouble();
-    bool ok = false;
-    const double value = cell.typeId() == QMetaType::QString ? cell.toString().trimmed().toDouble(&ok) : 0.0;
-    if (!ok)
-        typeMismatch();
-    return value;
-}
-
-// A cell read as a Boolean where the check box takes it: nothing is false, numbers are true
-// unless zero, texts "True"/"False" or numeric; anything else does not convert.
-bool cellBoolean(const QVariant& cell) {
-    if (!cell.isValid())
-        return false;
-    if (cell.typeId() == QMetaType::Bool)
-        return cell.toBool();
-    if (cell.typeId() == QMetaType::QString) {
-        const QString text = cell.toString().trimmed();
-        if (text.compare(u"True", Qt::CaseInsensitive) == 0)
-            return true;
-        if (text.compare(u"False", Qt::CaseInsensitive) == 0)
-            return false;
-    }
-    return cellNumber(cell) != 0.0;
-}
-
-// Alignment codes 0 left, 1 right, 2 centre; a cell that holds nothing is left.
-Qt::Alignment columnAlignment(const QVariant& code) {
-    const double value = code.isValid() ? std::round(cellNumber(code)) : 0.0;
-    if (value == 0.0)
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    if (value == 1.0)
-        return Qt::AlignRight | Qt::AlignVCenter;
-    if (value == 2.0)
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    throw Error(InvalidPropertyValue, QStringLiteral("Invalid property value"));
-}
-
-// A column's width in pixels; a cell that holds nothing gives one inch, and any number gives
-// a width a header can take.
-int columnWidth(const QVariant& twips, const QWidget* list) {
-    constexpr double DefaultTwips = 1440;
-    constexpr int MaximumPixels = 32767;
-    const int pixels = TwipsToPixelsX(twips.isValid() ? cellNumber(twips) : DefaultTwips, list);
-    return std::clamp(pixels, 0, MaximumPixels);
-}
-
-// The fills and the tree read-back count rows in 16 bits: a range beyond that fails at once.
-void checkRowCounter(qint32 lower, qint32 upper) {
-    const auto fits = [](qint32 row) {
-        return row >= std::numeric_limits<qint16>::min() && row <= std::numeric_limits<qint16>::max();
-    };
-    if (!fits(lower) || !fits(upper))
-        throw Error(ErrorNumber::Overflow, QStringLiteral("Overflow"));
-}
-
 // Sub-item k is the list's column k; reading or writing past the columns fails.
 void checkSubItem(const QTreeWidget* list, int k) {
     if (k < 1 || k >= list->columnCount())
         throw Error(IndexOutOfBounds, QStringLiteral("Index out of bounds"));
-}
-
-// The value in the UTF-8 scheme (up to four bytes for the values a folded code unit can take).
-void appendOrderedBytes(char32_t value, std::string& out) {
-    const auto byte = [&out](char32_t bits) {
-        out.push_back(static_cast<char>(bits));
-    };
-    if (value < 0x80) {
-        byte(value);
-    } else if (value < 0x800) {
-        byte(0xC0 | (value >> 6));
-        byte(0x80 | (value & 0x3F));
-    } else if (value < 0x10000) {
-        byte(0xE0 | (value >> 12));
-        byte(0x80 | ((value >> 6) & 0x3F));
-        byte(0x80 | (value & 0x3F));
-    } else {
-        byte(0xF0 | (value >> 18));
-        byte(0x80 | ((value >> 12) & 0x3F));
-        byte(0x80 | ((value >> 6) & 0x3F));
-        byte(0x80 | (value & 0x3F));
-    }
-}
-
-// Appends the text as a key whose byte order is the order of QString::compare(...,
-// Qt::CaseInsensitive): code units after case folding, a low surrogate folded together with the
-// high one before it. Each folded value is written in the UTF-8 scheme, which keeps the order of
-// the values (lone surrogates included), so two keys compare with memcmp.
-void appendSortKey(QStringView text, std::string& out) {
-    char16_t last = 0;
-    for (const QChar c : text) {
-        const char16_t unit = c.unicode();
-        if (unit < 0x80) {
-            out.push_back(static_cast<char>(unit >= u'A' && unit <= u'Z' ? unit + (u'a' - u'A') : unit));
-            last = unit;
-            continue;
-        }
-        const char32_t point = QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last)
-                                   ? QChar::surrogateToUcs4(last, unit)
-                                   : char32_t(unit);
-        appendOrderedBytes(QChar::toCaseFolded(point), out);
-        last = unit;
-    }
 }
 
 // Ranks hold only during the header sort they were given for: the number of that sort while
@@ -218,38 +84,25 @@ private:
     int m_rank = 0;
 };
 
-// Gives every catalogue item of the list its rank by the text in column: the folded texts are
-// laid out side by side and sorted once, which keeps a header sort of a long list quick. Equal
-// texts share a rank, so the list's stable sort keeps their order either way round.
+// Gives every catalogue item of the list its rank by the text in column, which keeps a header
+// sort of a long list quick.
 void rankItems(const QTreeWidget& list, int column) {
     const int count = list.topLevelItemCount();
     std::vector<CatalogueItem*> items;
-    std::vector<std::size_t> starts;
-    std::string keys;
+    TextRanking ranking;
     items.reserve(static_cast<std::size_t>(count));
-    starts.reserve(static_cast<std::size_t>(count) + 1);
+    ranking.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
         QTreeWidgetItem* item = list.topLevelItem(i);
         if (item->type() != QTreeWidgetItem::UserType)
             continue;
         items.push_back(static_cast<CatalogueItem*>(item));
-        starts.push_back(keys.size());
-        appendSortKey(item->text(column), keys);
+        ranking.add(item->text(column));
     }
-    starts.push_back(keys.size());
     rankedSort = ++sortsRanked;
-    // Each key beside its item's number: the sort moves small pairs through one array.
-    std::vector<std::pair<std::string_view, std::size_t>> order(items.size());
+    const std::vector<int> ranks = ranking.ranks();
     for (std::size_t i = 0; i < items.size(); ++i)
-        order[i] = {std::string_view(keys).substr(starts[i], starts[i + 1] - starts[i]), i};
-    std::stable_sort(order.begin(), order.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    int rank = 0;
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        if (k == 0 || order[k - 1].first != order[k].first)
-            rank = static_cast<int>(k);
-        items[order[k].second]->setRank(rankedSort, rank);
-    }
+        items[i]->setRank(rankedSort, ranks[i]);
 }
 
 // A triangle on light grey: pointing down for descending, up for ascending.

@@ -1,0 +1,98 @@
+// Sort keys must order texts exactly as the case-insensitive comparison does, for every kind of
+// code unit: a single disagreement puts a list row in the wrong place after a header click.
+
+#include "dialogs/sortkeys.h"
+#include "tests/support/testsupport.h"
+
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using namespace Lorvantic;
+
+namespace {
+
+int sign(int value) {
+    return (value > 0) - (value < 0);
+}
+
+// The code units in hex, which a failure message can show whatever they are.
+std::string units(const QString& text) {
+    std::string shown;
+    for (const QChar c : text)
+        shown += QString::number(c.unicode(), 16).toStdString() + ' ';
+    return shown;
+}
+
+std::string keyOf(const QString& text) {
+    std::string key;
+    appendSortKey(text, key);
+    return key;
+}
+
+// Every code unit alone (lone surrogates included), pairs of every low surrogate with a few
+// high ones, surrogates beside other units, prefixes, and words whose folding is known to bite.
+std::vector<QString> everyKindOfText() {
+    std::vector<QString> texts;
+    for (char32_t unit = 0; unit <= 0xFFFF; ++unit)
+        texts.push_back(QString(QChar(static_cast<char16_t>(unit))));
+    for (const char16_t high : {u'\xD800', u'\xD801', u'\xD83D', u'\xDBFF'}) {
+        for (char32_t low = 0xDC00; low <= 0xDFFF; ++low)
+            texts.push_back(QString(QChar(high)) + QChar(static_cast<char16_t>(low)));
+        texts.push_back(QString(QChar(high)) + u'a');
+        texts.push_back(QStringLiteral("a") + QChar(high));
+    }
+    texts.push_back(QStringLiteral("a") + QChar(u'\xDC00'));
+    texts.push_back(QString(QChar(u'\xDC00')) + QChar(u'\xD800'));
+    // Split at '|': the empty text first.
+    const QString words =
+        QString::fromUtf16(u"|a|ab|aB|a b|sales|Sales|SALES 2|Sales 10|Straße|STRASSE|strasse|"
+                           u"ΣΊΣΥΦΟΣ|σίσυφος|Köln|KÖLN|Koln|İstanbul|istanbul|ǅemal|ǆemal|"
+                           u"\uFF21 wide|\uFF41 wide|\U00010400 upper|\U00010428 lower|\U0001F600");
+    for (const QString& word : words.split(u'|'))
+        texts.push_back(word);
+    return texts;
+}
+
+TEST(SortKeys, OrderEveryKindOfCodeUnitAsTheCaseInsensitiveComparisonAndRankTiesAlike) {
+    std::vector<QString> texts = everyKindOfText();
+    std::stable_sort(texts.begin(), texts.end(), [](const QString& a, const QString& b) {
+        return a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    // Both orders are total, so agreeing on every neighbour in one's order means agreeing on
+    // every pair.
+    std::string previous = keyOf(texts.front());
+    for (std::size_t i = 1; i < texts.size(); ++i) {
+        const std::string key = keyOf(texts[i]);
+        ASSERT_EQ(sign(previous.compare(key)), sign(texts[i - 1].compare(texts[i], Qt::CaseInsensitive)))
+            << units(texts[i - 1]) << "/ " << units(texts[i]);
+        previous = key;
+    }
+
+    // A rank is the number of texts that sort before: the position of the first of its ties.
+    TextRanking ranking;
+    ranking.reserve(texts.size());
+    for (auto it = texts.rbegin(); it != texts.rend(); ++it)
+        ranking.add(*it);
+    const std::vector<int> ranks = ranking.ranks();
+    ASSERT_EQ(ranks.size(), texts.size());
+    int firstOfTies = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (i > 0 && texts[i - 1].compare(texts[i], Qt::CaseInsensitive) != 0)
+            firstOfTies = static_cast<int>(i);
+        ASSERT_EQ(ranks[texts.size() - 1 - i], firstOfTies) << units(texts[i]);
+    }
+}
+
+TEST(SortKeys, RanksFollowTheOrderTheTextsWereAddedIn) {
+    TextRanking ranking;
+    for (const char16_t* text : {u"b", u"A", u"a", u"B", u"c", u""})
+        ranking.add(QStringView(text));
+    EXPECT_EQ(ranking.ranks(), (std::vector<int>{3, 1, 1, 3, 5, 0}));
+    EXPECT_TRUE(TextRanking().ranks().empty());
+}
+
+} // namespace
