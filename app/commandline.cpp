@@ -7,6 +7,7 @@
 #include "core/selector.h"
 #include "core/selectorflow.h"
 #include "external/readers/serverfiles.h"
+#include "external/xmla/xmlaserver.h"
 #include "report/reportfile.h"
 
 #include <QDir>
@@ -189,7 +190,7 @@ void checkItems(Session& session, const std::vector<std::pair<QString, QString>>
         }
         if (!found)
             throw RunFailure{QStringLiteral("'%1' '%2' is not in the catalogue of server '%3'")
-                                 .arg(database, name, session.state().ServerName)};
+                                 .arg(database, name, Olap::DisplayServerName(session.state().ServerName))};
     }
 }
 
@@ -222,8 +223,8 @@ int runReport(const Options& options) {
     session.openCatalogue(options.server);
     // An empty catalogue has nothing to report, and the collectors need at least one row.
     if (session.rowCount() == 0)
-        throw RunFailure{
-            QStringLiteral("server '%1' has no %2").arg(options.server, ReportKindOf(options.kind).name)};
+        throw RunFailure{QStringLiteral("server '%1' has no %2")
+                             .arg(Olap::DisplayServerName(options.server), ReportKindOf(options.kind).name)};
     checkItems(session, options.items);
 
     SelectorState& state = session.state();

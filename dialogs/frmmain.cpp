@@ -4,6 +4,7 @@
 #include "core/messages.h"
 #include "dialogs/help.h"
 #include "dialogs/waitcursor.h"
+#include "external/xmla/xmlaserver.h"
 #include "settings/settingsstore.h"
 
 #include <QEventLoop>
@@ -181,8 +182,10 @@ void frmMain::runReport(ReportKind kind) {
         showConnectionFailure();
         return;
     }
-    BestEffort(SettingsAccess::Write,
-               [&] { SaveSetting(Application, ServerSection, LastServerKey, txtServer->text()); });
+    BestEffort(SettingsAccess::Write, [&] {
+        // A password in a server address is never stored.
+        SaveSetting(Application, ServerSection, LastServerKey, Olap::DisplayServerName(txtServer->text()));
+    });
     selector->putref_DSOServer(m_server);
     selector->put_InitMode(imApplication);
     hide();

@@ -2,12 +2,13 @@
 // against one AppendLine per line, data rows against plain joining, and the pages of a
 // generated server answered from the cube indexes against the same pages answered by walking.
 
+#include "bench/generator.h"
+#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "dimension/dimensionkind.h"
-#include "bench/generator.h"
+#include "external/readers/serverdescription.h"
 #include "report/reportfile.h"
 #include "role/rolekind.h"
-#include "external/readers/serverdescription.h"
 #include "tests/support/testsupport.h"
 
 #include <QBuffer>
@@ -188,11 +189,11 @@ template <class Kind> QByteArray wholePage(std::shared_ptr<Olap::Server> server)
     Kind kind(state);
     kind.GetInfoTree();
     for (qint32 r = state.infoTreeRows.lbound(1); r <= state.infoTreeRows.ubound(1); ++r)
-        if (state.infoTreeRows.at(r, 1).isValid())
-            state.infoTreeRows.at(r, 3) = true;
+        if (state.infoTreeRows.at(r, InfoTreeColumn::Caption).isValid())
+            state.infoTreeRows.at(r, InfoTreeColumn::Checked) = true;
     kind.GetCatalogue();
     for (qint32 r = 0; r < state.catalogueRows.length(2); ++r)
-        state.catalogueRows.at(4, r) = true;
+        state.catalogueRows.at(CatalogueColumn::Checked, r) = true;
     kind.RetrieveInfo();
     const QString path = freshFolder() + QStringLiteral("/page.html");
     state.indexOption = true;

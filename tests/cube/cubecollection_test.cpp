@@ -1,6 +1,7 @@
 // The text rules, the collection step and the collectors, their guards first of all. The
 // values the collectors write are checked by the expected pages.
 
+#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cubetext.h"
 #include "tests/cube/fakeolap.h"
@@ -99,7 +100,7 @@ TEST_F(CubeCollection, GathersReadableCheckedCubesInCatalogueOrder) {
     VariantGrid& rows = selector.state.catalogueRows;
     const auto gather = [&](const std::vector<QVariant>& flags) {
         for (qint32 row = 0; row < 4; ++row)
-            rows.at(4, row) = flags[static_cast<std::size_t>(row)];
+            rows.at(CatalogueColumn::Checked, row) = flags[static_cast<std::size_t>(row)];
         const auto previous = selector.kind.infoList();
         retrieve();
         EXPECT_NE(selector.kind.infoList(), previous);
@@ -109,8 +110,8 @@ TEST_F(CubeCollection, GathersReadableCheckedCubesInCatalogueOrder) {
     EXPECT_EQ(gather({true, false, true, false}), (QStringList{sales, inventory}));
     EXPECT_EQ(gather({true, 1, u"True"_s, QVariant()}), QStringList{sales});
     EXPECT_EQ(gather({false, false, true, true}), QStringList{inventory});
-    rows.at(0, 1) = u"Gone"_s;
-    rows.at(1, 0) = u"sales"_s;
+    rows.at(CatalogueColumn::Database, 1) = u"Gone"_s;
+    rows.at(CatalogueColumn::Name, 0) = u"sales"_s;
     EXPECT_EQ(gather({true, true, false, true}), QStringList());
 }
 

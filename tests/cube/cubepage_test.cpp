@@ -1,5 +1,6 @@
 // Whole cube pages against the expected files, and the guarded run.
 
+#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "tests/cube/selectorfixture.h"
 #include "tests/cube/testserver.h"
@@ -94,7 +95,7 @@ TEST_F(CubePage, ProgressNamesEachCube) {
 TEST_F(CubePage, LooseLevelFlagShapesPageButGathersNoLevels) {
     selector.build().check({cinDim});
     selector.state.infoTreeRows.at(cinDimLevelName, 3) = 1;
-    selector.state.infoTreeRows.at(cinpart, 3) = 1;
+    selector.state.infoTreeRows.at(cinpart, InfoTreeColumn::Checked) = 1;
     selector.tick({0});
     selector.kind.RetrieveInfo();
     const QByteArray page = selector.runPage();

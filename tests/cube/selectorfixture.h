@@ -4,6 +4,7 @@
 // progress window, ticking of catalogue rows and categories, the page run into a fresh file,
 // and the selector's grids as text lines that compare in one go.
 
+#include "core/grids.h"
 #include "core/selectorstate.h"
 #include "external/servermodel.h"
 #include "tests/support/testsupport.h"
@@ -53,13 +54,14 @@ template <class Kind> struct Selector {
     void tick(const std::vector<qint32>& rows) {
         VariantGrid& grid = state.catalogueRows;
         for (qint32 row = grid.lbound(2); row <= grid.ubound(2); ++row)
-            grid.at(4, row) = std::find(rows.begin(), rows.end(), row) != rows.end();
+            grid.at(CatalogueColumn::Checked, row) = std::find(rows.begin(), rows.end(), row) != rows.end();
     }
     // Checks exactly these categories of the information tree.
     void check(const std::vector<qint32>& categories) {
         VariantGrid& tree = state.infoTreeRows;
         for (qint32 row = tree.lbound(1); row <= tree.ubound(1); ++row)
-            tree.at(row, 3) = std::find(categories.begin(), categories.end(), row) != categories.end();
+            tree.at(row, InfoTreeColumn::Checked) =
+                std::find(categories.begin(), categories.end(), row) != categories.end();
     }
     // Builds the catalogue and the tree afresh, then ticks, checks and gathers exactly these.
     void gather(const std::vector<qint32>& rows, const std::vector<qint32>& categories) {

@@ -1,8 +1,9 @@
 // Collection of the checked dimensions: progress, flags, cube matching and failures.
 
+#include "core/grids.h"
 #include "dimension/dimensionkind.h"
-#include "tests/dimension/dimensiontestdata.h"
 #include "tests/cube/selectorfixture.h"
+#include "tests/dimension/dimensiontestdata.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,8 @@ QStringList collected(const DimensionKind& kind) {
 TEST(DimensionCollection, EveryRowAdvancesTheBarOnlyBooleanTrueTicks) {
     DimensionSelector s(dimensionServer());
     s.build().tick({3});
-    s.state.catalogueRows.at(4, 0) = u"True"_s;
-    s.state.catalogueRows.at(4, 1) = 1;
+    s.state.catalogueRows.at(CatalogueColumn::Checked, 0) = u"True"_s;
+    s.state.catalogueRows.at(CatalogueColumn::Checked, 1) = 1;
     RecordingProgress& progress = s.useProgress();
     s.kind.RetrieveInfo();
     EXPECT_EQ(progress.steps, std::vector<float>(5, 15.0f));

@@ -1,5 +1,6 @@
 // Gathering the checked roles (users, cubes carrying them) and the role page.
 
+#include "core/grids.h"
 #include "role/rolekind.h"
 #include "role/rolelookup.h"
 #include "tests/cube/selectorfixture.h"
@@ -91,7 +92,7 @@ TEST(RoleCollection, FailuresPassToTheCaller) {
     EXPECT_EQ(s.kind.roleInfoList()->Count(), 0);
 
     s.build().tick({0});
-    s.state.catalogueRows.at(1, 0) = u"READERS"_s; // names compare with letter case
+    s.state.catalogueRows.at(CatalogueColumn::Name, 0) = u"READERS"_s; // names compare with letter case
     EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
 
     // A processed cube without a processing date, and a cube naming a role the database lacks.
