@@ -88,7 +88,7 @@ protected:
 TEST_F(CubeCollection, CatalogueWithoutBoundsOrPastSixteenBitsFails) {
     selector.kind.GetCubeInfo(u"FoodMart"_s, u"Sales"_s); // before any collection: left out
     EXPECT_EQ(selector.kind.infoList(), nullptr);
-    selector.state.catalogueRows.redim(0, 4, 0, 32768);
+    selector.state.catalogueRows.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, 32768);
     EXPECT_EQ(failureOf([&] { retrieve(); }), ErrorNumber::Overflow);
     selector.state.catalogueRows.erase();
     EXPECT_EQ(failureOf([&] { retrieve(); }), ErrorNumber::SubscriptOutOfRange);

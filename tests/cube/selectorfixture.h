@@ -145,7 +145,8 @@ inline QStringList catalogueLines(const VariantGrid& rows) {
     EXPECT_EQ(rows.ubound(1), 4);
     EXPECT_EQ(rows.lbound(2), 0);
     for (qint32 row = 0; row <= rows.ubound(2); ++row)
-        lines << cellLine(0, 4, [&](qint32 column) { return rows.at(column, row); });
+        lines << cellLine(CatalogueColumn::Database, CatalogueColumn::Checked,
+                          [&](qint32 column) { return rows.at(column, row); });
     return lines;
 }
 
@@ -168,7 +169,8 @@ inline QStringList columnAndTreeLines(SelectorKind& kind, const SelectorState& s
     EXPECT_EQ(tree.ubound(2), 3);
     for (qint32 row = tree.lbound(1); row <= tree.ubound(1); ++row)
         lines << QString::number(row) + u':' +
-                     cellLine(0, 3, [&](qint32 column) { return tree.at(row, column); });
+                     cellLine(InfoTreeColumn::Key, InfoTreeColumn::Checked,
+                              [&](qint32 column) { return tree.at(row, column); });
     return lines;
 }
 
@@ -178,7 +180,7 @@ inline QStringList columnAndTreeLines(SelectorKind& kind, const SelectorState& s
 template <class Kind> QStringList countedCatalogue(float step) {
     Selector<Kind> s(countedServer({0, 2, 0, 1}));
     RecordingProgress& progress = s.useProgress();
-    s.state.catalogueRows.redim(0, 4, 0, 5);
+    s.state.catalogueRows.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, 5);
     s.kind.GetCatalogue();
     EXPECT_EQ(progress.steps, std::vector<float>(4, step));
     EXPECT_EQ(progress.statuses.value(1), QStringLiteral("Opening database: DB2\r\nThis may take a while"));

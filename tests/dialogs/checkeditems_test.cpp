@@ -1,3 +1,4 @@
+#include "core/grids.h"
 #include "dialogs/frminfo.h"
 #include "settings/settingsstore.h"
 #include "tests/dialogs/dialogtestutil.h"
@@ -144,7 +145,8 @@ TEST(CheckedItemMemoryFailures, AStoreThatFailsGivesTheDefaultsAndIsToldOnce) {
         EXPECT_EQ(dialog.LastAction(), laReport);
         VariantGrid reported;
         dialog.GetFirstTab(reported);
-        EXPECT_EQ(reported.at(4, 0), QVariant(true)) << "the report has the user's choice";
+        EXPECT_EQ(reported.at(CatalogueColumn::Checked, 0), QVariant(true))
+            << "the report has the user's choice";
         dialog.LoadCheckedItems(Cubes);
         dialog.SaveCheckedItems(Cubes);
         expectEachFailureToldOnce(captured.lines(u"settings not "_s), settings);

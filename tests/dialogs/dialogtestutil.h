@@ -2,6 +2,7 @@
 
 // Grids for the selection dialog and simulated user input on its widgets.
 
+#include "core/grids.h"
 #include "core/variantgrid.h"
 #include "dialogs/frminfo.h"
 #include "tests/support/testsupport.h"
@@ -32,15 +33,17 @@ struct CatalogueRow {
     QVariant checked = false;
 };
 
-// Catalogue rows (column 0-4, row 0-n-1).
+// Catalogue rows (every column, row 0-n-1).
 inline VariantGrid catalogue(const std::vector<CatalogueRow>& rows) {
     VariantGrid grid;
-    grid.redim(0, 4, 0, static_cast<qint32>(rows.size()) - 1);
+    grid.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, static_cast<qint32>(rows.size()) - 1);
     for (qint32 r = 0; r < static_cast<qint32>(rows.size()); ++r) {
         const CatalogueRow& row = rows[static_cast<std::size_t>(r)];
-        const QVariant cells[] = {row.database, row.name, row.size, row.status, row.checked};
-        for (qint32 c = 0; c < 5; ++c)
-            grid.at(c, r) = cells[c];
+        grid.at(CatalogueColumn::Database, r) = row.database;
+        grid.at(CatalogueColumn::Name, r) = row.name;
+        grid.at(CatalogueColumn::Size, r) = row.size;
+        grid.at(CatalogueColumn::Status, r) = row.status;
+        grid.at(CatalogueColumn::Checked, r) = row.checked;
     }
     return grid;
 }

@@ -1,3 +1,4 @@
+#include "core/grids.h"
 #include "dialogs/frminfo.h"
 #include "tests/dialogs/dialogtestutil.h"
 
@@ -175,7 +176,7 @@ TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrderWhichTheNextShowingKee
                          {u"FoodMart"_s, u"budget"_s, u"3.10 MB"_s, u"Not Processed"_s, false}}));
     const VariantGrid tree = secondTab(dialog);
     for (qint32 r = 1; r <= 7; ++r)
-        EXPECT_EQ(tree.at(r, 3), QVariant(r == cinMsr)) << r;
+        EXPECT_EQ(tree.at(r, InfoTreeColumn::Checked), QVariant(r == cinMsr)) << r;
 
     dialog.LastAction(laNone);
     runModal(dialog, [&] {
@@ -504,9 +505,9 @@ TEST_F(SelectionDialog, RoleTreeEmptyLastRowIsAnEmptyNodeThatEndsTheReadBack) {
         click(dialog.cmdReport);
     });
     const VariantGrid tree = secondTab(dialog);
-    EXPECT_EQ(tree.at(1, 3), QVariant(true));
-    EXPECT_EQ(tree.at(2, 3), QVariant(true));
-    EXPECT_FALSE(tree.at(3, 3).isValid());
+    EXPECT_EQ(tree.at(1, InfoTreeColumn::Checked), QVariant(true));
+    EXPECT_EQ(tree.at(2, InfoTreeColumn::Checked), QVariant(true));
+    EXPECT_FALSE(tree.at(3, InfoTreeColumn::Checked).isValid());
     EXPECT_EQ(dialog.LastAction(), laReport);
 }
 
@@ -529,7 +530,7 @@ TEST_F(SelectionDialog, LoadsOnceOnTheFirstTouch) {
     dialog.setCaption(u"Dimension Information"_s);
     EXPECT_EQ(dialog.lstCubes->topLevelItemCount(), 4);
     EXPECT_EQ(dialog.windowTitle(), u"Dimension Information"_s);
-    EXPECT_EQ(firstTab(dialog).at(0, 0), QVariant(u"Late"_s));
+    EXPECT_EQ(firstTab(dialog).at(CatalogueColumn::Database, 0), QVariant(u"Late"_s));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // A header click sorts the list exactly as comparing its texts without regard to letter case
 // does, whatever the texts hold; equal texts keep their order.
 
+#include "core/grids.h"
 #include "dialogs/frminfo.h"
 
 #include <QHeaderView>
@@ -61,13 +62,13 @@ QStringList stableSorted(QStringList texts, Qt::SortOrder order) {
 TEST(ListSort, AHeaderClickSortsAsTheCaseInsensitiveComparisonDoes) {
     const QStringList names = awkwardNames();
     VariantGrid rows;
-    rows.redim(0, 4, 0, static_cast<qint32>(names.size()) - 1);
+    rows.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, static_cast<qint32>(names.size()) - 1);
     for (qint32 r = 0; r < names.size(); ++r) {
-        rows.at(0, r) = QStringLiteral("Database %1").arg(r); // unique keys
-        rows.at(1, r) = names[r];
-        rows.at(2, r) = QString(names[names.size() - 1 - r]);
-        rows.at(3, r) = QString();
-        rows.at(4, r) = false;
+        rows.at(CatalogueColumn::Database, r) = QStringLiteral("Database %1").arg(r); // unique keys
+        rows.at(CatalogueColumn::Name, r) = names[r];
+        rows.at(CatalogueColumn::Size, r) = QString(names[names.size() - 1 - r]);
+        rows.at(CatalogueColumn::Status, r) = QString();
+        rows.at(CatalogueColumn::Checked, r) = false;
     }
     VariantGrid headers, aligns, widths;
     headers.redim(0, 3);
