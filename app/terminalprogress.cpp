@@ -5,7 +5,7 @@
 namespace Lorvantic::Cli {
 
 void TerminalProgress::Progress(float nProgress) {
-    m_value = std::fmin(100.0f, m_value + nProgress);
+    m_value = std::fmin(100.0F, m_value + nProgress);
     draw();
 }
 

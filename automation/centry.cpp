@@ -49,7 +49,7 @@ LvResult resultOf(const Error& error) {
     if (error.number() < 0)
         return error.number();
     if (error.number() > 0 && error.number() <= 0xFFFF)
-        return static_cast<LvResult>(0x800A0000u | static_cast<quint32>(error.number()));
+        return static_cast<LvResult>(0x800A0000U | static_cast<quint32>(error.number()));
     return LV_E_FAIL;
 }
 

@@ -47,7 +47,7 @@ void CubeKind::GetCatalogue() {
     // A failure ends the catalogue quietly: rows filled so far stay, rows made room for stay empty.
     CubeRead::Guarded([&] {
         bool stepComputed = false;
-        float step = 0.0f;
+        float step = 0.0F;
         const Olap::CollectionPtr<Olap::Store> databases = Required(Required(m_state.DSOServer)->Databases());
         const qint16 databaseCount = Counter16(databases->Count());
         for (qint32 i = 1; i <= databaseCount; ++i) {

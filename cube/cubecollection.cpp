@@ -38,7 +38,7 @@ void CubeKind::RetrieveInfo() {
     const VariantGrid& rows = m_state.catalogueRows;
     const qint32 firstRow = rows.lbound(2);
     const qint32 lastRow = rows.ubound(2);
-    const float step = 75.0f / static_cast<float>(lastRow - firstRow + 1);
+    const float step = 75.0F / static_cast<float>(lastRow - firstRow + 1);
     const qint16 first = Counter16(firstRow);
     const qint16 last = Counter16(lastRow);
     for (qint32 row = first; row <= last; ++row) {

@@ -38,7 +38,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    float m_value = 0.0f;
+    float m_value = 0.0F;
     bool m_closing = false;
 };
 

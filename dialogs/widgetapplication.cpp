@@ -54,7 +54,7 @@ QString makeWidgetApplication() {
     static int argc = 1;
     static char name[] = "lorvantic";
     static char* argv[] = {name, nullptr};
-    static QApplication* const application = new QApplication(argc, argv);
+    static auto* const application = new QApplication(argc, argv);
     Q_UNUSED(application);
     return QString();
 }

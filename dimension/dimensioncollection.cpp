@@ -61,7 +61,7 @@ void DimensionKind::RetrieveInfo() {
     const VariantGrid& rows = m_state.catalogueRows;
     const qint32 first = rows.lbound(2);
     const qint32 last = rows.ubound(2);
-    const float step = 75.0f / static_cast<float>(rows.length(2));
+    const float step = 75.0F / static_cast<float>(rows.length(2));
     for (qint32 row = first; row <= last; ++row) {
         if (ProgressWindow* progress = m_state.progressWindow()) {
             progress->Progress(step);

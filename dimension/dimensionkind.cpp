@@ -50,7 +50,7 @@ void DimensionKind::GetCatalogue() {
     const Olap::CollectionPtr<Olap::Store> databases = server().Databases();
     const qint32 count = databaseCount(*databases);
     for (qint32 i = 1; i <= count; ++i) {
-        m_state.advanceProgress(90.0f / static_cast<float>(count));
+        m_state.advanceProgress(90.0F / static_cast<float>(count));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
         m_state.showStatus(OpeningDatabaseStatus(databaseName));

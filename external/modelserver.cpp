@@ -443,7 +443,7 @@ class ModelServer : public Server {
 public:
     explicit ModelServer(ModelPtr model)
         : m_model(std::move(model)) {}
-    void Connect(const QString&) override {}
+    void Connect(const QString& /*serverName*/) override {}
     QString Name() const override { return m_model->data->name; }
     CollectionPtr<Store> Databases() const override {
         ModelPtr model = m_model;

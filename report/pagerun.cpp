@@ -49,7 +49,7 @@ void runPage(const PageKind& kind, PageRunState& state, qint32 count, const Item
         closeProgress(state, true);
         return;
     }
-    const float step = 15.0f / static_cast<float>(count);
+    const float step = 15.0F / static_cast<float>(count);
     QString made;
     const bool created = state.createFile ? state.createFile(made) : CreateTempFile(made);
     if (!created) {

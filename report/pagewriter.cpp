@@ -91,7 +91,7 @@ void PageWriter::append(QByteArrayView bytes) {
 }
 
 bool PageWriter::tryAppendUtf8(QStringView text) {
-    uchar* const start = reinterpret_cast<uchar*>(room(3 * text.size()));
+    auto* const start = reinterpret_cast<uchar*>(room(3 * text.size()));
     uchar* const end = writeUtf8(text, start);
     if (!end)
         return false;

@@ -48,8 +48,7 @@ QString timeFormatWithoutZone(const QLocale& locale) {
     const QString format = locale.timeFormat(QLocale::LongFormat);
     QString out;
     bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format.at(i);
+    for (const QChar c : format) {
         if (c == u'\'')
             quoted = !quoted;
         if (!quoted && c == u't') {
@@ -66,7 +65,7 @@ QString timeFormatWithoutZone(const QLocale& locale) {
 
 QString TempFolder() {
     for (const char* name : {"TEMP", "TMPDIR"}) {
-        const QString value = qEnvironmentVariable(name);
+        QString value = qEnvironmentVariable(name);
         if (!value.isEmpty())
             return value;
     }

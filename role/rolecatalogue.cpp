@@ -57,7 +57,7 @@ void RoleKind::GetCatalogue() {
     const qint32 databaseCount = databases->Count();
     forEachPosition(databaseCount, [&](qint32 i) {
         // The whole catalogue takes 90 points of the bar, in equal unrounded steps.
-        m_state.advanceProgress(90.0f / static_cast<float>(databaseCount));
+        m_state.advanceProgress(90.0F / static_cast<float>(databaseCount));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
         m_state.showStatus(OpeningDatabaseStatus(databaseName));

@@ -13,7 +13,7 @@ void RoleKind::RetrieveInfo() {
     // Reading the bounds fails for a catalogue that never received rows.
     const qint32 first = rows.lbound(2);
     const qint32 last = rows.ubound(2);
-    const float step = 75.0f / static_cast<float>(last - first + 1);
+    const float step = 75.0F / static_cast<float>(last - first + 1);
     for (qint32 row = first; row <= last; ++row) {
         m_state.advanceProgress(step);
         m_state.showStatus(QStringLiteral("Retrieving Role information"));

@@ -34,7 +34,7 @@ constexpr Escape Escapes[] = {
 };
 
 QString configHome() {
-    const QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    QString home = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     // A relative XDG_CONFIG_HOME is not valid and is ignored, as other programs do.
     if (home.isEmpty() || QDir::isRelativePath(home))
         return QDir::homePath() + u"/.config";

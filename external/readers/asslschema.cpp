@@ -554,7 +554,7 @@ MeasureGroupBuild DatabaseReader::readMeasureGroup(std::vector<MeasureData>& mea
                 aggregations.push_back({aggregationName.isEmpty() ? aggregationId : aggregationName});
             });
         });
-        group.designs.insert(id, std::move(aggregations));
+        group.designs.emplace(id, std::move(aggregations));
     };
     m_xml.children([&](QStringView element) {
         if (element == QLatin1String("Measures"))
@@ -741,7 +741,7 @@ void DatabaseReader::readDataSource() {
         else
             m_xml.skip();
     });
-    m_dataSources.insert(id, std::move(source));
+    m_dataSources.emplace(id, std::move(source));
 }
 
 void DatabaseReader::readDataSourceView() {

@@ -12,7 +12,7 @@ namespace Lorvantic::Olap {
 
 namespace {
 
-constexpr qint64 ChunkSize = 256 * 1024;
+constexpr qint64 ChunkSize = qint64{256} * 1024;
 
 // A small description needs no full chunk: allocating and releasing 256 KB per read is most of
 // the time spent on a file of a few hundred bytes.
@@ -443,7 +443,7 @@ template <bool Keep> void JsonReader::readMultiByte(std::string& out) {
         high = 0xBF;
     }
     if constexpr (Keep)
-        out.append(bytes, static_cast<std::size_t>(following + 1));
+        out.append(bytes, static_cast<std::size_t>(following) + 1);
     m_extraLineBytes += following;
     m_textIsAscii = false;
 }

@@ -193,7 +193,7 @@ void SchemaReader::readSchema() {
 void SchemaReader::readSharedDimension() {
     const QString name = m_xml.requiredAttribute(QLatin1String("name"), u"Dimension");
     std::vector<QString> made = readDimension(name, name, true);
-    m_shared.insert(name, std::move(made));
+    m_shared.emplace(name, std::move(made));
 }
 
 // The dimension's first hierarchy gives its own levels; each further one is a dimension of its
@@ -427,7 +427,8 @@ void SchemaReader::readRole() {
 
 void SchemaReader::assemble() {
     if (!m_schemaSets.empty())
-        m_xml.spend(static_cast<qsizetype>(m_schemaSets.size() * m_cubes.size()), m_schemaSetsAt);
+        m_xml.spend(static_cast<qsizetype>(m_schemaSets.size()) * static_cast<qsizetype>(m_cubes.size()),
+                    m_schemaSetsAt);
     for (CubeBuild& cube : m_cubes) {
         for (std::size_t i = 0; i < cube.data.measures.size(); ++i)
             cube.measureIndex.insert(cube.data.measures[i].name, static_cast<qsizetype>(i));

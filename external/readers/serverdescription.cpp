@@ -95,7 +95,13 @@ std::optional<QDateTime> parseLocalDateTime(std::string_view s) {
     const auto mark = [s](std::size_t at, char c) {
         return at < s.size() && s[at] == c;
     };
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, ms = 0;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int ms = 0;
     if (!number(0, 4, year) || !mark(4, '-') || !number(5, 2, month) || !mark(7, '-') || !number(8, 2, day))
         return std::nullopt;
     std::size_t end = 10;
@@ -372,7 +378,7 @@ template <class T> void DescriptionReader::readObject(T& out, const Shape<T>& sh
             m_json.skipValue();
             continue;
         }
-        const quint32 bit = 1u << (found - members.begin());
+        const quint32 bit = 1U << (found - members.begin());
         if (seen & bit)
             m_json.fail(m_json.memberPosition(), quoted(found->key) + QStringLiteral(" appears twice"));
         seen |= bit;
@@ -382,7 +388,7 @@ template <class T> void DescriptionReader::readObject(T& out, const Shape<T>& sh
         found->read(*this, out);
     }
     for (std::size_t i = 0; i < members.size(); ++i)
-        if (members[i].required && !(seen & (1u << i)))
+        if (members[i].required && !(seen & (1U << i)))
             m_json.fail(at, QStringLiteral("this ") + QLatin1String(shape.kind) + QStringLiteral(" has no ") +
                                 quoted(members[i].key));
     if (shape.done)

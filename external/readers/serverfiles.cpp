@@ -121,7 +121,7 @@ QString FindServerDescription(const QString& serverName) {
     if (!isBareName(serverName))
         return QString();
     for (const QString& folder : ServerSearchFolders()) {
-        const QString found = findInFolder(QDir(folder), serverName);
+        QString found = findInFolder(QDir(folder), serverName);
         if (!found.isEmpty())
             return found;
     }
