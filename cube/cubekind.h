@@ -5,11 +5,11 @@
 // cube section of the report page.
 
 #include "core/holders.h"
+#include "core/selectorstate.h"
+#include "core/variantgrid.h"
 #include "external/olap.h"
 #include "report/pagerun.h"
 #include "report/pagewriter.h"
-#include "core/selectorstate.h"
-#include "core/variantgrid.h"
 
 #include <QString>
 #include <memory>

@@ -5,10 +5,10 @@
 // Nothing here is guarded: a failing server or holder read passes to the caller.
 
 #include "core/holders.h"
+#include "core/selectorstate.h"
 #include "external/olap.h"
 #include "report/pagerun.h"
 #include "report/pagewriter.h"
-#include "core/selectorstate.h"
 
 #include <QString>
 #include <memory>

@@ -1,7 +1,7 @@
 // Any bytes given to the reader either give a server or are refused with a clear error.
 
-#include "fuzz/fuzzsupport.h"
 #include "external/readers/mondrianschema.h"
+#include "fuzz/fuzzsupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Lorvantic::Fuzz::ReadAll(data, size, [](QIODevice& device) {

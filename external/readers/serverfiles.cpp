@@ -1,7 +1,7 @@
 #include "external/readers/serverfiles.h"
 
-#include "external/readers/asslschema.h"
 #include "external/error.h"
+#include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
 #include "external/readers/schemaxml.h"
 #include "external/readers/serverdescription.h"

@@ -1,7 +1,7 @@
-#include "tests/automation/flowdriver.h"
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
 #include "automation/metaselrole.h"
+#include "tests/automation/flowdriver.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

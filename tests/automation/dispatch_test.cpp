@@ -1,9 +1,9 @@
 #include "automation/dispatch.h"
-#include "external/error.h"
 #include "automation/factory.h"
-#include "core/holders.h"
 #include "automation/metaselcube.h"
 #include "automation/metaselmain.h"
+#include "core/holders.h"
+#include "external/error.h"
 #include "external/olap.h"
 #include "external/servermodel.h"
 

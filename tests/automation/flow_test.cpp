@@ -1,11 +1,11 @@
-#include "tests/automation/flowdriver.h"
-#include "dialogs/frmmain.h"
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
+#include "dialogs/frmmain.h"
 #include "external/olap.h"
 #include "settings/settingsstore.h"
+#include "tests/automation/flowdriver.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

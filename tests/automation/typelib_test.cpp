@@ -1,9 +1,9 @@
 // The type library and the class factory: the names and identifiers hosts find the classes by.
 
-#include "core/enums.h"
-#include "external/error.h"
 #include "automation/factory.h"
 #include "automation/typelib.h"
+#include "core/enums.h"
+#include "external/error.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // Whole dimension pages against hand-written files, and the dimension page run.
 
 #include "dimension/dimensionkind.h"
-#include "tests/dimension/dimensiontestdata.h"
 #include "tests/cube/selectorfixture.h"
+#include "tests/dimension/dimensiontestdata.h"
 
 #include <gtest/gtest.h>
 

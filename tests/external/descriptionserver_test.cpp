@@ -1,6 +1,6 @@
 #include "external/olap.h"
-#include "tests/schemas/schematest.h"
 #include "external/readers/serverfiles.h"
+#include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

@@ -3,11 +3,11 @@
 // formats use all end in a model or a clear error, in bounded time and without exhausting the
 // stack.
 
+#include "external/olap.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
-#include "external/olap.h"
-#include "tests/schemas/schematest.h"
 #include "external/readers/serverdescription.h"
+#include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "external/olap.h"
-#include "tests/schemas/schematest.h"
 #include "external/readers/serverdescription.h"
+#include "tests/schemas/schematest.h"
 
 using namespace Lorvantic;
 using namespace Lorvantic::Olap;

@@ -1,5 +1,5 @@
-#include "report/pagerun.h"
 #include "external/servermodel.h"
+#include "report/pagerun.h"
 #include "tests/support/testsupport.h"
 
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "external/olap.h"
-#include "report/reportfile.h"
 #include "external/servermodel.h"
+#include "report/reportfile.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The role catalogue, its progress and failures, the column arrays and the information tree.
 
-#include "tests/cube/fakeolap.h"
 #include "role/rolekind.h"
+#include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
-#include "tests/schemas/schematest.h"
 #include "external/readers/schemaxml.h"
+#include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 
 #include <QFile>

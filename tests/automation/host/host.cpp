@@ -15,7 +15,8 @@ int main() {
     cube.put_ServerName(QStringLiteral("sample"));
     Lorvantic::MetaSelDim dimensions;
     Lorvantic::MetaSelRole roles;
-    const std::shared_ptr<Lorvantic::Selector> selector = Lorvantic::CreateSelector(Lorvantic::ReportKind::Roles);
+    const std::shared_ptr<Lorvantic::Selector> selector =
+        Lorvantic::CreateSelector(Lorvantic::ReportKind::Roles);
     std::shared_ptr<Lorvantic::Olap::Server> server = Lorvantic::Olap::CreateServer();
     try {
         server->Connect(QStringLiteral("no server of this name"));
@@ -25,8 +26,8 @@ int main() {
     }
     Lorvantic::CubeInfo tempCube;
     (void)tempCube;
-    return cube.get_InitMode() == Lorvantic::imApplication && Lorvantic::IsArrayEmpty(cube.state().reportFiles) &&
-                   LV_FAILED(LV_E_FAIL) && selector
+    return cube.get_InitMode() == Lorvantic::imApplication &&
+                   Lorvantic::IsArrayEmpty(cube.state().reportFiles) && LV_FAILED(LV_E_FAIL) && selector
                ? 0
                : 1;
 }
