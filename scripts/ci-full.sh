@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The longer check: 30 s of each fuzz target, the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and last the README's test command, so that CTest's summary is
-# the last test output. Every stage runs; any failure fails the run.
+# The longer check: the static checks (clang-format, clang-tidy), 30 s of each fuzz target, the
+# whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and last the README's test
+# command, so that CTest's summary is the last test output. Every stage runs; any failure fails
+# the run.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 failed=()
@@ -15,6 +16,8 @@ stage() {
 }
 # setup.sh installs the packages every stage needs (clang and its fuzzer runtime included).
 stage setup scripts/setup.sh build
+# clang-tidy reads build/compile_commands.json, which setup's build writes.
+stage lint scripts/lint.sh build
 stage fuzz fuzz/run.sh all 30
 stage sanitizers scripts/test-asan.sh
 if [ ${#failed[@]} -gt 0 ]; then

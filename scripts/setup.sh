@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev googletest libgtest-dev libgmock-dev
-          xvfb xauth clang libclang-rt-14-dev
+          xvfb xauth clang libclang-rt-14-dev clang-tidy clang-format
           curl default-jre-headless default-jdk-headless libmondrian-java libjetty9-java
           libhsqldb-java libslf4j-java libcommons-collections3-java libcommons-lang3-java
           libcommons-io-java libxerces2-java libservlet-api-java)
