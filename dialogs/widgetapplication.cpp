@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
+#include <dlfcn.h>
 
 namespace Lorvantic {
 
@@ -47,6 +48,14 @@ bool displayReachable() {
     return QFileInfo::exists(u"/tmp/.X11-unix/X"_s + number);
 }
 
+// The application made here outlives any call and refers to this library's code (its windows,
+// the message presenter): a host's unload of the library must not take that code away.
+void stayLoaded() {
+    Dl_info self{};
+    if (::dladdr(reinterpret_cast<void*>(&stayLoaded), &self) != 0 && self.dli_fname)
+        ::dlopen(self.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
 QString makeWidgetApplication() {
     if (!displayReachable())
         return u"The dialogs need a display, and none can be reached (DISPLAY, WAYLAND_DISPLAY)."_s;
@@ -56,6 +65,7 @@ QString makeWidgetApplication() {
     static char* argv[] = {name, nullptr};
     static auto* const application = new QApplication(argc, argv);
     Q_UNUSED(application);
+    stayLoaded();
     return QString();
 }
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <utility>
 
 namespace Lorvantic::Olap::Xmla {
 
@@ -13,8 +14,8 @@ constexpr qint64 MaxNetrcBytes = 1 << 20;
 
 class Tokens {
 public:
-    explicit Tokens(const QString& text)
-        : m_text(text) {}
+    explicit Tokens(QString text)
+        : m_text(std::move(text)) {}
 
     // The next token, or a null string at the end.
     QString next() {

@@ -88,7 +88,6 @@ private:
     QString m_text;        // text of the column or fault field being read
     QByteArray m_xmlValue; // a column's elements, written out again
     std::optional<QXmlStreamWriter> m_writer;
-    int m_capturedDepth = 0;
     bool m_answered = false; // a response or a fault began
     bool m_ended = false;
     std::optional<Fault> m_fault;

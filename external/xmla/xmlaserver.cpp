@@ -109,7 +109,8 @@ public:
         endpoint.setUserInfo(QString());
         m_endpoint = endpoint;
         m_timeoutMs = static_cast<int>(
-            std::min<qint64>(positiveSetting("LORVANTIC_XMLA_TIMEOUT", DefaultTimeoutSeconds), 24 * 3600) *
+            std::min<qint64>(positiveSetting("LORVANTIC_XMLA_TIMEOUT", DefaultTimeoutSeconds),
+                             qint64{24} * 3600) *
             1000);
         m_maxBytes = std::min<qint64>(positiveSetting("LORVANTIC_XMLA_MAX_MB", DefaultMaxMegabytes),
                                       std::numeric_limits<qint64>::max() / (1 << 20)) *
@@ -459,6 +460,7 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
         faulted(label, first[0]);
 
     std::vector<Request> metadata;
+    metadata.reserve(catalogs.size());
     for (const auto& catalog : catalogs)
         metadata.push_back(discover(Xmla::MetadataRowset(),
                                     {{QStringLiteral("DatabaseID"), catalog->name},
