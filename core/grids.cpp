@@ -25,8 +25,4 @@ void SetInfoTreeRow(VariantGrid& tree, qint32 row, const QString& caption, qint3
     tree.at(row, InfoTreeColumn::Checked) = false;
 }
 
-QString OpeningDatabaseStatus(const QString& databaseName) {
-    return QStringLiteral("Opening database: ") + databaseName + QStringLiteral("\r\nThis may take a while");
-}
-
 } // namespace Lorvantic

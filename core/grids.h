@@ -36,7 +36,4 @@ qint32 GrowCatalogueRows(VariantGrid& rows, qint32 count);
 // Fills one category row, unchecked, under parentRow (0: at the top level).
 void SetInfoTreeRow(VariantGrid& tree, qint32 row, const QString& caption, qint32 parentRow);
 
-// The status a catalogue shows while it opens a database.
-QString OpeningDatabaseStatus(const QString& databaseName);
-
 } // namespace Lorvantic

@@ -18,6 +18,12 @@ void SelectorState::advanceProgress(float step) const {
     }
 }
 
+void SelectorState::showOpeningDatabase(const Olap::Store& database) const {
+    if (progressWindow())
+        showStatus(QStringLiteral("Opening database: ") + database.Name() +
+                   QStringLiteral("\r\nThis may take a while"));
+}
+
 void SelectorState::showStatus(const QString& status) const {
     if (ProgressWindow* window = progressWindow()) {
         window->Status(status);

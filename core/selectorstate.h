@@ -36,6 +36,8 @@ struct LORVANTIC_EXPORT SelectorState {
     // Advance the bar, or show a status, on that window if there is one; pending events run after.
     void advanceProgress(float step) const;
     void showStatus(const QString& status) const;
+    // The status a catalogue shows while it opens a database; the text is made only for a window.
+    void showOpeningDatabase(const Olap::Store& database) const;
 
     // True when the information-tree row's checked cell holds true. With strict, only a
     // Boolean true counts ("equals true"); otherwise anything that converts to true does

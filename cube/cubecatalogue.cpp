@@ -58,8 +58,7 @@ void CubeKind::GetCatalogue() {
             }
             m_state.advanceProgress(step);
             const std::shared_ptr<Olap::Store> database = Required(databases->Item(i));
-            if (m_state.progressWindow())
-                m_state.showStatus(OpeningDatabaseStatus(database->Name()));
+            m_state.showOpeningDatabase(*database);
             const Olap::CollectionPtr<Olap::Store> cubes = Required(database->Cubes());
             const qint32 cubeCount = cubes->Count();
             if (cubeCount <= 0) // a count below zero is read as none, so no row is ever dropped

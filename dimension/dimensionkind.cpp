@@ -53,7 +53,7 @@ void DimensionKind::GetCatalogue() {
         m_state.advanceProgress(90.0F / static_cast<float>(count));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
-        m_state.showStatus(OpeningDatabaseStatus(databaseName));
+        m_state.showOpeningDatabase(*database);
         appendCatalogueRows(*database, databaseName);
     }
 }

@@ -60,7 +60,7 @@ void RoleKind::GetCatalogue() {
         m_state.advanceProgress(90.0F / static_cast<float>(databaseCount));
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
-        m_state.showStatus(OpeningDatabaseStatus(databaseName));
+        m_state.showOpeningDatabase(*database);
         appendRoles(rows, *database, databaseName);
     });
 }
