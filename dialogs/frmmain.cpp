@@ -2,6 +2,7 @@
 
 #include "core/enums.h"
 #include "core/messages.h"
+#include "dialogs/frmprogress.h"
 #include "dialogs/help.h"
 #include "dialogs/waitcursor.h"
 #include "external/xmla/xmlaserver.h"
@@ -136,6 +137,17 @@ void frmMain::keyPressEvent(QKeyEvent* event) {
 bool frmMain::ConnectServer() {
     m_server = m_createServer();
     WaitCursor wait;
+    // A live server is read with requests that may take a while: the progress window shows them.
+    std::unique_ptr<frmProgress> progress;
+    const Olap::ScopedXmlaObserver observer([&progress](const Olap::XmlaStep& step) {
+        if (!progress)
+            progress = ShowProgressWindow();
+        if (!step.answer)
+            progress->Status(QStringLiteral("Reading ") + step.what);
+        const float done = 100.0F * static_cast<float>(step.answered) / static_cast<float>(step.asked);
+        if (done > progress->value())
+            progress->Progress(done - progress->value());
+    });
     try {
         m_server->Connect(txtServer->text());
     } catch (const Error& failure) {

@@ -19,8 +19,10 @@
 #include <QTimer>
 #include <QUrl>
 #include <QXmlStreamWriter>
+#include <algorithm>
 #include <limits>
 #include <memory>
+#include <utility>
 
 namespace Lorvantic::Olap {
 
@@ -36,6 +38,18 @@ constexpr qint64 DefaultMaxMegabytes = 1024;
 // Requests sent together: enough to overlap the server's work with the transfer, few enough not
 // to crowd a server that answers one request per connection.
 constexpr int MaxInFlight = 3;
+// The rowsets a catalogue is read from when it has no definition to give.
+constexpr int RowsetsPerCatalogue = 5;
+// An answer is taken and parsed in pieces of this size: the XML reader decodes what it is given
+// at once, so a whole answer handed over in one piece would be held twice more in memory.
+constexpr qint64 ReadPiece = qint64{64} << 10;
+
+thread_local XmlaObserver currentObserver;
+
+void tell(int answered, int asked, const QString& what, bool answer) {
+    if (currentObserver)
+        currentObserver(XmlaStep{answered, asked, what, answer});
+}
 
 qint64 positiveSetting(const char* variable, qint64 otherwise) {
     bool ok = false;
@@ -128,6 +142,8 @@ public:
     }
 
     const XmlaTransfer& transfer() const { return m_transfer; }
+    // The requests the next rounds are expected to send, for the progress a read tells.
+    void expectLater(int requests) { m_later = requests; }
 
     // Sends the requests, a few at a time, and reads their answers. A request the server answers
     // with a fault keeps it; any other failure ends all of them and is raised.
@@ -137,6 +153,8 @@ public:
         std::size_t next = 0;
         int running = 0;
         std::vector<std::unique_ptr<Pending>> pending;
+        if (!requests.empty())
+            m_transfer.rounds.emplace_back();
 
         std::function<void()> startNext;
         const auto stop = [&](const Error& error) {
@@ -150,8 +168,11 @@ public:
         const auto done = [&](Pending& p) {
             p.timer.stop();
             --running;
+            ++m_answered;
+            tell(m_answered, asked(requests.size() - next), p.request.what, true);
             if (!failure) {
                 try {
+                    receive(p);
                     finish(p);
                 } catch (const Error& error) {
                     stop(error);
@@ -171,6 +192,8 @@ public:
                 pending.push_back(std::move(p));
                 ++running;
                 ++m_transfer.requests;
+                m_transfer.rounds.back().push_back(request.body);
+                tell(m_answered, asked(requests.size() - next), request.what, false);
                 item.reply = m_manager.post(networkRequest(), request.body);
                 item.timer.setSingleShot(true);
                 item.timer.setInterval(m_timeoutMs);
@@ -181,6 +204,7 @@ public:
                     pointer->reply->abort();
                 });
                 QObject::connect(item.reply, &QNetworkReply::readyRead, &loop, [&, pointer = &item] {
+                    pointer->timer.start();
                     try {
                         receive(*pointer);
                     } catch (const Error& error) {
@@ -243,11 +267,16 @@ private:
         return status == 0 || (status >= 200 && status < 300) || status == 500;
     }
 
+    // Takes what has arrived of an answer, piece by piece.
     void receive(Pending& p) {
-        p.timer.start();
-        const QByteArray bytes = p.reply->readAll();
+        while (p.reason.isEmpty() && p.reply->bytesAvailable() > 0)
+            receivePiece(p, p.reply->read(ReadPiece));
+    }
+
+    void receivePiece(Pending& p, const QByteArray& bytes) {
         p.received += bytes.size();
         m_transfer.bytes += bytes.size();
+        m_transfer.largestAnswer = std::max(m_transfer.largestAnswer, p.received);
         if (p.received > m_maxBytes) {
             p.reason = QStringLiteral("the answer is larger than %1 MB (LORVANTIC_XMLA_MAX_MB)")
                            .arg(m_maxBytes / (1 << 20));
@@ -345,7 +374,11 @@ private:
     qint64 m_maxBytes = DefaultMaxMegabytes << 20;
     QNetworkAccessManager m_manager;
     QSet<QNetworkReply*> m_offered;
+    int asked(std::size_t waiting) const { return m_transfer.requests + static_cast<int>(waiting) + m_later; }
+
     XmlaTransfer m_transfer;
+    int m_answered = 0;
+    int m_later = 0;
 };
 
 [[noreturn]] void faulted(const QString& label, const Request& request) {
@@ -379,6 +412,7 @@ void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>
          {{QStringLiteral("PROPERTY_TYPE"), QStringLiteral("1")}}},
         {Xmla::MeasuresRowset(), &Xmla::DatabaseBuilder::addMeasure, {}},
     };
+    static_assert(sizeof(kinds) / sizeof(kinds[0]) == RowsetsPerCatalogue);
     std::vector<Request> requests;
     std::vector<std::pair<Catalog*, const Kind*>> of;
     for (Catalog* catalog : catalogs) {
@@ -415,6 +449,13 @@ void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>
 }
 
 } // namespace
+
+ScopedXmlaObserver::ScopedXmlaObserver(XmlaObserver observer)
+    : m_previous(std::exchange(currentObserver, std::move(observer))) {}
+
+ScopedXmlaObserver::~ScopedXmlaObserver() {
+    currentObserver = std::move(m_previous);
+}
 
 bool IsXmlaServerName(const QString& name) {
     return name.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
@@ -455,6 +496,8 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
         if (!row[0].isEmpty())
             catalogs.push_back(std::make_unique<Catalog>(Catalog{row[0], row[1], {}, {}}));
     })};
+    // A server of one catalogue takes its definition, or its rowsets, after the catalogues.
+    exchange.expectLater(1 + RowsetsPerCatalogue);
     exchange.run(first);
     if (first[0].fault)
         faulted(label, first[0]);
@@ -469,7 +512,9 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
                                         if (target->metadata.isEmpty())
                                             target->metadata = row[0];
                                     }));
+    exchange.expectLater(RowsetsPerCatalogue * static_cast<int>(catalogs.size()));
     exchange.run(metadata);
+    exchange.expectLater(0);
 
     const QDateTime cap = Xmla::ProcessedCapFromEnvironment();
     std::vector<Catalog*> fromRowsets;

@@ -11,7 +11,10 @@
 
 #include "external/servermodel.h"
 
+#include <QByteArray>
 #include <QString>
+#include <functional>
+#include <vector>
 
 namespace Lorvantic::Olap {
 
@@ -25,8 +28,34 @@ QString DisplayServerName(const QString& name);
 // What one read of a live server took.
 struct XmlaTransfer {
     int requests = 0;
-    qint64 bytes = 0; // answer bodies
+    qint64 bytes = 0;         // answer bodies
+    qint64 largestAnswer = 0; // bytes of the largest body
     qint64 milliseconds = 0;
+    // The request bodies, one list per round: a round's requests go out together, a few at a
+    // time, and the next round waits for its answers. Lets a caller replay the same exchange.
+    std::vector<std::vector<QByteArray>> rounds;
+};
+
+// How a read of a live server goes, for a window that shows it.
+struct XmlaStep {
+    int answered = 0;
+    int asked = 0;       // requests sent or waiting so far: grows as the read learns the server
+    QString what;        // the request just sent or answered: "MDSCHEMA_LEVELS of catalogue 'FoodMart'"
+    bool answer = false; // what's answer came in (else it went out)
+};
+using XmlaObserver = std::function<void(const XmlaStep&)>;
+
+// While it lives, the reads on this thread tell observer when a request goes out and when its
+// answer is in. The observer runs inside the read's event loop and must not start another read.
+class ScopedXmlaObserver {
+public:
+    explicit ScopedXmlaObserver(XmlaObserver observer);
+    ~ScopedXmlaObserver();
+    ScopedXmlaObserver(const ScopedXmlaObserver&) = delete;
+    ScopedXmlaObserver& operator=(const ScopedXmlaObserver&) = delete;
+
+private:
+    XmlaObserver m_previous;
 };
 
 // Reads the whole server at url; the model's server name is DisplayServerName(url). Needs a

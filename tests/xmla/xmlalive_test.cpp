@@ -226,9 +226,20 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
         return http(200, rows(""));
     });
     XmlaTransfer transfer;
-    const ServerData live = ReadXmlaServer(server.url(), &transfer);
+    std::vector<XmlaStep> steps;
+    const ServerData live = [&] {
+        const ScopedXmlaObserver observer([&](const XmlaStep& step) { steps.push_back(step); });
+        return ReadXmlaServer(server.url(), &transfer);
+    }();
     // catalogues, metadata, five rowsets, then dimensions and levels for each of the 7 cubes
     EXPECT_EQ(transfer.requests, 2 + 5 + 2 * 7);
+    // The observer hears every request go out and come back, and the count only grows.
+    ASSERT_EQ(steps.size(), 2u * static_cast<std::size_t>(transfer.requests));
+    for (std::size_t i = 1; i < steps.size(); ++i)
+        EXPECT_EQ(steps[i].answered, steps[i - 1].answered + (steps[i].answer ? 1 : 0));
+    EXPECT_EQ(steps.back().answered, transfer.requests);
+    EXPECT_EQ(steps.back().asked, transfer.requests);
+    EXPECT_EQ(steps.back().what, u"MDSCHEMA_LEVELS of catalogue 'FoodMart', cube 'Warehouse and Sales'"_s);
     const CubeData& sales = named(live.databases.at(0).cubes, "Sales");
     EXPECT_EQ(sales.dimensions.size(), 13u);
     // Without the catalogue-wide list, no dimension is known to be shared.
@@ -344,6 +355,7 @@ TEST(XmlaLive, UnreachableServersFailAtOnce) {
     } cases[] = {
         {u"http://127.0.0.1:%1/xmla"_s.arg(closedPort), "connection refused"},
         {tls.url(), "TLS handshake failed: "},
+        {u"http://lorvantic-test.invalid/xmla"_s, "host lorvantic-test.invalid not found (DNS)"},
         {u"http://[::1/xmla"_s, "not a valid URL"},
         {u"http://"_s, "not a valid URL"},
     };
