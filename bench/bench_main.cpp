@@ -5,12 +5,17 @@
 // sort; then how each step grows from 1x to 4x and whether the goals are met.
 //
 //   lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]
+//   lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER]
+//
+// --live runs the live-server case instead (bench/livebench.h): a real XMLA server over a
+// generated schema of N cubes (default 1000).
 //
 // Times are given as wall clock and as processor time of this process; the goals are judged on
 // processor time, which other work on a shared machine does not inflate.
 
 #include "automation/reportkinds.h"
 #include "bench/generator.h"
+#include "bench/livebench.h"
 #include "core/grids.h"
 #include "dialogs/frminfo.h"
 
@@ -350,22 +355,42 @@ int main(int argc, char** argv) {
     qint64 megabytes = 100;
     int repeat = 3;
     QString keep;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool live = false;
+    int cubes = 1000;
+    bool usage = false;
+    for (int i = 1; i < argc; ++i) {
         const QByteArray option = argv[i];
+        if (option == "--live") {
+            live = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            usage = true;
+            break;
+        }
+        const QByteArray value = argv[++i];
         if (option == "--megabytes")
-            megabytes = std::max(4LL, QByteArray(argv[i + 1]).toLongLong());
+            megabytes = std::max(4LL, value.toLongLong());
         else if (option == "--repeat")
-            repeat = std::max(1, QByteArray(argv[i + 1]).toInt());
+            repeat = std::max(1, value.toInt());
         else if (option == "--keep")
-            keep = QString::fromLocal8Bit(argv[i + 1]);
+            keep = QString::fromLocal8Bit(value);
+        else if (option == "--cubes")
+            cubes = std::max(1, value.toInt());
+        else
+            usage = true;
     }
-    if (argc % 2 == 0) {
-        std::fputs("usage: lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]\n", stderr);
+    if (usage) {
+        std::fputs("usage: lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]\n"
+                   "       lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER]\n",
+                   stderr);
         return 2;
     }
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (live)
+        return Bench::RunLiveBench({cubes, repeat, keep});
     // Pages go to memory where the system offers it, so that the disk's mood does not decide.
     QTemporaryDir temporary(QDir(QStringLiteral("/dev/shm")).exists()
                                 ? QStringLiteral("/dev/shm/lorvantic-bench-XXXXXX")

@@ -301,4 +301,99 @@ QByteArray GenerateDescription(const GeneratorOptions& options) {
     return w.take();
 }
 
+namespace {
+
+// Text as an XML attribute value.
+QByteArray attribute(const QByteArray& text) {
+    return QString::fromUtf8(text).toHtmlEscaped().replace(u'\'', QLatin1String("&apos;")).toUtf8();
+}
+
+constexpr int SchemaFactTables = 20;
+constexpr int SchemaSharedDimensions = 6; // the time dimension among them
+constexpr int SchemaCubeDimensions = 4;   // shared ones each cube uses
+constexpr std::array<const char*, 5> Aggregators = {"sum", "count", "min", "max", "distinct-count"};
+constexpr std::array<const char*, 5> FormatStrings = {"#,###.00", "#,###", "Currency", "Standard", "0.0%"};
+
+void schemaTimeDimension(Writer& out) {
+    out.line(1, "<Dimension name=\"" + attribute(pick(SharedDimensions, 0)) + "\" type=\"TimeDimension\">");
+    out.line(2, "<Hierarchy hasAll=\"true\" primaryKey=\"time_id\">");
+    out.line(3, "<Table name=\"dim_time\"/>");
+    out.line(3, "<Level name=\"Year\" column=\"the_year\" type=\"Numeric\" uniqueMembers=\"true\" "
+                "levelType=\"TimeYears\"/>");
+    out.line(
+        3, "<Level name=\"Quarter\" column=\"quarter\" uniqueMembers=\"false\" levelType=\"TimeQuarters\"/>");
+    out.line(3, "<Level name=\"Month\" column=\"month_of_year\" type=\"Numeric\" uniqueMembers=\"false\" "
+                "levelType=\"TimeMonths\"/>");
+    out.line(2, "</Hierarchy>");
+    out.line(1, "</Dimension>");
+}
+
+void schemaSharedDimension(Writer& out, int d) {
+    const QByteArray table = "dim_" + n(d);
+    out.line(1, "<Dimension name=\"" + attribute(sharedDimensionName(d)) + "\">");
+    out.line(2, "<Hierarchy hasAll=\"true\" primaryKey=\"id\">");
+    out.line(3, "<Table name=\"" + table + "\"/>");
+    out.line(3, "<Level name=\"" + attribute(pick(Levels, d)) + "\" column=\"top\" uniqueMembers=\"true\"/>");
+    out.line(3, "<Level name=\"" + attribute(pick(Levels, d + 1)) +
+                    "\" column=\"leaf\" uniqueMembers=\"false\">");
+    out.line(4, "<Property name=\"" + attribute(pick(Properties, d)) + "\" column=\"property\"/>");
+    out.line(3, "</Level>");
+    out.line(2, "</Hierarchy>");
+    out.line(1, "</Dimension>");
+}
+
+void schemaCube(Writer& out, int c) {
+    out.line(1, "<Cube name=\"" + attribute(cubeName(0, c)) + "\">");
+    out.line(2, "<Table name=\"fact_" + n(c % SchemaFactTables) + "\"/>");
+    out.line(2, "<DimensionUsage name=\"" + attribute(pick(SharedDimensions, 0)) + "\" source=\"" +
+                    attribute(pick(SharedDimensions, 0)) + "\" foreignKey=\"time_id\"/>");
+    for (int k = 1; k < SchemaCubeDimensions; ++k) {
+        const int d = 1 + (c + k * 2) % (SchemaSharedDimensions - 1);
+        out.line(2, "<DimensionUsage name=\"" + attribute(sharedDimensionName(d)) + "\" source=\"" +
+                        attribute(sharedDimensionName(d)) + "\" foreignKey=\"dim_" + n(d) + "_id\"/>");
+    }
+    out.line(2, "<Dimension name=\"Order Detail\" foreignKey=\"detail_id\">");
+    out.line(3, "<Hierarchy hasAll=\"true\" primaryKey=\"id\">");
+    out.line(4, "<Table name=\"detail_" + n(c % SchemaFactTables) + "\"/>");
+    out.line(4, "<Level name=\"Order Number\" column=\"number\" uniqueMembers=\"true\"/>");
+    out.line(3, "</Hierarchy>");
+    out.line(2, "</Dimension>");
+    for (std::size_t m = 0; m < Aggregators.size(); ++m) {
+        const auto i = static_cast<qint64>(m);
+        out.line(2, "<Measure name=\"" + attribute(pick(Measures, c + i)) + "\" column=\"m" + n(i) +
+                        "\" aggregator=\"" + Aggregators.at(m) + "\" formatString=\"" +
+                        pick(FormatStrings, c + i) + "\"/>");
+    }
+    for (int k = 0; k < 2; ++k) {
+        const QByteArray first = attribute(pick(Measures, c + k));
+        const QByteArray second = attribute(pick(Measures, c + k + 1));
+        out.line(2, "<CalculatedMember name=\"" + attribute(pick(Calculations, c + k)) +
+                        "\" dimension=\"Measures\" formula=\"[Measures].[" + first + "] / [Measures].[" +
+                        second + "]\">");
+        out.line(3, "<CalculatedMemberProperty name=\"FORMAT_STRING\" value=\"0.00%\"/>");
+        out.line(2, "</CalculatedMember>");
+    }
+    out.line(1, "</Cube>");
+}
+
+} // namespace
+
+QByteArray GenerateMondrianSchema(int cubes) {
+    Writer out(nullptr);
+    out.line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    out.line(0, "<Schema name=\"" + attribute(databaseName(0)) + "\">");
+    schemaTimeDimension(out);
+    for (int d = 1; d < SchemaSharedDimensions; ++d)
+        schemaSharedDimension(out, d);
+    for (int c = 0; c < cubes; ++c)
+        schemaCube(out, c);
+    for (int r = 0; r < 3; ++r) {
+        out.line(1, "<Role name=\"" + attribute(roleName(r)) + "\">");
+        out.line(2, "<SchemaGrant access=\"all\"/>");
+        out.line(1, "</Role>");
+    }
+    out.line(0, "</Schema>");
+    return out.take();
+}
+
 } // namespace Lorvantic::Bench

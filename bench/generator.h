@@ -32,4 +32,10 @@ qint64 GenerateDescription(const GeneratorOptions& options, std::FILE* out);
 // The whole description in memory (for small servers in tests).
 QByteArray GenerateDescription(const GeneratorOptions& options);
 
+// A Mondrian schema of one catalogue with the given number of cubes, for a live server: shared
+// dimensions (one of them a time dimension), a private dimension, measures of every aggregator
+// and calculated members per cube, and a few roles. Cubes share a handful of fact tables, so
+// the server's database stays small. Deterministic, like the description.
+QByteArray GenerateMondrianSchema(int cubes);
+
 } // namespace Lorvantic::Bench

@@ -7,7 +7,8 @@
 #   tests/xmla/server.sh check                            exit 0 when java, javac, curl and the jars are there
 # start waits until the server answers a DBSCHEMA_CATALOGS Discover, then writes its endpoint to
 # STATEDIR/url; on any failure it stops what it started. Exit code 77: something is missing (skip).
-# XMLA_START_TIMEOUT (seconds, default 60) bounds the wait.
+# XMLA_START_TIMEOUT (seconds, default 60) bounds the wait; XMLA_JAVA_HEAP (default 512m) is the
+# server's heap limit.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -95,7 +96,7 @@ start() {
   : >"$state/stdout"
   : >"$state/mondrian.properties"  # defaults, and no warning that it is missing
   # Output goes to files so that whoever started us (CTest) does not wait on inherited pipes.
-  (cd "$state" && exec java -Xmx512m -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -Djava.io.tmpdir="$state" \
+  (cd "$state" && exec java -Xmx"${XMLA_JAVA_HEAP:-512m}" -XX:+UseSerialGC -XX:TieredStopAtLevel=1 -Djava.io.tmpdir="$state" \
     -Dmondrian.rolap.ignoreInvalidMembers=true -Dmondrian.jdbcDrivers=org.hsqldb.jdbc.JDBCDriver \
     -Dorg.slf4j.simpleLogger.defaultLogLevel=warn \
     -cp "$(classpath "$classes")" XmlaTestServer --ignore-stdin 0 "${schemas[@]}" \

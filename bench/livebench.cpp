@@ -1,0 +1,252 @@
+#include "bench/livebench.h"
+
+#include "bench/generator.h"
+#include "external/xmla/xmlaserver.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <functional>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ; // NOLINT(readability-redundant-declaration): posix_spawn's environment
+
+namespace Lorvantic::Bench {
+
+namespace {
+
+// Requests in flight at once: as many as the reader keeps, so that both wait alike.
+constexpr int InFlight = 3;
+
+void print(const char* format, auto... values) {
+    std::printf(format, values...);
+    std::fflush(stdout);
+}
+
+QString serverScript() {
+    return QStringLiteral(LORVANTIC_SOURCE_DIR "/tests/xmla/server.sh");
+}
+
+// The test server of tests/xmla, started over the schema and stopped when this goes.
+class LiveServer {
+public:
+    LiveServer(const QString& state, const QString& schema)
+        : m_state(state) {
+        QProcess start;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (!environment.contains(QStringLiteral("XMLA_START_TIMEOUT")))
+            environment.insert(QStringLiteral("XMLA_START_TIMEOUT"), QStringLiteral("600"));
+        if (!environment.contains(QStringLiteral("XMLA_JAVA_HEAP")))
+            environment.insert(QStringLiteral("XMLA_JAVA_HEAP"), QStringLiteral("2g"));
+        start.setProcessEnvironment(environment);
+        start.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        start.start(serverScript(), {QStringLiteral("start"), state, schema});
+        if (!start.waitForFinished(900'000) || start.exitCode() != 0) {
+            m_status = start.exitCode();
+            return;
+        }
+        QFile url(state + QStringLiteral("/url"));
+        if (url.open(QIODevice::ReadOnly))
+            m_url = QString::fromUtf8(url.readAll().trimmed());
+    }
+    ~LiveServer() { QProcess::execute(serverScript(), {QStringLiteral("stop"), m_state}); }
+    LiveServer(const LiveServer&) = delete;
+    LiveServer& operator=(const LiveServer&) = delete;
+
+    const QString& url() const { return m_url; }
+    int status() const { return m_status; }
+
+private:
+    QString m_state;
+    QString m_url;
+    int m_status = 0;
+};
+
+// Sends the same requests, round by round, and only counts the answers' bytes: the time the
+// transfer alone takes, the server's work included.
+double receiveOnly(const QString& url, const std::vector<std::vector<QByteArray>>& rounds, qint64& bytes) {
+    QNetworkAccessManager manager;
+    QNetworkRequest request{QUrl(url)};
+    request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
+    request.setRawHeader("SOAPAction", "\"urn:schemas-microsoft-com:xml-analysis:Discover\"");
+    bytes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    for (const std::vector<QByteArray>& round : rounds) {
+        QEventLoop loop;
+        std::size_t next = 0;
+        int running = 0;
+        std::function<void()> startNext = [&] {
+            while (running < InFlight && next < round.size()) {
+                QNetworkReply* reply = manager.post(request, round[next++]);
+                ++running;
+                QObject::connect(reply, &QNetworkReply::readyRead, &loop,
+                                 [&, reply] { bytes += reply->readAll().size(); });
+                QObject::connect(reply, &QNetworkReply::finished, &loop, [&, reply] {
+                    bytes += reply->readAll().size();
+                    reply->deleteLater();
+                    --running;
+                    startNext();
+                    if (running == 0)
+                        loop.quit();
+                });
+            }
+        };
+        startNext();
+        if (running > 0)
+            loop.exec();
+    }
+    return static_cast<double>(clock.nsecsElapsed()) / 1e9;
+}
+
+struct ChildRun {
+    double seconds = 0;
+    double peakMB = 0;
+    int status = -1;
+};
+
+// The kB of a "VmHWM:" line of /proc/PID/status, 0 once the process is gone.
+qint64 peakKilobytes(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Runs a program to its end with its output in log. Its peak resident memory is read from its
+// own status while it runs: the kernel's end-of-run account (wait4) would also count this
+// process's memory, which a spawned child inherits until it executes the program.
+ChildRun runChild(const QStringList& arguments, const QString& log) {
+    std::vector<QByteArray> bytes;
+    for (const QString& argument : arguments)
+        bytes.push_back(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& argument : bytes)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const QByteArray logName = QFile::encodeName(log);
+    posix_spawn_file_actions_addopen(&actions, 1, logName.constData(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    ChildRun run;
+    QElapsedTimer clock;
+    clock.start();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        qint64 peak = 0;
+        int status = 0;
+        pid_t ended = 0;
+        while ((ended = waitpid(pid, &status, WNOHANG)) == 0) {
+            peak = std::max(peak, peakKilobytes(pid));
+            usleep(2000);
+        }
+        if (ended == pid) {
+            run.seconds = static_cast<double>(clock.nsecsElapsed()) / 1e9;
+            run.peakMB = static_cast<double>(peak) * 1024 / 1e6;
+            run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+struct Goal {
+    const char* text;
+    double value;
+    double limit;
+};
+
+} // namespace
+
+int RunLiveBench(const LiveOptions& options) {
+    QTemporaryDir temporary(QDir::tempPath() + QStringLiteral("/lorvantic-live-XXXXXX"));
+    const QString folder = options.keep.isEmpty() ? temporary.path() : options.keep;
+    QDir().mkpath(folder);
+    const QString schema = folder + QStringLiteral("/Generated.xml");
+    {
+        QFile file(schema);
+        if (!file.open(QIODevice::WriteOnly) || file.write(GenerateMondrianSchema(options.cubes)) < 0)
+            qFatal("cannot write %s", qPrintable(schema));
+    }
+    print("%-26s %d cubes in one catalogue, schema %.1f MB (%s)\n", "live server", options.cubes,
+          static_cast<double>(QFileInfo(schema).size()) / 1e6, qPrintable(schema));
+
+    QElapsedTimer startClock;
+    startClock.start();
+    const LiveServer server(folder + QStringLiteral("/server"), schema);
+    if (server.url().isEmpty()) {
+        // 77: the server's packages are missing; say so and leave the other figures standing.
+        print("live server: not started (server.sh exit %d; scripts/setup.sh installs Java and Mondrian)\n",
+              server.status());
+        return server.status() == 77 ? 0 : 1;
+    }
+    print("%-26s %.1f s to start and load the schema (%s)\n", "server start",
+          static_cast<double>(startClock.elapsed()) / 1000, qPrintable(server.url()));
+
+    // The first read fills the server's own caches; the runs after it are measured.
+    Olap::XmlaTransfer transfer;
+    Olap::ReadXmlaServer(server.url(), &transfer);
+    double read = 1e9;
+    double receive = 1e9;
+    ChildRun report{1e9, 0, 0};
+    qint64 received = 0;
+    const QString page = folder + QStringLiteral("/cubes.html");
+    const QString log = folder + QStringLiteral("/kavenor.log");
+    for (int r = 0; r < options.repeat; ++r) {
+        receive = std::min(receive, receiveOnly(server.url(), transfer.rounds, received));
+        Olap::XmlaTransfer again;
+        Olap::ReadXmlaServer(server.url(), &again);
+        read = std::min(read, static_cast<double>(again.milliseconds) / 1000);
+        const ChildRun run = runChild({QStringLiteral(LORVANTIC_KAVENOR_PROGRAM), QStringLiteral("report"),
+                                       QStringLiteral("cubes"), QStringLiteral("--server"), server.url(),
+                                       QStringLiteral("--index"), QStringLiteral("--output"), page},
+                                      log);
+        if (run.status != 0)
+            qFatal("kavenor report failed (exit %d); see %s", run.status, qPrintable(log));
+        report.seconds = std::min(report.seconds, run.seconds);
+        report.peakMB = std::max(report.peakMB, run.peakMB);
+    }
+    const ChildRun idle =
+        runChild({QStringLiteral(LORVANTIC_KAVENOR_PROGRAM), QStringLiteral("--version")}, log);
+    const double largestMB = static_cast<double>(transfer.largestAnswer) / 1e6;
+
+    print("%-26s %d in %zu rounds, %.1f MB received (largest answer %.1f MB)\n", "requests",
+          transfer.requests, transfer.rounds.size(), static_cast<double>(transfer.bytes) / 1e6, largestMB);
+    print("%-26s %8.3f s (%.1f MB, %d in flight, answers not read)\n", "receive only", receive,
+          static_cast<double>(received) / 1e6, InFlight);
+    print("%-26s %8.3f s\n", "read into the model", read);
+    print("%-26s %8.3f s wall (kavenor report cubes --index, %.1f MB page)\n", "whole report", report.seconds,
+          static_cast<double>(QFileInfo(page).size()) / 1e6);
+    print("%-26s %.1f MB peak; %.1f MB for kavenor --version\n", "report memory", report.peakMB, idle.peakMB);
+
+    const std::vector<Goal> goals = {
+        {"whole report / receive only", report.seconds / receive, 1.5},
+        {"report peak memory above start-up / largest answer", (report.peakMB - idle.peakMB) / largestMB,
+         3.0},
+    };
+    int missed = 0;
+    for (const Goal& goal : goals) {
+        const bool met = goal.value <= goal.limit;
+        missed += met ? 0 : 1;
+        print("goal %-52s %8.2f <= %6.2f %s\n", goal.text, goal.value, goal.limit, met ? "met" : "MISSED");
+    }
+    return missed == 0 ? 0 : 1;
+}
+
+} // namespace Lorvantic::Bench
