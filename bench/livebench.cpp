@@ -133,9 +133,11 @@ qint64 peakKilobytes(pid_t pid) {
 // process's memory, which a spawned child inherits until it executes the program.
 ChildRun runChild(const QStringList& arguments, const QString& log) {
     std::vector<QByteArray> bytes;
+    bytes.reserve(static_cast<std::size_t>(arguments.size()));
     for (const QString& argument : arguments)
         bytes.push_back(QFile::encodeName(argument));
     std::vector<char*> argv;
+    argv.reserve(bytes.size() + 1);
     for (QByteArray& argument : bytes)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
