@@ -91,6 +91,14 @@ QString CreateReport(const PageKind& kind, PageRunState& state, qint32 count, co
 }
 
 void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWriter& page) {
+    WriteReportHeaderStart(kind, page);
+    if (!server)
+        RaiseObjectNotSet();
+    page.AppendLine(QStringLiteral("<td valign='top'><b>OLAP Server Name:</b>") + server->Name() +
+                    QStringLiteral("</td></tr></table><P>&nbsp</P>"));
+}
+
+void WriteReportHeaderStart(const PageKind& kind, PageWriter& page) {
     page.AppendLine(QStringLiteral("<html><body>"));
     page.AppendLine(QStringLiteral("<p><b><big>Vusk Kavenor</big></b></p>"));
     page.AppendLine(kind.headingLine);
@@ -99,10 +107,6 @@ void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWri
                     QStringLiteral("</td>"));
     page.AppendLine(QStringLiteral("<td valign='top'><b>Time:</b>") + TimeText(ReportClock()) +
                     QStringLiteral("</td>"));
-    if (!server)
-        RaiseObjectNotSet();
-    page.AppendLine(QStringLiteral("<td valign='top'><b>OLAP Server Name:</b>") + server->Name() +
-                    QStringLiteral("</td></tr></table><P>&nbsp</P>"));
 }
 
 void WriteReportEnd(PageWriter& page) {

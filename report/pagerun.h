@@ -78,6 +78,9 @@ QString CreateListReport(const PageKind& kind, PageRunState& state, const List& 
 
 // The seven header lines and the end line.
 void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWriter& page);
+// The first six header lines: the page's start, title and heading and the header table up to
+// its date and time cells. The server cells and the table's end follow.
+void WriteReportHeaderStart(const PageKind& kind, PageWriter& page);
 void WriteReportEnd(PageWriter& page);
 
 // Appends the path to a growable list of report files (no bounds at first).
