@@ -1,0 +1,367 @@
+#include "diff/servercompare.h"
+
+#include "core/grids.h"
+#include "cube/cubekind.h"
+#include "dimension/dimensionkind.h"
+#include "external/error.h"
+#include "role/rolekind.h"
+
+#include <algorithm>
+#include <array>
+
+namespace Lorvantic::Diff {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// ---- reading ------------------------------------------------------------------------------
+
+// Every category of the information tree and every catalogue row checked, then the kind's own
+// collection. False when the catalogue is empty: the collections need one row at least.
+bool collectEverything(SelectorState& state, SelectorKind& kind) {
+    kind.GetInfoTree();
+    VariantGrid& tree = state.infoTreeRows;
+    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
+        if (tree.at(r, InfoTreeColumn::Caption).isValid())
+            tree.at(r, InfoTreeColumn::Checked) = true;
+    }
+    kind.GetCatalogue();
+    VariantGrid& rows = state.catalogueRows;
+    if (IsArrayEmpty(rows) || rows.length(2) == 0)
+        return false;
+    for (qint32 r = rows.lbound(2); r <= rows.ubound(2); ++r)
+        rows.at(CatalogueColumn::Checked, r) = true;
+    kind.RetrieveInfo();
+    return true;
+}
+
+[[noreturn]] void raiseIncomplete(const Olap::Server& server, const QString& database, const QString& cube,
+                                  const QString& what) {
+    throw Error(ErrorNumber::NotAnswered,
+                u"Server '%1': the %2 of cube '%3' of database '%4' could not be read"_s.arg(
+                    server.Name(), what, cube, database));
+}
+
+void requireCount(qint32 stated, qint32 collected, const Olap::Server& server, const Olap::Store& database,
+                  const CubeInfo& cube, const QString& what) {
+    if (stated != collected)
+        raiseIncomplete(server, database.Name(), cube.Name, what);
+}
+
+// The guarded cube catalogue and collection end a cube, or a list of its parts, quietly where a
+// read fails. Compares what they gathered with the counts the server states, in the server's
+// order (the catalogue's), and raises where anything is missing.
+void requireWholeCubes(const Olap::Server& server, const CubeInfoList& cubes) {
+    qint32 next = 1;
+    const Olap::CollectionPtr<Olap::Store> databases = server.Databases();
+    for (qint32 d = 1; d <= databases->Count(); ++d) {
+        const std::shared_ptr<Olap::Store> database = databases->Item(d);
+        const Olap::CollectionPtr<Olap::Store> databaseCubes = database->Cubes();
+        for (qint32 c = 1; c <= databaseCubes->Count(); ++c) {
+            const std::shared_ptr<Olap::Store> cube = databaseCubes->Item(c);
+            if (next > cubes.Count() || cubes[next]->Name != cube->Name() ||
+                cubes[next]->DatabaseName != database->Name())
+                raiseIncomplete(server, database->Name(), cube->Name(), u"properties"_s);
+            const CubeInfo& info = *cubes[next++];
+            requireCount(cube->Roles()->Count(), info.Roles.Count(), server, *database, info, u"roles"_s);
+            requireCount(cube->Partitions()->Count(), info.Partitions.Count(), server, *database, info,
+                         u"partitions"_s);
+            requireCount(cube->Measures()->Count(), info.Measures.Count(), server, *database, info,
+                         u"measures"_s);
+            requireCount(cube->Commands()->Count(), info.CalcMembers.Count(), server, *database, info,
+                         u"calculated members"_s);
+            const Olap::CollectionPtr<Olap::Dimension> dimensions = cube->Dimensions();
+            requireCount(dimensions->Count(), info.Dimensions.Count(), server, *database, info,
+                         u"dimensions"_s);
+            for (qint32 i = 1; i <= dimensions->Count(); ++i)
+                requireCount(dimensions->Item(i)->Levels()->Count(), info.Dimensions[i]->Levels.Count(),
+                             server, *database, info,
+                             u"levels of dimension '%1'"_s.arg(info.Dimensions[i]->Name));
+        }
+    }
+}
+
+template <class Kind, class List>
+std::shared_ptr<List> collect(const std::shared_ptr<Olap::Server>& server,
+                              const std::shared_ptr<List>& (Kind::*list)() const) {
+    SelectorState state;
+    state.DSOServer = server;
+    state.ServerName = server->Name();
+    Kind kind(state);
+    if (!collectEverything(state, kind))
+        return std::make_shared<List>();
+    return (kind.*list)();
+}
+
+// ---- matching -------------------------------------------------------------------------------
+
+// One item of a list under its matching key: database (top level only), name, and which of the
+// items of that name it is.
+template <class Info> struct Keyed {
+    QStringView database;
+    QStringView name;
+    qint32 occurrence = 0;
+    const Info* info = nullptr;
+};
+
+template <class Info> int compareKeys(const Keyed<Info>& a, const Keyed<Info>& b) {
+    if (const int byDatabase = a.database.compare(b.database))
+        return byDatabase;
+    if (const int byName = a.name.compare(b.name))
+        return byName;
+    return a.occurrence - b.occurrence;
+}
+
+template <class Info, class List> std::vector<Keyed<Info>> keyedByName(const List& list, bool topLevel) {
+    std::vector<Keyed<Info>> keyed;
+    keyed.reserve(static_cast<std::size_t>(list.Count()));
+    for (const auto& item : list) {
+        QStringView database;
+        if constexpr (requires { item->DatabaseName; })
+            database = topLevel ? QStringView(item->DatabaseName) : QStringView();
+        keyed.push_back({database, item->Name, 0, item.get()});
+    }
+    // Stable: items of one name keep their list order, and the k-th old one meets the k-th new.
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const Keyed<Info>& a, const Keyed<Info>& b) { return compareKeys(a, b) < 0; });
+    for (std::size_t i = 1; i < keyed.size(); ++i) {
+        if (keyed[i].database == keyed[i - 1].database && keyed[i].name == keyed[i - 1].name)
+            keyed[i].occurrence = keyed[i - 1].occurrence + 1;
+    }
+    return keyed;
+}
+
+// Calls visit(old, new) for every key of either list in key order; the side without it is null.
+template <class Info, class List, class Visit>
+void pairByName(const List& oldList, const List& newList, bool topLevel, Visit visit) {
+    const std::vector<Keyed<Info>> olds = keyedByName<Info>(oldList, topLevel);
+    const std::vector<Keyed<Info>> news = keyedByName<Info>(newList, topLevel);
+    std::size_t o = 0;
+    std::size_t n = 0;
+    while (o < olds.size() || n < news.size()) {
+        const int order = o == olds.size() ? 1 : n == news.size() ? -1 : compareKeys(olds[o], news[n]);
+        if (order < 0)
+            visit(olds[o++].info, nullptr);
+        else if (order > 0)
+            visit(nullptr, news[n++].info);
+        else
+            visit(olds[o++].info, news[n++].info);
+    }
+}
+
+// ---- what is compared of each holder ----------------------------------------------------------
+
+// A value the report shows, under its column heading.
+template <class Info> struct Value {
+    QLatin1StringView heading;
+    QString Info::*text;
+    bool processing = false; // a processing date or size
+};
+
+// Each holder's values and lists of parts, in the order of the report's tables. A holder used in
+// several places (a dimension in a cube and on its own) has one shape: what a place leaves
+// empty is empty on both sides.
+template <class Info> struct Shape;
+
+template <> struct Shape<CubeInfo> {
+    static constexpr std::array values = {
+        Value<CubeInfo>{"Size (MB)"_L1, &CubeInfo::Size, true},
+        Value<CubeInfo>{"Last Processed Date"_L1, &CubeInfo::ProcessingDate, true},
+    };
+    template <class Walk> static void parts(Walk& walk, const CubeInfo& a, const CubeInfo& b) {
+        walk.template parts<RoleInfo>("role"_L1, a.Roles, b.Roles);
+        walk.template parts<PartitionInfo>("partition"_L1, a.Partitions, b.Partitions);
+        walk.template parts<DimensionInfo>("dimension"_L1, a.Dimensions, b.Dimensions);
+        walk.template parts<MeasureInfo>("measure"_L1, a.Measures, b.Measures);
+        walk.template parts<CalcMemberInfo>("calculated member"_L1, a.CalcMembers, b.CalcMembers);
+    }
+};
+
+template <> struct Shape<PartitionInfo> {
+    static constexpr std::array values = {
+        Value<PartitionInfo>{"Type"_L1, &PartitionInfo::Type},
+        Value<PartitionInfo>{"Number of Aggregations"_L1, &PartitionInfo::AggregationCount},
+        Value<PartitionInfo>{"Used DataSource"_L1, &PartitionInfo::DataSourceName},
+        Value<PartitionInfo>{"Used Driver"_L1, &PartitionInfo::Driver},
+        Value<PartitionInfo>{"Source"_L1, &PartitionInfo::Source},
+    };
+    template <class Walk> static void parts(Walk&, const PartitionInfo&, const PartitionInfo&) {}
+};
+
+template <> struct Shape<DimensionInfo> {
+    static constexpr std::array values = {
+        Value<DimensionInfo>{"Processing Date"_L1, &DimensionInfo::ProcessingDate, true},
+        Value<DimensionInfo>{"Kind"_L1, &DimensionInfo::Kind},
+        Value<DimensionInfo>{"Type"_L1, &DimensionInfo::Type},
+    };
+    template <class Walk> static void parts(Walk& walk, const DimensionInfo& a, const DimensionInfo& b) {
+        walk.template parts<LevelInfo>("level"_L1, a.Levels, b.Levels);
+        walk.template parts<CubeInfo>("used in cube"_L1, a.Cubes, b.Cubes);
+    }
+};
+
+template <> struct Shape<LevelInfo> {
+    static constexpr std::array values = {
+        Value<LevelInfo>{"#Elem"_L1, &LevelInfo::MemberCount, true},
+        Value<LevelInfo>{"Member Name"_L1, &LevelInfo::MemberNameColumn},
+        Value<LevelInfo>{"Member Key"_L1, &LevelInfo::MemberKeyColumn},
+        Value<LevelInfo>{"Type"_L1, &LevelInfo::Type},
+        Value<LevelInfo>{"Visible"_L1, &LevelInfo::Visible},
+        Value<LevelInfo>{"Available for Aggregation"_L1, &LevelInfo::AvailableForAggregation},
+    };
+    template <class Walk> static void parts(Walk& walk, const LevelInfo& a, const LevelInfo& b) {
+        walk.template parts<LevelPropertyInfo>("property"_L1, a.Properties, b.Properties);
+    }
+};
+
+template <> struct Shape<LevelPropertyInfo> {
+    static constexpr std::array values = {
+        Value<LevelPropertyInfo>{"Source Column"_L1, &LevelPropertyInfo::SourceColumn},
+    };
+    template <class Walk> static void parts(Walk&, const LevelPropertyInfo&, const LevelPropertyInfo&) {}
+};
+
+template <> struct Shape<MeasureInfo> {
+    static constexpr std::array values = {
+        Value<MeasureInfo>{"Internal"_L1, &MeasureInfo::Internal},
+        Value<MeasureInfo>{"Display Format"_L1, &MeasureInfo::DisplayFormat},
+        Value<MeasureInfo>{"Warehouse Table"_L1, &MeasureInfo::WarehouseTable},
+        Value<MeasureInfo>{"Applied Function"_L1, &MeasureInfo::AppliedFunction},
+    };
+    template <class Walk> static void parts(Walk&, const MeasureInfo&, const MeasureInfo&) {}
+};
+
+template <> struct Shape<CalcMemberInfo> {
+    static constexpr std::array values = {
+        Value<CalcMemberInfo>{"MDX Statement"_L1, &CalcMemberInfo::Statement},
+        Value<CalcMemberInfo>{"Solve Order"_L1, &CalcMemberInfo::SolveOrder},
+    };
+    template <class Walk> static void parts(Walk&, const CalcMemberInfo&, const CalcMemberInfo&) {}
+};
+
+template <> struct Shape<RoleInfo> {
+    static constexpr std::array<Value<RoleInfo>, 0> values = {};
+    template <class Walk> static void parts(Walk& walk, const RoleInfo& a, const RoleInfo& b) {
+        walk.template parts<UserInfo>("user"_L1, a.Users, b.Users);
+        walk.template parts<CubeInfo>("used in cube"_L1, a.Cubes, b.Cubes);
+    }
+};
+
+template <> struct Shape<UserInfo> {
+    static constexpr std::array<Value<UserInfo>, 0> values = {};
+    template <class Walk> static void parts(Walk&, const UserInfo&, const UserInfo&) {}
+};
+
+// What a reader of the page sees of a text: an empty cell is written as a non-breaking space.
+QString shownText(const QString& text) {
+    return text == u"&nbsp" ? QString() : text;
+}
+
+// ---- the walk -------------------------------------------------------------------------------
+
+class Comparison {
+public:
+    Comparison(const CompareOptions& options, std::vector<Change>& changes)
+        : m_options(options)
+        , m_changes(changes) {}
+
+    template <class Info, class List> void items(ReportKind kind, const List& oldList, const List& newList) {
+        m_where.kind = kind;
+        pairByName<Info>(oldList, newList, true, [&](const Info* oldItem, const Info* newItem) {
+            const Info& some = oldItem ? *oldItem : *newItem;
+            m_where.database = some.DatabaseName;
+            m_where.item = some.Name;
+            m_where.parts.clear();
+            compare(oldItem, newItem);
+        });
+    }
+
+    template <class Info, class List>
+    void parts(QLatin1StringView noun, const List& oldList, const List& newList) {
+        pairByName<Info>(oldList, newList, false, [&](const Info* oldPart, const Info* newPart) {
+            m_where.parts.push_back({noun, (oldPart ? oldPart : newPart)->Name});
+            compare(oldPart, newPart);
+            m_where.parts.pop_back();
+        });
+    }
+
+private:
+    template <class Info> void compare(const Info* oldInfo, const Info* newInfo) {
+        if (!oldInfo || !newInfo) {
+            record(oldInfo ? Change::Removed : Change::Added, {}, {}, {});
+            return;
+        }
+        for (const Value<Info>& value : Shape<Info>::values) {
+            const QString& oldText = oldInfo->*value.text;
+            const QString& newText = newInfo->*value.text;
+            if (oldText != newText && (m_options.processing || !value.processing))
+                record(Change::Changed, value.heading, shownText(oldText), shownText(newText));
+        }
+        Shape<Info>::parts(*this, *oldInfo, *newInfo);
+    }
+
+    void record(Change::Type type, QLatin1StringView value, const QString& oldText, const QString& newText) {
+        Change change = m_where;
+        change.type = type;
+        change.value = value;
+        change.oldText = oldText;
+        change.newText = newText;
+        m_changes.push_back(std::move(change));
+    }
+
+    const CompareOptions& m_options;
+    std::vector<Change>& m_changes;
+    Change m_where; // the kind, database, item and parts the walk is at
+};
+
+template <class Info, class List>
+void compareKind(Comparison& comparison, ReportKind kind, const std::shared_ptr<List>& oldList,
+                 const std::shared_ptr<List>& newList) {
+    if (oldList && newList)
+        comparison.items<Info>(kind, *oldList, *newList);
+}
+
+} // namespace
+
+ServerContents ReadContents(const std::shared_ptr<Olap::Server>& server,
+                            const std::vector<ReportKind>& kinds) {
+    ServerContents contents;
+    const auto wanted = [&](ReportKind kind) {
+        return std::ranges::find(kinds, kind) != kinds.end();
+    };
+    if (wanted(ReportKind::Cubes)) {
+        contents.cubes = collect(server, &CubeKind::infoList);
+        requireWholeCubes(*server, *contents.cubes);
+    }
+    if (wanted(ReportKind::Dimensions))
+        contents.dimensions = collect(server, &DimensionKind::infoList);
+    if (wanted(ReportKind::Roles))
+        contents.roles = collect(server, &RoleKind::roleInfoList);
+    return contents;
+}
+
+QLatin1StringView ItemNoun(ReportKind kind) {
+    switch (kind) {
+    case ReportKind::Cubes:
+        return "cube"_L1;
+    case ReportKind::Dimensions:
+        return "dimension"_L1;
+    case ReportKind::Roles:
+        return "role"_L1;
+    }
+    return {};
+}
+
+std::vector<Change> CompareServers(const ServerContents& oldServer, const ServerContents& newServer,
+                                   const CompareOptions& options) {
+    std::vector<Change> changes;
+    Comparison comparison(options, changes);
+    compareKind<CubeInfo>(comparison, ReportKind::Cubes, oldServer.cubes, newServer.cubes);
+    compareKind<DimensionInfo>(comparison, ReportKind::Dimensions, oldServer.dimensions,
+                               newServer.dimensions);
+    compareKind<RoleInfo>(comparison, ReportKind::Roles, oldServer.roles, newServer.roles);
+    return changes;
+}
+
+} // namespace Lorvantic::Diff
