@@ -6,6 +6,9 @@
 #include "core/messages.h"
 #include "core/selector.h"
 #include "core/selectorflow.h"
+#include "diff/diffpage.h"
+#include "diff/difftext.h"
+#include "diff/servercompare.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
 #include "report/reportfile.h"
@@ -31,6 +34,7 @@ struct UsageFailure {
     QString text;
 };
 
+// A failure of the run; Run gives it the command's exit code for failures.
 struct RunFailure {
     QString text;
 };
@@ -52,11 +56,65 @@ struct Options {
     bool index = false;
     QString output;
     bool open = false;
+    // diff
+    QString oldServer;
+    QString newServer;
+    std::vector<ReportKind> kinds; // in the table's order, each once
+    bool text = false;
+    bool processing = false;
 };
+
+// A KIND argument; an unknown one is a usage error.
+ReportKind kindNamed(const QString& name) {
+    const ReportKindEntry* kind = ReportKindNamed(name);
+    if (!kind)
+        throw UsageFailure{QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(name)};
+    return kind->kind;
+}
+
+Options parseDiff(const QStringList& arguments) {
+    Options options;
+    options.command = arguments.at(0);
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& option = arguments.at(i);
+        auto value = [&](const char* what) {
+            if (i + 1 >= arguments.size())
+                throw UsageFailure{QStringLiteral("%1 needs %2").arg(option, QLatin1String(what))};
+            return arguments.at(++i);
+        };
+        if (option == u"--old")
+            options.oldServer = value("a server NAME");
+        else if (option == u"--new")
+            options.newServer = value("a server NAME");
+        else if (option == u"--kind")
+            options.kinds.push_back(kindNamed(value("a KIND")));
+        else if (option == u"--output")
+            options.output = value("a FILE");
+        else if (option == u"--open")
+            options.open = true;
+        else if (option == u"--text")
+            options.text = true;
+        else if (option == u"--processing")
+            options.processing = true;
+        else
+            throw UsageFailure{QStringLiteral("unknown option '%1' for 'diff'").arg(option)};
+    }
+    if (options.oldServer.isEmpty() || options.newServer.isEmpty())
+        throw UsageFailure{QStringLiteral("'diff' needs --old NAME and --new NAME")};
+    if (options.kinds.empty()) {
+        for (const ReportKindEntry& kind : ReportKinds())
+            options.kinds.push_back(kind.kind);
+    }
+    std::ranges::sort(options.kinds);
+    options.kinds.erase(std::ranges::unique(options.kinds).begin(), options.kinds.end());
+    return options;
+}
 
 Options parse(const QStringList& arguments) {
     Options options;
     options.command = arguments.value(0);
+    if (options.command == u"diff")
+        return parseDiff(arguments);
     if (options.command == u"servers") {
         if (arguments.size() > 1)
             throw UsageFailure{QStringLiteral("'servers' takes no arguments")};
@@ -67,11 +125,7 @@ Options parse(const QStringList& arguments) {
     if (arguments.size() < 2)
         throw UsageFailure{
             QStringLiteral("'%1' needs a KIND: cubes, dimensions or roles").arg(options.command)};
-    const ReportKindEntry* kind = ReportKindNamed(arguments.at(1));
-    if (!kind)
-        throw UsageFailure{
-            QStringLiteral("unknown KIND '%1' (cubes, dimensions or roles)").arg(arguments.at(1))};
-    options.kind = kind->kind;
+    options.kind = kindNamed(arguments.at(1));
 
     const bool report = options.command == u"report";
     bool hasServer = false;
@@ -216,6 +270,23 @@ void publish(const QString& page, const QString& output) {
     }
 }
 
+// A file beside the output, for a page that publish() moves over the output once it is complete.
+std::unique_ptr<QTemporaryFile> stagingFileFor(const QString& output) {
+    const QFileInfo target(output);
+    auto staging = std::make_unique<QTemporaryFile>(
+        target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
+    if (!staging->open())
+        throw RunFailure{QStringLiteral("cannot write %1: %2").arg(output, staging->errorString())};
+    staging->close();
+    return staging;
+}
+
+void tellWritten(const QString& output) {
+    if (::isatty(STDERR_FILENO) == 1)
+        std::fprintf(stderr, "kavenor: wrote %s\n",
+                     QFileInfo(output).absoluteFilePath().toUtf8().constData());
+}
+
 int runReport(const Options& options) {
     Session session(options.kind);
     session.kind().GetInfoTree();
@@ -232,14 +303,7 @@ int runReport(const Options& options) {
     QString made;
     std::unique_ptr<QTemporaryFile> staging;
     if (!options.output.isEmpty()) {
-        // The page is written beside the output file and moved over it only when complete.
-        const QFileInfo target(options.output);
-        staging = std::make_unique<QTemporaryFile>(
-            target.absoluteDir().filePath(QStringLiteral(".%1.XXXXXX").arg(target.fileName())));
-        if (!staging->open())
-            throw RunFailure{
-                QStringLiteral("cannot write %1: %2").arg(options.output, staging->errorString())};
-        staging->close();
+        staging = stagingFileFor(options.output);
         state.pageFile = [&](QString& path) {
             path = made = staging->fileName();
             return true;
@@ -271,10 +335,63 @@ int runReport(const Options& options) {
         MsgBox(QStringLiteral("Cann't launch the default browser!"));
         return Failure;
     }
-    if (!options.output.isEmpty() && ::isatty(STDERR_FILENO) == 1)
-        std::fprintf(stderr, "kavenor: wrote %s\n",
-                     QFileInfo(options.output).absoluteFilePath().toUtf8().constData());
+    if (!options.output.isEmpty())
+        tellWritten(options.output);
     return Success;
+}
+
+// A server of the diff: connected by name as every command connects, and read in full.
+struct DiffSide {
+    std::shared_ptr<Olap::Server> server;
+    Diff::ServerContents contents;
+};
+
+DiffSide readDiffSide(const QString& name, const std::vector<ReportKind>& kinds) {
+    DiffSide side{Olap::CreateServer(), {}};
+    side.server->Connect(name);
+    side.contents = Diff::ReadContents(side.server, kinds);
+    return side;
+}
+
+// The page goes to FILE, to a new report file when it is to be opened, or to standard output
+// when neither is asked and the text lines do not go there.
+int runDiff(const Options& options) {
+    const DiffSide oldSide = readDiffSide(options.oldServer, options.kinds);
+    const DiffSide newSide = readDiffSide(options.newServer, options.kinds);
+    const std::vector<Diff::Change> changes =
+        Diff::CompareServers(oldSide.contents, newSide.contents, {options.processing});
+
+    const bool text = options.text || (options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
+    const bool pageToStandardOutput = !text && options.output.isEmpty();
+    const auto writePage = [&](const QString& path) {
+        PageWriter page(path);
+        Diff::WriteDiffPage(page, {oldSide.server->Name(), newSide.server->Name()}, options.kinds, changes);
+    };
+    QString opened;
+    if (!options.output.isEmpty()) {
+        const std::unique_ptr<QTemporaryFile> staging = stagingFileFor(options.output);
+        writePage(staging->fileName());
+        staging->setAutoRemove(false);
+        publish(staging->fileName(), options.output);
+        opened = options.output;
+    } else if (options.open || pageToStandardOutput) {
+        if (!CreateTempFile(opened))
+            throw RunFailure{QStringLiteral("cannot create a report file in %1").arg(TempFolder())};
+        writePage(opened);
+        if (pageToStandardOutput)
+            copyToStandardOutput(opened);
+        if (!options.open)
+            EraseTempFiles(opened);
+    }
+    if (text)
+        printOut(Diff::DiffText(changes));
+    if (options.open && !LaunchBrowser(opened)) {
+        MsgBox(QStringLiteral("Cann't launch the default browser!"));
+        return DiffTrouble;
+    }
+    if (!options.output.isEmpty())
+        tellWritten(options.output);
+    return changes.empty() ? Success : DifferencesFound;
 }
 
 int runList(const Options& options) {
@@ -314,13 +431,18 @@ QString UsageText() {
         "  kavenor report KIND --server NAME [--item DATABASE NAME]... [--info CATEGORY]...\n"
         "                 [--index] [--output FILE] [--open]\n"
         "  kavenor list KIND --server NAME           print the catalogue, one row per line\n"
+        "  kavenor diff --old NAME --new NAME [--kind KIND]... [--output FILE] [--open]\n"
+        "               [--text] [--processing]     compare two servers\n"
         "  kavenor servers                           list the server descriptions found\n"
         "  kavenor --help | --version\n"
         "\n"
         "KIND is cubes, dimensions or roles. Without --item every item of the catalogue is\n"
         "reported; without --info every category. CATEGORY is a caption of the information\n"
         "tree (\"Data Sources\", \"Level properties\", \"User\", ...), in any letter case.\n"
-        "The page goes to FILE, or to standard output. Exit codes: 0 done, 1 failure, 2 usage.\n");
+        "The page goes to FILE, or to standard output. Exit codes: 0 done, 1 failure, 2 usage.\n"
+        "diff compares what the reports of the two servers show: text lines on a terminal or\n"
+        "with --text, else the page. Exit codes: 0 no differences, 1 differences, 2 usage,\n"
+        "3 a server could not be read or the page not written.\n");
 }
 
 int Run(const QStringList& arguments) {
@@ -332,8 +454,11 @@ int Run(const QStringList& arguments) {
         printOut(QStringLiteral("kavenor " LORVANTIC_VERSION "\n"));
         return Success;
     }
+    const int failure = arguments.value(0) == u"diff" ? DiffTrouble : Failure;
     try {
         const Options options = parse(arguments);
+        if (options.command == u"diff")
+            return runDiff(options);
         if (options.command == u"servers")
             return runServers();
         if (options.command == u"list")
@@ -343,12 +468,12 @@ int Run(const QStringList& arguments) {
         printError(usage.text);
         std::fputs("Try 'kavenor --help'.\n", stderr);
         return UsageError;
-    } catch (const RunFailure& failure) {
-        printError(failure.text);
-        return Failure;
-    } catch (const Error& failure) {
-        printError(failure.description());
-        return Failure;
+    } catch (const RunFailure& run) {
+        printError(run.text);
+        return failure;
+    } catch (const Error& error) {
+        printError(error.description());
+        return failure;
     }
 }
 
