@@ -158,6 +158,31 @@ TEST(CommandLine, ReportsErrorsWithTheirExitCodes) {
           QStringLiteral("--output"), missing},
          1,
          "out.html"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server}, 2, "needs --old NAME and --new NAME"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server, QStringLiteral("--new"), Server,
+          QStringLiteral("--kind"), QStringLiteral("widgets")},
+         2,
+         "unknown KIND"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server, QStringLiteral("--new"), Server,
+          QStringLiteral("--index")},
+         2,
+         "unknown option '--index' for 'diff'"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), QStringLiteral("no-such-server-x"),
+          QStringLiteral("--new"), Server},
+         3,
+         "no-such-server-x"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server, QStringLiteral("--new"),
+          lt::dataPath(QStringLiteral("app/broken.json"))},
+         3,
+         "broken.json:3:"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server, QStringLiteral("--new"),
+          lt::dataPath(QStringLiteral("diff/unreadable-cube.json"))},
+         3,
+         "cube 'Budget' of database 'Sales' could not be read"},
+        {{QStringLiteral("diff"), QStringLiteral("--old"), Server, QStringLiteral("--new"), Server,
+          QStringLiteral("--output"), missing},
+         3,
+         "out.html"},
     };
     for (const Case& c : cases) {
         const Result r = kavenor(c.arguments);
@@ -165,6 +190,30 @@ TEST(CommandLine, ReportsErrorsWithTheirExitCodes) {
         EXPECT_TRUE(r.err.contains(QLatin1String(c.message))) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
     }
+}
+
+TEST(CommandLine, DiffExitsAsDiffDoesAndWritesTheTextOrThePage) {
+    const QString sample = QStringLiteral(LORVANTIC_SOURCE_DIR "/samples/servers/sample.json");
+    const QString edited = lt::dataPath(QStringLiteral("diff/sample-edited.json"));
+    const QString folder = lt::freshFolder();
+    const Result same = kavenor({QStringLiteral("diff"), QStringLiteral("--old"), sample,
+                                 QStringLiteral("--new"), sample, QStringLiteral("--text")});
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    EXPECT_EQ(same.out, QByteArray("no differences\n"));
+    const Result text =
+        kavenor({QStringLiteral("diff"), QStringLiteral("--old"), sample, QStringLiteral("--new"), edited,
+                 QStringLiteral("--text"), QStringLiteral("--output"), QStringLiteral("d.html")},
+                folder);
+    EXPECT_EQ(text.exitCode, 1) << text.err.toStdString();
+    EXPECT_EQ(text.out, lt::readBytes(lt::dataPath(QStringLiteral("diff/sample-edited.txt"))));
+    const QByteArray page = lt::readBytes(folder + QStringLiteral("/d.html"));
+    EXPECT_TRUE(page.contains("<b>Old OLAP Server Name:</b>OLAPDEMO01</td>")) << page.left(600).toStdString();
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("d.html")});
+    // Not on a terminal, without --output or --text: the page on standard output.
+    const Result piped =
+        kavenor({QStringLiteral("diff"), QStringLiteral("--old"), sample, QStringLiteral("--new"), edited});
+    EXPECT_EQ(piped.exitCode, 1);
+    EXPECT_EQ(piped.out, page);
 }
 
 TEST(CommandLine, AFailedRunLeavesNoOutputFileBehind) {

@@ -1,0 +1,107 @@
+// The diff of two servers over real description files and schemas: the changes as text lines
+// and as a page, against golden files (LORVANTIC_UPDATE_GOLDEN=1 rewrites them).
+
+#include "diff/diffpage.h"
+#include "diff/difftext.h"
+#include "diff/servercompare.h"
+#include "tests/support/testsupport.h"
+
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+using namespace Lorvantic;
+using namespace Lorvantic::Diff;
+using namespace Qt::StringLiterals;
+namespace lt = Lorvantic::Test;
+
+namespace {
+
+const std::vector<ReportKind> AllKinds{ReportKind::Cubes, ReportKind::Dimensions, ReportKind::Roles};
+
+// A path under the source tree.
+QString source(const char* path) {
+    return QStringLiteral(LORVANTIC_SOURCE_DIR "/") + QLatin1String(path);
+}
+
+ServerContents read(const QString& name, const std::vector<ReportKind>& kinds) {
+    const std::shared_ptr<Olap::Server> server = Olap::CreateServer();
+    server->Connect(name);
+    return ReadContents(server, kinds);
+}
+
+QString diffText(const char* oldServer, const char* newServer, const std::vector<ReportKind>& kinds,
+                 bool processing = false) {
+    return DiffText(
+        CompareServers(read(source(oldServer), kinds), read(source(newServer), kinds), {processing}));
+}
+
+void expectGolden(const QByteArray& actual, const QString& name) {
+    const QString path = lt::dataPath(u"diff/"_s + name);
+    if (qEnvironmentVariableIsSet("LORVANTIC_UPDATE_GOLDEN"))
+        lt::writeBytes(path, actual);
+    EXPECT_EQ(actual, lt::readBytes(path)) << name.toStdString();
+}
+
+} // namespace
+
+TEST(ServerCompare, ShowsWhatAReaderOfBothReportsWouldSee) {
+    struct Case {
+        const char* oldServer;
+        const char* newServer;
+        bool processing;
+        const char* golden;
+    };
+    const Case cases[] = {
+        // Added, removed and changed items and parts at every depth, renamed items, the same names
+        // in two databases, lists in another order, names with '<', '&', '\'' and non-ASCII.
+        {"samples/servers/sample.json", "tests/data/diff/sample-edited.json", false, "sample-edited.txt"},
+        {"samples/servers/sample.json", "tests/data/diff/sample-edited.json", true,
+         "sample-edited-processing.txt"},
+        // Every list at every depth in reverse order.
+        {"samples/servers/sample.json", "tests/data/diff/sample-reordered.json", true, "identical.txt"},
+        {"samples/servers/sample.json", "samples/servers/sample.json", true, "identical.txt"},
+        {"samples/servers/FoodMart.xml", "tests/data/diff/FoodMart-edited.xml", false, "foodmart-edited.txt"},
+    };
+    for (const Case& c : cases)
+        expectGolden(diffText(c.oldServer, c.newServer, AllKinds, c.processing).toUtf8(),
+                     QLatin1String(c.golden));
+}
+
+TEST(ServerCompare, ComparesOnlyTheKindsAsked) {
+    const QStringList all =
+        diffText("samples/servers/sample.json", "tests/data/diff/sample-edited.json", AllKinds)
+            .split(u'\n', Qt::SkipEmptyParts);
+    const QStringList roles =
+        diffText("samples/servers/sample.json", "tests/data/diff/sample-edited.json", {ReportKind::Roles})
+            .split(u'\n', Qt::SkipEmptyParts);
+    EXPECT_FALSE(roles.isEmpty());
+    EXPECT_EQ(roles, all.filter(QRegularExpression(u"^. role "_s)));
+}
+
+TEST(ServerCompare, QuotesNamesAndValuesSoThatALineReadsOneWay) {
+    EXPECT_EQ(Quoted(u"a \"b\" \\ c\nd\te\x01"), u"\"a \\\"b\\\" \\\\ c\\nd\\te\\x01\""_s);
+}
+
+TEST(ServerCompare, AServerWhoseCubeCouldNotBeReadFailsInsteadOfShowingARemoval) {
+    try {
+        read(lt::dataPath(u"diff/unreadable-cube.json"_s), AllKinds);
+        FAIL() << "no failure";
+    } catch (const Error& e) {
+        EXPECT_EQ(
+            e.description(),
+            u"Server 'TESTSRV': the properties of cube 'Budget' of database 'Sales' could not be read"_s);
+    }
+}
+
+TEST(DiffPage, IsTheGoldenPage) {
+    lt::ScopedEnv epoch("SOURCE_DATE_EPOCH", u"1764511500"_s);
+    const std::vector<Change> changes =
+        CompareServers(read(source("samples/servers/sample.json"), AllKinds),
+                       read(source("tests/data/diff/sample-edited.json"), AllKinds));
+    const QString path = lt::freshFolder() + u"/diff.html"_s;
+    {
+        PageWriter page(path);
+        WriteDiffPage(page, {u"OLAPDEMO01"_s, u"OLAPDEMO02 <new> & more"_s}, AllKinds, changes);
+    }
+    expectGolden(lt::readBytes(path), u"sample-edited.html"_s);
+}
