@@ -253,9 +253,15 @@ template <> struct Shape<UserInfo> {
     template <class Walk> static void parts(Walk&, const UserInfo&, const UserInfo&) {}
 };
 
-// What a reader of the page sees of a text: an empty cell is written as a non-breaking space.
+// The text a report holds for an empty cell: a non-breaking space.
 QString shownText(const QString& text) {
     return text == u"&nbsp" ? QString() : text;
+}
+
+// Whether a reader sees two different texts the same: a page shows runs of blanks as one and
+// none at the edges of a cell. Asked only of texts that differ.
+bool readAlike(const QString& a, const QString& b) {
+    return shownText(a).simplified() == shownText(b).simplified();
 }
 
 // ---- the walk -------------------------------------------------------------------------------
@@ -295,7 +301,8 @@ private:
         for (const Value<Info>& value : Shape<Info>::values) {
             const QString& oldText = oldInfo->*value.text;
             const QString& newText = newInfo->*value.text;
-            if (oldText != newText && (m_options.processing || !value.processing))
+            if (oldText != newText && (m_options.processing || !value.processing) &&
+                !readAlike(oldText, newText))
                 record(Change::Changed, value.heading, shownText(oldText), shownText(newText));
         }
         Shape<Info>::parts(*this, *oldInfo, *newInfo);
