@@ -340,32 +340,26 @@ int runReport(const Options& options) {
     return Success;
 }
 
-// A server of the diff: connected by name as every command connects, and read in full.
-struct DiffSide {
-    std::shared_ptr<Olap::Server> server;
-    Diff::ServerContents contents;
-};
-
-DiffSide readDiffSide(const QString& name, const std::vector<ReportKind>& kinds) {
-    DiffSide side{Olap::CreateServer(), {}};
-    side.server->Connect(name);
-    side.contents = Diff::ReadContents(side.server, kinds);
-    return side;
+// A server of the diff, connected by name as every command connects.
+std::shared_ptr<Olap::Server> openDiffServer(const QString& name) {
+    std::shared_ptr<Olap::Server> server = Olap::CreateServer();
+    server->Connect(name);
+    return server;
 }
 
 // The page goes to FILE, to a new report file when it is to be opened, or to standard output
 // when neither is asked and the text lines do not go there.
 int runDiff(const Options& options) {
-    const DiffSide oldSide = readDiffSide(options.oldServer, options.kinds);
-    const DiffSide newSide = readDiffSide(options.newServer, options.kinds);
+    const std::shared_ptr<Olap::Server> oldServer = openDiffServer(options.oldServer);
+    const std::shared_ptr<Olap::Server> newServer = openDiffServer(options.newServer);
     const std::vector<Diff::Change> changes =
-        Diff::CompareServers(oldSide.contents, newSide.contents, {options.processing});
+        Diff::CompareServers(oldServer, newServer, options.kinds, {options.processing});
 
     const bool text = options.text || (options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
     const bool pageToStandardOutput = !text && options.output.isEmpty();
     const auto writePage = [&](const QString& path) {
         PageWriter page(path);
-        Diff::WriteDiffPage(page, {oldSide.server->Name(), newSide.server->Name()}, options.kinds, changes);
+        Diff::WriteDiffPage(page, {oldServer->Name(), newServer->Name()}, options.kinds, changes);
     };
     QString opened;
     if (!options.output.isEmpty()) {

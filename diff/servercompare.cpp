@@ -6,8 +6,11 @@
 #include "external/error.h"
 #include "role/rolekind.h"
 
+#include <QHash>
 #include <algorithm>
 #include <array>
+#include <functional>
+#include <map>
 
 namespace Lorvantic::Diff {
 
@@ -17,24 +20,9 @@ namespace {
 
 // ---- reading ------------------------------------------------------------------------------
 
-// Every category of the information tree and every catalogue row checked, then the kind's own
-// collection. False when the catalogue is empty: the collections need one row at least.
-bool collectEverything(SelectorState& state, SelectorKind& kind) {
-    kind.GetInfoTree();
-    VariantGrid& tree = state.infoTreeRows;
-    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
-        if (tree.at(r, InfoTreeColumn::Caption).isValid())
-            tree.at(r, InfoTreeColumn::Checked) = true;
-    }
-    kind.GetCatalogue();
-    VariantGrid& rows = state.catalogueRows;
-    if (IsArrayEmpty(rows) || rows.length(2) == 0)
-        return false;
-    for (qint32 r = rows.lbound(2); r <= rows.ubound(2); ++r)
-        rows.at(CatalogueColumn::Checked, r) = true;
-    kind.RetrieveInfo();
-    return true;
-}
+// Items collected at a time: the holders of one group are freed before the next is collected,
+// so a large server's diff reuses the same memory instead of holding both servers' holders.
+constexpr qint32 GroupRows = 2000;
 
 [[noreturn]] void raiseIncomplete(const Olap::Server& server, const QString& database, const QString& cube,
                                   const QString& what) {
@@ -50,13 +38,16 @@ void requireCount(qint32 stated, qint32 collected, const Olap::Server& server, c
 }
 
 // The guarded cube catalogue and collection end a cube, or a list of its parts, quietly where a
-// read fails. Compares what they gathered with the counts the server states, in the server's
-// order (the catalogue's), and raises where anything is missing.
-void requireWholeCubes(const Olap::Server& server, const CubeInfoList& cubes) {
+// read fails. Compares what they gathered of the databases named with the counts the server
+// states, in the server's order (the catalogue's), and raises where anything is missing.
+void requireWholeCubes(const Olap::Server& server, const CubeInfoList& cubes,
+                       const std::function<bool(const QString&)>& databaseWanted) {
     qint32 next = 1;
     const Olap::CollectionPtr<Olap::Store> databases = server.Databases();
     for (qint32 d = 1; d <= databases->Count(); ++d) {
         const std::shared_ptr<Olap::Store> database = databases->Item(d);
+        if (!databaseWanted(database->Name()))
+            continue;
         const Olap::CollectionPtr<Olap::Store> databaseCubes = database->Cubes();
         for (qint32 c = 1; c <= databaseCubes->Count(); ++c) {
             const std::shared_ptr<Olap::Store> cube = databaseCubes->Item(c);
@@ -82,16 +73,82 @@ void requireWholeCubes(const Olap::Server& server, const CubeInfoList& cubes) {
     }
 }
 
-template <class Kind, class List>
-std::shared_ptr<List> collect(const std::shared_ptr<Olap::Server>& server,
-                              const std::shared_ptr<List>& (Kind::*list)() const) {
-    SelectorState state;
-    state.DSOServer = server;
-    state.ServerName = server->Name();
-    Kind kind(state);
-    if (!collectEverything(state, kind))
-        return std::make_shared<List>();
-    return (kind.*list)();
+// One server's selector of a kind with every category checked and its catalogue built; it
+// collects the rows of one group of databases at a time.
+template <class Kind> class Side {
+public:
+    explicit Side(const std::shared_ptr<Olap::Server>& server)
+        : m_kind(m_state) {
+        m_state.DSOServer = server;
+        m_state.ServerName = server->Name();
+        m_kind.GetInfoTree();
+        VariantGrid& tree = m_state.infoTreeRows;
+        for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
+            if (tree.at(r, InfoTreeColumn::Caption).isValid())
+                tree.at(r, InfoTreeColumn::Checked) = true;
+        }
+        m_kind.GetCatalogue();
+    }
+
+    const Olap::Server& server() const { return *m_state.DSOServer; }
+    Kind& kind() { return m_kind; }
+
+    qint32 rowCount() const {
+        const VariantGrid& rows = m_state.catalogueRows;
+        return IsArrayEmpty(rows) ? 0 : rows.length(2);
+    }
+    QString database(qint32 row) const {
+        const VariantGrid& rows = m_state.catalogueRows;
+        return rows.at(CatalogueColumn::Database, rows.lbound(2) + row).toString();
+    }
+
+    // Gives each row its group (by its database).
+    void assignGroups(const QHash<QString, int>& groupOfDatabase) {
+        m_rowGroups.resize(static_cast<std::size_t>(rowCount()));
+        for (qint32 r = 0; r < rowCount(); ++r)
+            m_rowGroups[static_cast<std::size_t>(r)] = groupOfDatabase.value(database(r));
+    }
+
+    // Collects the rows of the group with the kind's own collection; false when it has none.
+    bool collect(int group) {
+        VariantGrid& rows = m_state.catalogueRows;
+        bool any = false;
+        for (qint32 r = 0; r < rowCount(); ++r) {
+            const bool inGroup = m_rowGroups[static_cast<std::size_t>(r)] == group;
+            rows.at(CatalogueColumn::Checked, rows.lbound(2) + r) = inGroup;
+            any = any || inGroup;
+        }
+        if (any)
+            m_kind.RetrieveInfo();
+        return any;
+    }
+
+private:
+    SelectorState m_state;
+    Kind m_kind;
+    std::vector<int> m_rowGroups;
+};
+
+// The databases of both catalogues in name order, cut into groups of about GroupRows rows.
+template <class Kind>
+QHash<QString, int> groupDatabases(const Side<Kind>& oldSide, const Side<Kind>& newSide) {
+    std::map<QString, qint32> rowsOfDatabase;
+    for (const Side<Kind>* side : {&oldSide, &newSide}) {
+        for (qint32 r = 0; r < side->rowCount(); ++r)
+            ++rowsOfDatabase[side->database(r)];
+    }
+    QHash<QString, int> groupOf;
+    int group = 0;
+    qint32 rowsInGroup = 0;
+    for (const auto& [database, rows] : rowsOfDatabase) {
+        if (rowsInGroup >= GroupRows) {
+            ++group;
+            rowsInGroup = 0;
+        }
+        groupOf.insert(database, group);
+        rowsInGroup += rows;
+    }
+    return groupOf;
 }
 
 // ---- matching -------------------------------------------------------------------------------
@@ -322,31 +379,43 @@ private:
     Change m_where; // the kind, database, item and parts the walk is at
 };
 
-template <class Info, class List>
-void compareKind(Comparison& comparison, ReportKind kind, const std::shared_ptr<List>& oldList,
-                 const std::shared_ptr<List>& newList) {
-    if (oldList && newList)
-        comparison.items<Info>(kind, *oldList, *newList);
+// Compares the kind on both servers, one group of databases at a time; the groups follow the
+// database order, so the changes come in the same order as from one comparison of everything.
+// check(side, list, databaseWanted) may raise where a side's list is incomplete.
+template <class Info, class Kind, class List, class Check>
+void compareKind(Comparison& comparison, ReportKind kind, const std::shared_ptr<Olap::Server>& oldServer,
+                 const std::shared_ptr<Olap::Server>& newServer,
+                 const std::shared_ptr<List>& (Kind::*list)() const, Check check) {
+    Side<Kind> oldSide(oldServer);
+    Side<Kind> newSide(newServer);
+    const QHash<QString, int> groupOf = groupDatabases(oldSide, newSide);
+    oldSide.assignGroups(groupOf);
+    newSide.assignGroups(groupOf);
+    int groups = 0;
+    for (const int group : groupOf)
+        groups = std::max(groups, group + 1);
+    const List none;
+    for (int group = 0; group < groups; ++group) {
+        const auto inGroup = [&](const QString& database) {
+            return groupOf.value(database, -1) == group;
+        };
+        const auto collected = [&](Side<Kind>& side) -> const List& {
+            if (!side.collect(group))
+                return none;
+            const List& items = *(side.kind().*list)();
+            check(side.server(), items, inGroup);
+            return items;
+        };
+        const List& oldItems = collected(oldSide);
+        const List& newItems = collected(newSide);
+        comparison.items<Info>(kind, oldItems, newItems);
+    }
 }
+
+const auto nothingToCheck = [](const Olap::Server&, const auto&, const auto&) {
+};
 
 } // namespace
-
-ServerContents ReadContents(const std::shared_ptr<Olap::Server>& server,
-                            const std::vector<ReportKind>& kinds) {
-    ServerContents contents;
-    const auto wanted = [&](ReportKind kind) {
-        return std::ranges::find(kinds, kind) != kinds.end();
-    };
-    if (wanted(ReportKind::Cubes)) {
-        contents.cubes = collect(server, &CubeKind::infoList);
-        requireWholeCubes(*server, *contents.cubes);
-    }
-    if (wanted(ReportKind::Dimensions))
-        contents.dimensions = collect(server, &DimensionKind::infoList);
-    if (wanted(ReportKind::Roles))
-        contents.roles = collect(server, &RoleKind::roleInfoList);
-    return contents;
-}
 
 QLatin1StringView ItemNoun(ReportKind kind) {
     switch (kind) {
@@ -360,14 +429,23 @@ QLatin1StringView ItemNoun(ReportKind kind) {
     return {};
 }
 
-std::vector<Change> CompareServers(const ServerContents& oldServer, const ServerContents& newServer,
-                                   const CompareOptions& options) {
+std::vector<Change> CompareServers(const std::shared_ptr<Olap::Server>& oldServer,
+                                   const std::shared_ptr<Olap::Server>& newServer,
+                                   const std::vector<ReportKind>& kinds, const CompareOptions& options) {
     std::vector<Change> changes;
     Comparison comparison(options, changes);
-    compareKind<CubeInfo>(comparison, ReportKind::Cubes, oldServer.cubes, newServer.cubes);
-    compareKind<DimensionInfo>(comparison, ReportKind::Dimensions, oldServer.dimensions,
-                               newServer.dimensions);
-    compareKind<RoleInfo>(comparison, ReportKind::Roles, oldServer.roles, newServer.roles);
+    const auto wanted = [&](ReportKind kind) {
+        return std::ranges::find(kinds, kind) != kinds.end();
+    };
+    if (wanted(ReportKind::Cubes))
+        compareKind<CubeInfo>(comparison, ReportKind::Cubes, oldServer, newServer, &CubeKind::infoList,
+                              requireWholeCubes);
+    if (wanted(ReportKind::Dimensions))
+        compareKind<DimensionInfo>(comparison, ReportKind::Dimensions, oldServer, newServer,
+                                   &DimensionKind::infoList, nothingToCheck);
+    if (wanted(ReportKind::Roles))
+        compareKind<RoleInfo>(comparison, ReportKind::Roles, oldServer, newServer, &RoleKind::roleInfoList,
+                              nothingToCheck);
     return changes;
 }
 

@@ -5,7 +5,6 @@
 // order: kinds in report order, then database and item name, then the item's own values and its
 // parts in the order of the report's tables, parts by name.
 
-#include "core/holders.h"
 #include "core/selector.h"
 #include "external/olap.h"
 
@@ -15,19 +14,6 @@
 #include <vector>
 
 namespace Lorvantic::Diff {
-
-// The holders a server's reports show, for the kinds read (the others stay null).
-struct ServerContents {
-    std::shared_ptr<CubeInfoList> cubes;
-    std::shared_ptr<DimensionInfoList> dimensions;
-    std::shared_ptr<RoleInfoList> roles;
-};
-
-// Collects the kinds' holders from the connected server with the kinds' own catalogue and
-// collection. A cube or a part of one that the guarded cube collection left out raises
-// Lorvantic::Error: a diff never passes one side's failed read off as a removal.
-ServerContents ReadContents(const std::shared_ptr<Olap::Server>& server,
-                            const std::vector<ReportKind>& kinds);
 
 // A part below an item: its noun ("measure") and its name.
 struct PartName {
@@ -56,8 +42,12 @@ struct CompareOptions {
     bool processing = false;
 };
 
-// The changes from old to new, for the kinds both contents hold.
-std::vector<Change> CompareServers(const ServerContents& oldServer, const ServerContents& newServer,
-                                   const CompareOptions& options = {});
+// The changes from the old server to the new, for the kinds asked. Each side is read with the
+// kinds' own catalogue and collection, every row and category checked, a few databases at a
+// time. A cube or a part of one that the guarded cube collection left out raises
+// Lorvantic::Error: a diff never passes one side's failed read off as a removal.
+std::vector<Change> CompareServers(const std::shared_ptr<Olap::Server>& oldServer,
+                                   const std::shared_ptr<Olap::Server>& newServer,
+                                   const std::vector<ReportKind>& kinds, const CompareOptions& options = {});
 
 } // namespace Lorvantic::Diff

@@ -23,16 +23,20 @@ QString source(const char* path) {
     return QStringLiteral(LORVANTIC_SOURCE_DIR "/") + QLatin1String(path);
 }
 
-ServerContents read(const QString& name, const std::vector<ReportKind>& kinds) {
+std::shared_ptr<Olap::Server> open(const QString& name) {
     const std::shared_ptr<Olap::Server> server = Olap::CreateServer();
     server->Connect(name);
-    return ReadContents(server, kinds);
+    return server;
+}
+
+std::vector<Change> compare(const QString& oldServer, const QString& newServer,
+                            const std::vector<ReportKind>& kinds, bool processing = false) {
+    return CompareServers(open(oldServer), open(newServer), kinds, {processing});
 }
 
 QString diffText(const char* oldServer, const char* newServer, const std::vector<ReportKind>& kinds,
                  bool processing = false) {
-    return DiffText(
-        CompareServers(read(source(oldServer), kinds), read(source(newServer), kinds), {processing}));
+    return DiffText(compare(source(oldServer), source(newServer), kinds, processing));
 }
 
 void expectGolden(const QByteArray& actual, const QString& name) {
@@ -84,7 +88,8 @@ TEST(ServerCompare, QuotesNamesAndValuesSoThatALineReadsOneWay) {
 
 TEST(ServerCompare, AServerWhoseCubeCouldNotBeReadFailsInsteadOfShowingARemoval) {
     try {
-        read(lt::dataPath(u"diff/unreadable-cube.json"_s), AllKinds);
+        const QString unreadable = lt::dataPath(u"diff/unreadable-cube.json"_s);
+        compare(unreadable, unreadable, AllKinds);
         FAIL() << "no failure";
     } catch (const Error& e) {
         EXPECT_EQ(
@@ -95,9 +100,8 @@ TEST(ServerCompare, AServerWhoseCubeCouldNotBeReadFailsInsteadOfShowingARemoval)
 
 TEST(DiffPage, IsTheGoldenPage) {
     lt::ScopedEnv epoch("SOURCE_DATE_EPOCH", u"1764511500"_s);
-    const std::vector<Change> changes =
-        CompareServers(read(source("samples/servers/sample.json"), AllKinds),
-                       read(source("tests/data/diff/sample-edited.json"), AllKinds));
+    const std::vector<Change> changes = compare(source("samples/servers/sample.json"),
+                                                source("tests/data/diff/sample-edited.json"), AllKinds);
     const QString path = lt::freshFolder() + u"/diff.html"_s;
     {
         PageWriter page(path);
