@@ -281,18 +281,7 @@ Figures runSize(const QString& path, const QString& folder, int repeat) {
 
 QString generate(const QString& folder, const char* label, qint64 bytes) {
     const QString path = folder + QStringLiteral("/server-") + QLatin1String(label) + QStringLiteral(".json");
-    Bench::GeneratorOptions options;
-    options.targetBytes = bytes;
-    options.cubesPerDatabase = 40;
-    options.sharedDimensions = 10;
-    options.levels = 2;
-    options.memberProperties = 1;
-    options.measures = 5;
-    options.calculatedMembers = 2;
-    options.partitions = 1;
-    options.aggregations = 4;
-    options.roles = 6;
-    options.usersPerRole = 5;
+    const Bench::GeneratorOptions options = Bench::BenchmarkServerOptions(bytes);
     std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out || Bench::GenerateDescription(options, out) < 0 || std::fclose(out) != 0)
         qFatal("cannot write %s", qPrintable(path));

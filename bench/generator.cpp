@@ -288,6 +288,22 @@ void writeServer(Writer& w, const GeneratorOptions& o) {
 
 } // namespace
 
+GeneratorOptions BenchmarkServerOptions(qint64 targetBytes) {
+    GeneratorOptions options;
+    options.targetBytes = targetBytes;
+    options.cubesPerDatabase = 40;
+    options.sharedDimensions = 10;
+    options.levels = 2;
+    options.memberProperties = 1;
+    options.measures = 5;
+    options.calculatedMembers = 2;
+    options.partitions = 1;
+    options.aggregations = 4;
+    options.roles = 6;
+    options.usersPerRole = 5;
+    return options;
+}
+
 qint64 GenerateDescription(const GeneratorOptions& options, std::FILE* out) {
     Writer w(out);
     writeServer(w, options);

@@ -26,6 +26,10 @@ struct GeneratorOptions {
     int usersPerRole = 5;
 };
 
+// The options of the benchmark's servers: databases of the benchmark's shape up to about that
+// many bytes.
+GeneratorOptions BenchmarkServerOptions(qint64 targetBytes);
+
 // Writes the description to out; returns the number of bytes written (-1 when writing failed).
 qint64 GenerateDescription(const GeneratorOptions& options, std::FILE* out);
 
