@@ -105,8 +105,8 @@ Options parseDiff(const QStringList& arguments) {
         for (const ReportKindEntry& kind : ReportKinds())
             options.kinds.push_back(kind.kind);
     }
-    std::ranges::sort(options.kinds);
-    options.kinds.erase(std::ranges::unique(options.kinds).begin(), options.kinds.end());
+    std::sort(options.kinds.begin(), options.kinds.end());
+    options.kinds.erase(std::unique(options.kinds.begin(), options.kinds.end()), options.kinds.end());
     return options;
 }
 

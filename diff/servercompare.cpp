@@ -243,7 +243,8 @@ template <> struct Shape<PartitionInfo> {
         Value<PartitionInfo>{"Used Driver"_L1, &PartitionInfo::Driver},
         Value<PartitionInfo>{"Source"_L1, &PartitionInfo::Source},
     };
-    template <class Walk> static void parts(Walk&, const PartitionInfo&, const PartitionInfo&) {}
+    template <class Walk>
+    static void parts(Walk& /*walk*/, const PartitionInfo& /*a*/, const PartitionInfo& /*b*/) {}
 };
 
 template <> struct Shape<DimensionInfo> {
@@ -276,7 +277,8 @@ template <> struct Shape<LevelPropertyInfo> {
     static constexpr std::array values = {
         Value<LevelPropertyInfo>{"Source Column"_L1, &LevelPropertyInfo::SourceColumn},
     };
-    template <class Walk> static void parts(Walk&, const LevelPropertyInfo&, const LevelPropertyInfo&) {}
+    template <class Walk>
+    static void parts(Walk& /*walk*/, const LevelPropertyInfo& /*a*/, const LevelPropertyInfo& /*b*/) {}
 };
 
 template <> struct Shape<MeasureInfo> {
@@ -286,7 +288,8 @@ template <> struct Shape<MeasureInfo> {
         Value<MeasureInfo>{"Warehouse Table"_L1, &MeasureInfo::WarehouseTable},
         Value<MeasureInfo>{"Applied Function"_L1, &MeasureInfo::AppliedFunction},
     };
-    template <class Walk> static void parts(Walk&, const MeasureInfo&, const MeasureInfo&) {}
+    template <class Walk>
+    static void parts(Walk& /*walk*/, const MeasureInfo& /*a*/, const MeasureInfo& /*b*/) {}
 };
 
 template <> struct Shape<CalcMemberInfo> {
@@ -294,7 +297,8 @@ template <> struct Shape<CalcMemberInfo> {
         Value<CalcMemberInfo>{"MDX Statement"_L1, &CalcMemberInfo::Statement},
         Value<CalcMemberInfo>{"Solve Order"_L1, &CalcMemberInfo::SolveOrder},
     };
-    template <class Walk> static void parts(Walk&, const CalcMemberInfo&, const CalcMemberInfo&) {}
+    template <class Walk>
+    static void parts(Walk& /*walk*/, const CalcMemberInfo& /*a*/, const CalcMemberInfo& /*b*/) {}
 };
 
 template <> struct Shape<RoleInfo> {
@@ -307,7 +311,7 @@ template <> struct Shape<RoleInfo> {
 
 template <> struct Shape<UserInfo> {
     static constexpr std::array<Value<UserInfo>, 0> values = {};
-    template <class Walk> static void parts(Walk&, const UserInfo&, const UserInfo&) {}
+    template <class Walk> static void parts(Walk& /*walk*/, const UserInfo& /*a*/, const UserInfo& /*b*/) {}
 };
 
 // The text a report holds for an empty cell: a non-breaking space.
