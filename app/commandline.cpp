@@ -64,6 +64,13 @@ struct Options {
     bool processing = false;
 };
 
+// The argument after the option at i (i moves to it); missing, a usage error.
+QString optionValue(const QStringList& arguments, qsizetype& i, const char* what) {
+    if (i + 1 >= arguments.size())
+        throw UsageFailure{QStringLiteral("%1 needs %2").arg(arguments.at(i), QLatin1String(what))};
+    return arguments.at(++i);
+}
+
 // A KIND argument; an unknown one is a usage error.
 ReportKind kindNamed(const QString& name) {
     const ReportKindEntry* kind = ReportKindNamed(name);
@@ -78,9 +85,7 @@ Options parseDiff(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& option = arguments.at(i);
         auto value = [&](const char* what) {
-            if (i + 1 >= arguments.size())
-                throw UsageFailure{QStringLiteral("%1 needs %2").arg(option, QLatin1String(what))};
-            return arguments.at(++i);
+            return optionValue(arguments, i, what);
         };
         if (option == u"--old")
             options.oldServer = value("a server NAME");
@@ -132,9 +137,7 @@ Options parse(const QStringList& arguments) {
     for (qsizetype i = 2; i < arguments.size(); ++i) {
         const QString& option = arguments.at(i);
         auto value = [&](const char* what) {
-            if (i + 1 >= arguments.size())
-                throw UsageFailure{QStringLiteral("%1 needs %2").arg(option, QLatin1String(what))};
-            return arguments.at(++i);
+            return optionValue(arguments, i, what);
         };
         if (option == u"--server") {
             options.server = value("a server NAME");
