@@ -3,6 +3,7 @@
 #include "external/olap.h"
 
 #include <QFile>
+#include <QHash>
 #include <QLocale>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -220,9 +221,23 @@ QString TimeText(const QDateTime& when) {
 }
 
 QString GeneralDateText(const QDateTime& when) {
-    if (when.time() == QTime(0, 0))
-        return ShortDateText(when);
-    return ShortDateText(when) + u' ' + TimeText(when);
+    // A page shows the same few processing dates again and again (a cube's under every
+    // dimension it uses); formatting one through the locale costs far more than finding it.
+    thread_local QString knownLocale;
+    thread_local QHash<std::pair<qint64, int>, QString> known;
+    const QString locale = QLocale::system().name();
+    if (locale != knownLocale || known.size() > 4096) {
+        known.clear();
+        knownLocale = locale;
+    }
+    const std::pair<qint64, int> key{when.date().toJulianDay(), when.time().msecsSinceStartOfDay()};
+    const auto found = known.constFind(key);
+    if (found != known.cend() && when.isValid())
+        return *found;
+    QString text =
+        when.time() == QTime(0, 0) ? ShortDateText(when) : ShortDateText(when) + u' ' + TimeText(when);
+    known.insert(key, text);
+    return text;
 }
 
 QDateTime ReportClock() {
