@@ -5,7 +5,7 @@
 #include "core/holders.h"
 #include "external/error.h"
 #include "external/olap.h"
-#include "external/servermodel.h"
+#include "tests/support/testsupport.h"
 
 #include <QVariant>
 #include <cmath>
@@ -33,19 +33,9 @@ qint32 failureOf(Dispatch& object, const QString& member, InvokeKind kind, const
     return 0;
 }
 
-// A server with one cube of two measures.
+// "Sales" of cubes.json, a cube of two measures.
 std::shared_ptr<Olap::Store> cubeWithTwoMeasures() {
-    auto data = std::make_shared<Olap::ServerData>();
-    data->name = u"S"_s;
-    Olap::DatabaseData database;
-    database.name = u"D"_s;
-    Olap::CubeData cube;
-    cube.name = u"Sales"_s;
-    cube.measures = {{u"Unit Sales"_s, 0, u"Standard"_s, false, u"\"f\".\"u\""_s},
-                     {u"Store Cost"_s, 0, u"Currency"_s, false, u"\"f\".\"c\""_s}};
-    database.cubes.push_back(cube);
-    data->databases.push_back(database);
-    return Olap::ServerFromModel(data)->Databases()->Item(1)->Cubes()->Item(1);
+    return Olap::ServerFromModel(Test::serverFile(u"cubes.json"_s))->Databases()->Item(1)->Cubes()->Item(1);
 }
 
 class DispatchTest : public ::testing::Test {

@@ -34,8 +34,6 @@ template <class Kind> struct Selector {
     explicit Selector(std::shared_ptr<Olap::Server> server) { state.DSOServer = std::move(server); }
     explicit Selector(std::shared_ptr<const Olap::ServerData> data)
         : Selector(Olap::ServerFromModel(std::move(data))) {}
-    explicit Selector(const Olap::ServerData& data)
-        : Selector(std::make_shared<const Olap::ServerData>(data)) {}
 
     // Switches to application mode with a recording progress window and returns it.
     RecordingProgress& useProgress() {
@@ -147,30 +145,6 @@ inline QStringList catalogueLines(const VariantGrid& rows) {
     for (qint32 row = 0; row <= rows.ubound(2); ++row)
         lines << cellLine(CatalogueColumn::Database, CatalogueColumn::Checked,
                           [&](qint32 column) { return rows.at(column, row); });
-    return lines;
-}
-
-// The column arrays of a kind (captions, alignments, widths) from index 0, then the information
-// tree, "row:key|text|parent|checked" per row.
-inline QStringList columnAndTreeLines(SelectorKind& kind, const SelectorState& state) {
-    QStringList lines;
-    VariantGrid arrays[3];
-    kind.GetColumnHeaders(arrays[0]);
-    kind.GetColumnAligns(arrays[1]);
-    kind.GetColumnWidths(arrays[2]);
-    for (const VariantGrid& array : arrays) {
-        EXPECT_EQ(array.dimensions(), 1);
-        EXPECT_EQ(array.lbound(), 0);
-        lines << cellLine(0, array.ubound(), [&](qint32 i) { return array.at(i); });
-    }
-    kind.GetInfoTree();
-    const VariantGrid& tree = state.infoTreeRows;
-    EXPECT_EQ(tree.lbound(2), 0);
-    EXPECT_EQ(tree.ubound(2), 3);
-    for (qint32 row = tree.lbound(1); row <= tree.ubound(1); ++row)
-        lines << QString::number(row) + u':' +
-                     cellLine(InfoTreeColumn::Key, InfoTreeColumn::Checked,
-                              [&](qint32 column) { return tree.at(row, column); });
     return lines;
 }
 

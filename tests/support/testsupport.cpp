@@ -1,5 +1,7 @@
 #include "tests/support/testsupport.h"
 
+#include "external/readers/serverfiles.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,6 +80,11 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 
 QString dataPath(const QString& name) {
     return QStringLiteral(LORVANTIC_TEST_DATA "/") + name;
+}
+
+std::shared_ptr<Olap::ServerData> serverFile(const QString& name) {
+    const QString path = dataPath(QStringLiteral("servers/") + name);
+    return std::make_shared<Olap::ServerData>(Olap::LoadServerDescription(name, path));
 }
 
 QString freshFolder() {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "core/messages.h"
+#include "external/servermodel.h"
 
 #include <QByteArray>
 #include <QString>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <vector>
@@ -59,6 +61,8 @@ QByteArray readBytes(const QString& path);
 void writeBytes(const QString& path, const QByteArray& bytes);
 // A file under tests/data.
 QString dataPath(const QString& name);
+// A server description under tests/data/servers, read by the real reader.
+std::shared_ptr<Olap::ServerData> serverFile(const QString& name);
 // A fresh, empty folder for this test (removed at the end of the test program).
 QString freshFolder();
 

@@ -1,12 +1,11 @@
-// The text rules, the collection step and the collectors, their guards first of all. The
-// values the collectors write are checked by the expected pages.
+// The cube kind: catalogue, text rules, collection and collectors (their guards first of all),
+// and whole cube pages against the expected files.
 
 #include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cubetext.h"
 #include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
-#include "tests/cube/testserver.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +14,64 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using CubeSelector = Selector<CubeKind>;
+
+// cubes.json: catalogue rows 0 Sales, 1 Budget <2027>, 2 Inventory, 3 Broken (processed, without
+// a processing date).
+const QString Cubes = u"cubes.json"_s;
+
+// The size of a cube that does not answer is "0".
+TEST(CubeCatalogue, OneRowPerCubeInServerOrder) {
+    CubeSelector selector(serverFile(Cubes));
+    selector.kind.GetCatalogue();
+    EXPECT_EQ(catalogueLines(selector.state.catalogueRows),
+              (QStringList{u"FoodMart|Sales|1.00 MB|Processed|bool:false"_s,
+                           u"FoodMart|Budget <2027>|0.00 MB|Not Processed|bool:false"_s,
+                           u"Tom's & Jerry's|Inventory|0 MB|Processed|bool:false"_s,
+                           u"Tom's & Jerry's|Broken|0.00 MB|Processed|bool:false"_s}));
+    EXPECT_EQ(countedCatalogue<CubeKind>(22.0f), (QStringList{u"DB2|x1|0.00 MB|Processed|bool:false"_s,
+                                                              u"DB2|x2|0.00 MB|Not Processed|bool:false"_s,
+                                                              u"DB4|x1|0.00 MB|Processed|bool:false"_s}));
+}
+
+// A failure ends the catalogue quietly: rows filled so far stay, rows made room for stay empty.
+TEST(CubeCatalogue, RowsOfWhatCanBeReadAndNoFailure) {
+    auto unreadable = std::make_shared<FakeStore>(); // its cubes cannot be read
+    unreadable->name = u"Broken"_s;
+    auto a = fakeStore(u"A"_s, {fakeStore(u"a1"_s)}), c = fakeStore(u"C"_s, {fakeStore(u"c1"_s)});
+    auto withGap = fakeStore(u"A"_s, {fakeStore(u"a1"_s), nullptr, fakeStore(u"a3"_s)});
+    auto huge = fakeStore(u"Huge"_s, {}, 32768);
+    const QString a1 = u"A|a1|2.00 MB|Processed|bool:false"_s;
+
+    const struct {
+        const char* what;
+        std::shared_ptr<Olap::Server> server;
+        QStringList lines;
+    } cases[] = {
+        {"no databases", Olap::ServerFromModel(countedServer({})), {}},
+        {"no server object", nullptr, {}},
+        {"unreadable database", fakeServer({a, unreadable, c}), {a1}},
+        {"empty slot", fakeServer({withGap}), {a1, u"-|-|-|-|-"_s, u"-|-|-|-|-"_s}},
+        {"cube count past 16 bits", fakeServer({a, huge, c}), {a1}},
+        {"database count past 16 bits", fakeServer({}, 40000), {}},
+    };
+    for (const auto& k : cases) {
+        CubeSelector selector(k.server);
+        EXPECT_EQ(failureOf([&] { selector.kind.GetCatalogue(); }), 0) << k.what;
+        EXPECT_EQ(catalogueLines(selector.state.catalogueRows), k.lines) << k.what;
+    }
+}
+
+TEST(CubeCatalogue, ProgressStepIsRoundedHalfToEven) {
+    const std::pair<int, float> cases[] = {{1, 90.0f}, {5, 18.0f}, {7, 13.0f},
+                                           {12, 8.0f}, {36, 2.0f}, {100, 1.0f}};
+    for (const auto& [databases, step] : cases) {
+        const auto count = static_cast<std::size_t>(databases);
+        CubeSelector selector(countedServer(std::vector<int>(count, 1)));
+        RecordingProgress& progress = selector.useProgress();
+        selector.kind.GetCatalogue();
+        EXPECT_EQ(progress.steps, std::vector<float>(count, step)) << databases;
+    }
+}
 
 TEST(CalcMemberStatement, CutsCreateMemberAndExpression) {
     const std::pair<const char*, const char*> cases[] = {
@@ -82,7 +139,7 @@ protected:
         return names;
     }
 
-    CubeSelector selector{cubeTestModel()};
+    CubeSelector selector{serverFile(Cubes)};
 };
 
 TEST_F(CubeCollection, CatalogueWithoutBoundsOrPastSixteenBitsFails) {
@@ -239,6 +296,99 @@ TEST(Collectors, DataSourceMembersAsFarAsTheyRead) {
     EXPECT_FALSE(selector.kind.GetDataSourceInfo(source, partial));
     EXPECT_EQ((QStringList{partial.DataSourceName, partial.Driver, partial.Source}),
               (QStringList{u"DS"_s, {}, {}}));
+}
+
+class CubePage : public testing::Test {
+protected:
+    void SetUp() override { presenter().clear(); }
+
+    CubeSelector selector{serverFile(Cubes)};
+};
+
+// Rows: 0 Sales, 1 Budget <2027>, 2 Inventory, 3 Broken. "Broken" cannot be read and is left out.
+TEST_F(CubePage, MatchesExpectedFiles) {
+    const std::vector<qint32> all = {cinCubeRoles,    cinpart, cinDS,     cinDim,
+                                     cinDimLevelName, cinMsr,  cinCalcMbr};
+    const struct {
+        const char* file;
+        std::vector<qint32> categories, rows;
+        bool index;
+    } cases[] = {
+        {"all_index.html", all, {0, 1, 2, 3}, true},
+        {"all.html", all, {0, 1, 2, 3}, false},
+        {"none.html", {}, {0, 2}, false},
+        {"none.html", {cinDimLevelName}, {0, 2}, false},
+        {"roles.html", {cinCubeRoles}, {0, 1}, false},
+        {"partitions.html", {cinpart}, {0, 1}, false},
+        {"datasources.html", {cinDS}, {0}, false},
+        {"dimensions.html", {cinDim}, {0, 2}, false},
+        {"measures.html", {cinMsr}, {0, 1}, false},
+        {"calcmembers.html", {cinCalcMbr}, {0, 1}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        selector.state.indexOption = c.index;
+        selector.gather(c.rows, c.categories);
+        expectPage(selector.runPage(), u"cube/"_s + QLatin1String(c.file));
+    }
+    EXPECT_TRUE(presenter().shown.empty());
+}
+
+// Without a collection there is nothing to count and the run ends quietly; with an empty one the
+// run says so. Neither asks for a file.
+TEST_F(CubePage, NoCubesNoFile) {
+    bool asked = false;
+    selector.state.pageFile = [&asked](QString&) {
+        return asked = true;
+    };
+    selector.kind.CreateReport();
+    EXPECT_TRUE(presenter().shown.empty());
+    selector.gather({}, {});
+    selector.kind.CreateReport();
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
+    EXPECT_TRUE(IsArrayEmpty(selector.state.reportFiles));
+}
+
+// A section that fails ends the run quietly: the page keeps what was written, stays listed,
+// and gets no end line.
+TEST_F(CubePage, FailingSectionEndsRunQuietly) {
+    selector.gather({0}, {});
+    selector.state.infoTreeRows.erase();
+    const QByteArray page = selector.runPage();
+    const QList<QByteArray> lines = page.split('\n');
+    ASSERT_EQ(lines.size(), 10); // seven header lines, cube header and cube row, nothing after
+    EXPECT_TRUE(lines.at(7).startsWith("<table border='1' style='margin-left:10'"));
+    EXPECT_TRUE(lines.at(8).startsWith("<TR bgcolor='yellow'><TD vAlign='top'>FoodMart</TD>"));
+    EXPECT_FALSE(page.contains("</body></html>"));
+    EXPECT_TRUE(presenter().shown.empty());
+    EXPECT_EQ(selector.state.reportFiles.length(), 1);
+}
+
+TEST_F(CubePage, ProgressNamesEachCube) {
+    selector.gather({0, 2}, {});
+    RecordingProgress& progress = selector.useProgress();
+    selector.runPage();
+    EXPECT_EQ(progress.steps, (std::vector<float>{7.5f, 7.5f}));
+    EXPECT_EQ(progress.statuses,
+              (QStringList{u"Generating HTML for Cube: Sales"_s, u"Generating HTML for Cube: Inventory"_s}));
+    EXPECT_EQ(progress.closed, 1);
+}
+
+// Partitions count only for a Boolean true; the level category counts for anything that
+// converts to true, on the page though not in the collection.
+TEST_F(CubePage, LooseLevelFlagShapesPageButGathersNoLevels) {
+    selector.build().check({cinDim});
+    selector.state.infoTreeRows.at(cinDimLevelName, 3) = 1;
+    selector.state.infoTreeRows.at(cinpart, InfoTreeColumn::Checked) = 1;
+    selector.tick({0});
+    selector.kind.RetrieveInfo();
+    const QByteArray page = selector.runPage();
+    EXPECT_EQ(page.count("style='margin-left:110'"), 2); // one level table per dimension
+    EXPECT_EQ(page.count("Shared</TD></TR></TABLE>"), 1);
+    EXPECT_EQ(page.count("Private</TD></TR></TABLE>"), 1);
+    EXPECT_FALSE(page.contains(">Year<"));
+    EXPECT_FALSE(page.contains("Partition Name"));
 }
 
 } // namespace

@@ -1,9 +1,10 @@
-// Collection of the checked dimensions: progress, flags, cube matching and failures.
+// The dimension catalogue, the collection of the checked dimensions (progress, flags, cube
+// matching, failures) and whole dimension pages against hand-written files.
 
 #include "core/grids.h"
 #include "dimension/dimensionkind.h"
+#include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
-#include "tests/dimension/dimensiontestdata.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,36 @@ namespace {
 
 using namespace Qt::StringLiterals;
 using DimensionSelector = Selector<DimensionKind>;
+
+// dimensions.json: "FoodMart" (dimensions Time, Sales^Promotion Media, Store Size, R&D <Labs>;
+// cubes Sales, Budget, Warehouse) and "Lab & <Test>" (dimension Product; cube Trials). Catalogue
+// rows: 0 Time, 1 Sales^Promotion Media, 2 Store Size, 3 R&D <Labs>, 4 Product.
+std::shared_ptr<Olap::ServerData> dimensionServer() {
+    return serverFile(u"dimensions.json"_s);
+}
+
+// Each database advances the bar by an unrounded share.
+TEST(DimensionCatalogue, RowsFollowDatabasesAndSkipEmptyOnes) {
+    EXPECT_EQ(countedCatalogue<DimensionKind>(22.5f),
+              (QStringList{u"DB2|x1|N/A|Processed|bool:false"_s, u"DB2|x2|N/A|Not Processed|bool:false"_s,
+                           u"DB4|x1|N/A|Processed|bool:false"_s}));
+}
+
+// Nothing is guarded: the failure reaches the caller and the rows filled before it stay.
+TEST(DimensionCatalogue, FailuresReachTheCaller) {
+    auto db = fakeStore(u"DB1"_s);
+    auto dimension = std::make_shared<FakeDimension>();
+    dimension->name = u"D1"_s;
+    db->dimensions = fakeList<Olap::Dimension>({dimension});
+    DimensionSelector s(fakeServer({db}, 2)); // the second database cannot be had
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::ItemNotFound);
+    EXPECT_EQ(catalogueLines(s.state.catalogueRows), QStringList{u"DB1|D1|N/A|Not Processed|bool:false"_s});
+
+    s.state.DSOServer = fakeServer({}, 32768); // the database counter has 16 bits
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::Overflow);
+    s.state.DSOServer.reset();
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::ObjectNotSet);
+}
 
 QStringList collected(const DimensionKind& kind) {
     QStringList names;
@@ -118,6 +149,55 @@ TEST(DimensionCollection, FailingReadsReachTheCaller) {
         EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), c.number) << c.what;
         EXPECT_EQ(collected(s.kind), c.gathered) << c.what;
     }
+}
+
+// A selector on the test server that has gathered these catalogue rows and categories.
+std::unique_ptr<DimensionSelector> gathered(const std::vector<qint32>& rows,
+                                            const std::vector<qint32>& categories = {}) {
+    auto s = std::make_unique<DimensionSelector>(dimensionServer());
+    s->gather(rows, categories);
+    return s;
+}
+
+TEST(DimensionPage, MatchesHandWrittenPages) {
+    const struct {
+        const char* file;
+        std::vector<qint32> rows, categories;
+        bool index;
+    } cases[] = {
+        {"all_categories.html", {0, 1, 2, 3, 4}, {dinLevel, dinLevelProp, dinCube}, false},
+        {"levels_cubes_index.html", {0, 1, 2, 3, 4}, {dinLevel, dinCube}, true},
+        {"bare_index.html", {1, 4}, {}, true},
+        {"bare_index.html", {1, 4}, {dinLevelProp}, true},
+        {"cubes_only.html", {0, 3}, {dinCube}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        auto s = gathered(c.rows, c.categories);
+        s->state.indexOption = c.index;
+        expectPage(s->runPage(), u"dimension/"_s + QLatin1String(c.file));
+        EXPECT_EQ(s->state.reportFiles.at(0).toString(), s->pagePath);
+    }
+}
+
+TEST(DimensionPage, NothingCheckedMakesNoPage) {
+    presenter().clear();
+    auto s = gathered({});
+    s->kind.CreateReport();
+    EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
+    EXPECT_TRUE(IsArrayEmpty(s->state.reportFiles));
+    presenter().clear();
+}
+
+// The run is not guarded: a failing section ends it and reaches the caller, leaving the page
+// as far as it was written.
+TEST(DimensionPage, FailureInTheRunReachesTheCaller) {
+    auto s = gathered({0});
+    s->state.infoTreeRows.erase(); // the section's category reads now fail
+    EXPECT_EQ(failureOf([&] { s->runPage(); }), ErrorNumber::SubscriptOutOfRange);
+    const QByteArray page = readBytes(s->state.reportFiles.at(0).toString());
+    EXPECT_TRUE(page.contains("<B>Time</B>"));
+    EXPECT_FALSE(page.contains("</body></html>"));
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// Gathering the checked roles (users, cubes carrying them) and the role page.
+// The role catalogue, gathering the checked roles (users, cubes carrying them) and the role page.
 
 #include "core/grids.h"
 #include "role/rolekind.h"
 #include "role/rolelookup.h"
+#include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
 
 #include <QFile>
@@ -14,38 +15,38 @@ namespace {
 using namespace Qt::StringLiterals;
 using RoleSelector = Selector<RoleKind>;
 
-Olap::CubeData cube(const QString& name, qint32 state, std::optional<QDateTime> lastProcessed,
-                    std::optional<double> size, std::vector<QString> roles) {
-    return {name, state, lastProcessed, size, {}, std::move(roles), {}, {}, {}};
-}
+// "Archive" without roles; "Sales" with the roles of catalogue rows 0 Readers, 1 Writers,
+// 2 readers, 3 Nobody and 4 "R&D <Team>" over three cubes; "HR" with row 5 Readers over one cube
+// without a size.
+const QString Roles = u"roles.json"_s;
 
-// OLAPTEST01: "Archive" without roles; "Sales" with the roles of catalogue rows 0 Readers,
-// 1 Writers, 2 readers, 3 Nobody and 4 "R&D <Team>" over three cubes; "HR" with row 5 Readers
-// over one cube without a size.
-Olap::ServerData sampleServer() {
-    const QString readers = u"Readers"_s, writers = u"Writers"_s, team = u"R&D <Team>"_s;
-    Olap::DatabaseData sales{u"Sales"_s, {}, {}, {}};
-    sales.roles = {{readers, u"Read only"_s, u"corp\\alice"_s},
-                   {writers, QString(), u"corp\\bob;corp\\carol; corp\\dave"_s},
-                   {u"readers"_s, u"Case twin"_s, u"corp\\erin;"_s},
-                   {u"Nobody"_s, u"Carried by no cube"_s, QString()},
-                   {team, u"<&>"_s, u"a<b;c&d"_s}};
-    sales.cubes = {
-        cube(u"Budget"_s, 1, QDateTime(QDate(2026, 11, 30), QTime(14, 5)), 1048576.0, {readers, writers}),
-        cube(u"Forecast"_s, 0, std::nullopt, 5000.0, {u"readers"_s, team}),
-        cube(u"Stock & <Flow>"_s, 2, QDateTime(QDate(2026, 1, 2), QTime(0, 0)), 2621440.0,
-             {writers, readers})};
-    Olap::DatabaseData hr{u"HR"_s, {}, {}, {{readers, u"HR readers"_s, u"hr\\frank"_s}}};
-    hr.cubes = {cube(u"Staff"_s, 1, QDateTime(QDate(2026, 3, 4), QTime(9, 30, 15)), std::nullopt, {readers})};
-    return {u"OLAPTEST01"_s, {{u"Archive"_s, {}, {}, {}}, sales, hr}};
-}
-
-// A selector on the sample server that has gathered these catalogue rows and categories.
+// A selector on that server that has gathered these catalogue rows and categories.
 std::unique_ptr<RoleSelector> gathered(const std::vector<qint32>& rows, const std::vector<qint32>& categories,
-                                       const Olap::ServerData& data = sampleServer()) {
+                                       std::shared_ptr<Olap::ServerData> data = serverFile(Roles)) {
     auto s = std::make_unique<RoleSelector>(data);
     s->gather(rows, categories);
     return s;
+}
+
+// Each database advances the bar by an unrounded share.
+TEST(RoleCatalogue, RowsFollowDatabasesAndSkipThoseWithoutRoles) {
+    EXPECT_EQ(countedCatalogue<RoleKind>(22.5f),
+              (QStringList{u"DB2|x1|about x1|-|bool:false"_s, u"DB2|x2|about x2|-|bool:false"_s,
+                           u"DB4|x1|about x1|-|bool:false"_s}));
+}
+
+// Nothing is guarded: failures pass to the caller.
+TEST(RoleCatalogue, FailuresPassToTheCaller) {
+    RoleSelector full(countedServer({32767}));
+    full.kind.GetCatalogue();
+    EXPECT_EQ(full.state.catalogueRows.ubound(2), 32766);
+    RoleSelector over(countedServer({32768})); // the role counter has 16 bits
+    EXPECT_EQ(failureOf([&] { over.kind.GetCatalogue(); }), ErrorNumber::Overflow);
+
+    RoleSelector unreachable(std::make_shared<FakeServer>()); // its databases cannot be read
+    EXPECT_EQ(failureOf([&] { unreachable.kind.GetCatalogue(); }), ErrorNumber::NotAnswered);
+    RoleSelector noServer;
+    EXPECT_EQ(failureOf([&] { noServer.kind.GetCatalogue(); }), ErrorNumber::ObjectNotSet);
 }
 
 TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
@@ -71,7 +72,7 @@ TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
 // Every row advances the bar. Gathering counts a category whose flag converts to true; the page
 // shows it only on a Boolean true.
 TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
-    RoleSelector s(sampleServer());
+    RoleSelector s(serverFile(Roles));
     s.build().tick({1});
     s.state.infoTreeRows.at(rinUser, 3) = QVariant();
     s.state.infoTreeRows.at(rinCube, 3) = 1;
@@ -85,7 +86,7 @@ TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
 }
 
 TEST(RoleCollection, FailuresPassToTheCaller) {
-    RoleSelector s(sampleServer());
+    RoleSelector s(serverFile(Roles));
     s.kind.GetInfoTree();
     EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::SubscriptOutOfRange);
     ASSERT_TRUE(s.kind.roleInfoList());
@@ -96,10 +97,10 @@ TEST(RoleCollection, FailuresPassToTheCaller) {
     EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
 
     // A processed cube without a processing date, and a cube naming a role the database lacks.
-    Olap::ServerData broken = sampleServer();
-    broken.databases[2].cubes[0].lastProcessed.reset();
+    const auto broken = serverFile(Roles);
+    broken->databases[2].cubes[0].lastProcessed.reset();
     EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::NotAnswered);
-    broken.databases[2].cubes[0].roles = {u"Ghost"_s};
+    broken->databases[2].cubes[0].roles = {u"Ghost"_s};
     EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::ItemNotFound);
 }
 
@@ -125,16 +126,6 @@ TEST(RolePage, MatchesHandWrittenPages) {
     EXPECT_TRUE(presenter().shown.empty());
 }
 
-TEST(RolePage, ProgressNamesEachRoleAndClosesTheWindow) {
-    auto s = gathered({0, 4}, {rinUser, rinCube});
-    RecordingProgress& progress = s->useProgress();
-    s->runPage();
-    EXPECT_EQ(progress.steps, std::vector<float>(2, 7.5f));
-    EXPECT_EQ(progress.statuses, (QStringList{u"Generating HTML for Role: Readers"_s,
-                                              u"Generating HTML for Role: R&D <Team>"_s}));
-    EXPECT_EQ(progress.closed, 1);
-}
-
 TEST(RolePage, NothingCheckedShowsTheEmptyListMessage) {
     presenter().clear();
     auto s = gathered({}, {rinUser, rinCube});
@@ -146,7 +137,7 @@ TEST(RolePage, NothingCheckedShowsTheEmptyListMessage) {
 }
 
 TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {
-    RoleSelector s(sampleServer());
+    RoleSelector s(serverFile(Roles));
     EXPECT_EQ(failureOf([&] { s.runPage(); }), ErrorNumber::ObjectNotSet); // nothing gathered yet
 
     auto f = gathered({0}, {rinUser, rinCube});
