@@ -13,67 +13,15 @@ std::shared_ptr<Server> serverOf(const QByteArray& json) {
     return ServerFromModel(std::make_shared<const ServerData>(readText(ReadJsonDescription, json)));
 }
 
-const QByteArray Written = withDatabases(R"({
-  "name": "D", "comment": {"any": [1, "thing", {"deep": [[null]]}]},
-  "dimensions": [{"name": "Time", "shared": true, "state": 3, "lastProcessed": "2026-11-30T14:05:09.25",
-                  "dimensionType": 1, "virtualCode": 1.0, "x-origin": "import",
-                  "levels": [{"name": "Year", "estimatedSize": 2147483647, "levelType": 2e1,
-                              "memberKeyColumn": "\"d\".\"y\"", "memberNameColumn": "n",
-                              "hidden": true, "aggregation": true,
-                              "memberProperties": [{"name": "Fiscal", "sourceColumn": "\"d\".\"f\""}]},
-                             {"name": "Quarter", "hidden": true, "aggregation": false}]}],
-  "cubes": [{"name": "Sales", "state": -7, "lastProcessed": "2026-02-28", "estimatedSize": 1.5e9,
-             "dimensions": ["Time"], "roles": ["All"],
-             "partitions": [{"name": "P", "storageMode": 15, "aggregations": [{"name": "A0"}, {"name": "A1"}],
-                             "dataSources": [{"name": "DS", "connectionString": "Provider=X;Data Source=Y"}]}],
-             "measures": [{"name": "M", "aggregateFunction": -1, "formatString": "#,#", "internal": true,
-                           "sourceColumn": "\"f\".\"m\""}],
-             "commands": [{"name": "Profit", "solveOrder": -32768, "statement": "CREATE MEMBER x AS 'y'"}]}],
-  "roles": [{"name": "All", "description": "Every user", "users": "CORP\\a;CORP\\b"},
-            {"name": "Z\u00fcrich Analysts", "description": "R\u00e9gion \ud83d\ude00", "users": "EMEA\\müller"}]
-})");
-
-// Everything that may be left out is; the second cube writes null instead.
-const QByteArray Missing = withDatabases(R"({
-  "name": "D",
-  "dimensions": [{"name": "Dim", "levels": [{"name": "L", "memberProperties": [{"name": "P"}]}]}],
-  "cubes": [{"name": "C", "partitions": [{"name": "Part"}], "measures": [{"name": "M"}],
-             "commands": [{"name": "Cmd"}]},
-            {"name": "N", "state": null, "estimatedSize": null, "lastProcessed": null, "partitions": null}],
-  "roles": [{"name": "R"}]
-})");
-
 } // namespace
 
-TEST(ServerDescription, ReadsValuesAsWrittenAndDefaultsForMissingOnes) {
-    const auto written = serverOf(Written)->Databases()->Item(1);
-    EXPECT_EQ(describe(*written), uR"(database D
-dimension Time shared=true state=3 processed=2026-11-30T14:05:09.250 type=1 virtual=1
- level Year size=2147483647 type=20 key="d"."y" name=n hidden=true aggregation=true
-  property Fiscal="d"."f"
- level Quarter size=- type=0 key= name= hidden=true aggregation=false
-cube Sales state=-7 processed=2026-02-28T00:00:00.000 size=1.5e+09 dimensions=Time roles=All
- partition P storage=15 aggregations=A0,A1 sources=DS=Provider=X;Data Source=Y
- measure M function=-1 format=#,# internal=true column="f"."m"
- command Profit order=-32768 CREATE MEMBER x AS 'y'
-role All (Every user) users=CORP\a;CORP\b
-role Zürich Analysts (Région 😀) users=EMEA\müller)"_s);
+// The values themselves: tests/schemas (written.json, missing.json).
+TEST(ServerDescription, DatesAreLocalAndCubesShareTheirDatabasesDimensionsAndRoles) {
+    const auto written = serverOf(readBytes(dataPath(u"schemas/written.json"_s)))->Databases()->Item(1);
     EXPECT_EQ(written->Dimensions()->Item(1)->LastProcessed().timeSpec(), Qt::LocalTime);
-    // The cube's dimensions and roles are the database's.
     EXPECT_EQ(written->Cubes()->Item(1)->Dimensions()->Item(1)->Levels()->Item(1)->Name(), u"Year"_s);
     EXPECT_EQ(written->Cubes()->Item(1)->Roles()->Item(1)->UsersList(), u"CORP\\a;CORP\\b"_s);
     EXPECT_EQ(written->Roles()->Item(u"Zürich Analysts"_s)->UsersList(), u"EMEA\\müller"_s);
-
-    EXPECT_EQ(describe(*serverOf(Missing)->Databases()->Item(1)), uR"(database D
-dimension Dim shared=false state=0 processed=- type=0 virtual=0
- level L size=- type=0 key= name= hidden=false aggregation=false
-  property P=
-cube C state=0 processed=- size=- dimensions= roles=
- partition Part storage=0 aggregations= sources=
- measure M function=0 format= internal=false column=
- command Cmd order=0 
-cube N state=0 processed=- size=- dimensions= roles=
-role R () users=)"_s);
 }
 
 TEST(ServerDescription, CollectionsKeepFileOrderCountFromOneAndFindExactNames) {

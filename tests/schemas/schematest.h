@@ -142,6 +142,13 @@ inline QString describe(const Olap::ServerData& data) {
         *Olap::ServerFromModel(std::make_shared<const Olap::ServerData>(data))->Databases()->Item(1));
 }
 
+// Compares a text with its expected file under tests/data.
+inline void expectText(const QString& text, const QString& expectedFile) {
+    const QByteArray expected = readBytes(dataPath(expectedFile));
+    ASSERT_FALSE(expected.isEmpty()) << expectedFile.toStdString();
+    EXPECT_EQ(text.toStdString(), expected.toStdString()) << expectedFile.toStdString();
+}
+
 template <class Item> const Item& named(const std::vector<Item>& items, const char* name) {
     for (const Item& item : items)
         if (item.name == QString::fromUtf8(name))
