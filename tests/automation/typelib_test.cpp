@@ -27,29 +27,6 @@ const ClassRow classRows[] = {
      u"{7496BFE6-D493-11D3-A6DB-00805FA6ADDE}"_s},
 };
 
-const ClassDesc& classNamed(const QString& name) {
-    const ClassDesc* cls = FindClass(QString(u"Lorvantic." + name));
-    EXPECT_NE(cls, nullptr) << name.toStdString();
-    return *cls;
-}
-
-// "Name kind(param: Type&, ...) -> Result" for each member of the class's default interface
-// (kind: the InvokeKind number; '&' for a parameter passed by reference).
-QString signatures(const QString& cls) {
-    static const char* const kinds[] = {"Void", "Int32", "Boolean", "String", "Object"};
-    QStringList list;
-    for (const MemberDesc& m : classNamed(cls).defaultInterface.members) {
-        QStringList params;
-        for (const ParamDesc& p : m.params)
-            params << p.name + u": " + p.type.name + (p.byRef ? u"&"_s : QString());
-        list << u"%1 %2(%3) -> %4 %5"_s
-                    .arg(m.name, QString::number(qint32(m.kind)), params.join(u", "),
-                         QLatin1String(kinds[int(m.result.kind)]), m.result.name)
-                    .trimmed();
-    }
-    return list.join(u'\n');
-}
-
 qint32 factoryFailure(QStringView classId) {
     try {
         ClassFactory factory(classId);
@@ -76,49 +53,6 @@ TEST(TypeLibrary, DescribesTheFourClassesWithTheirIdentifiers) {
         EXPECT_EQ(cls.threadingModel, u"Apartment"_s);
         EXPECT_TRUE(cls.creatable);
     }
-}
-
-TEST(TypeLibrary, DescribesEveryMemberOfEachDefaultInterfaceInOrder) {
-    const QString selector = uR"(InitMode 2() -> Int32 InitModeEnum
-InitMode 4(newMode: InitModeEnum) -> Void
-DSOServer 8(newServ: Olap.Server) -> Void
-ServerName 4(newServName: String) -> Void
-ShowForm 1() -> Void)"_s;
-    EXPECT_EQ(signatures(u"MetaSelMain"_s), u"StartReport 1() -> Void"_s);
-    EXPECT_EQ(signatures(u"MetaSelDim"_s), selector);
-    EXPECT_EQ(signatures(u"MetaSelRole"_s), selector);
-    EXPECT_EQ(signatures(u"MetaSelCube"_s), selector + uR"(
-GetCubeRoles 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Void
-GetCubePartitions 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetPartitionInfo 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetCubeDataSources 1(obj: Olap.Store&, tempPart: Quarvelo.PartitionInfo&) -> Boolean Boolean
-GetDataSourceInfo 1(obj: Olap.DataSource&, tempPart: Quarvelo.PartitionInfo&) -> Boolean Boolean
-GetCubeDimensions 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetDimensionInfo 1(obj: Olap.Dimension&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetDimLevelInfo 1(obj: Olap.Dimension&, tempDimension: Quarvelo.DimensionInfo&) -> Void
-GetLevelInfo 1(obj: Olap.Level&, tempDimension: Quarvelo.DimensionInfo&) -> Boolean Boolean
-GetCubeMeasures 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetMeasureInfo 1(obj: Olap.Measure&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetCubeCalcMbrs 1(obj: Olap.Store&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean
-GetCalcMbrInfo 1(obj: Olap.Command&, tempCube: Quarvelo.CubeInfo&) -> Boolean Boolean)"_s);
-}
-
-TEST(TypeLibrary, DescribesTheFiveEnumerations) {
-    QStringList enums;
-    for (const EnumDesc& e : TypeLibrary().enums) {
-        QString text = e.name + u':';
-        for (const EnumMemberDesc& member : e.members)
-            text += u' ' + member.name + u'=' + QString::number(member.value);
-        enums << text;
-    }
-    EXPECT_EQ(enums, (QStringList{
-                         u"LastActionEnum: laNone=0 laOK=1 laCancel=2 laReport=3"_s,
-                         u"InitModeEnum: imOLAPServer=0 imApplication=1"_s,
-                         u"CubeInfoNames: cinBegin=0 cinCubeRoles=1 cinpart=2 cinDS=3 cinDim=4 "
-                         "cinDimLevelName=5 cinMsr=6 cinCalcMbr=7 cinEnd=8"_s,
-                         u"DimInfoNames: dinBegin=0 dinLevel=1 dinLevelProp=2 dinCube=3 dinEnd=4"_s,
-                         u"RoleInfoNames: rinBegin=0 rinUser=1 rinCube=2 rinEnd=3"_s,
-                     }));
 }
 
 // Programmatic identifiers and class identifiers are found in any letter case, braces optional.

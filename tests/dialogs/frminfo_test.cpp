@@ -41,41 +41,6 @@ protected:
     frmInfo dialog;
 };
 
-TEST_F(SelectionDialog, NamesEveryControlAndShowsItsCaptions) {
-    load();
-    const QObject* controls[] = {dialog.tabInfo,   dialog.lstCubes,     dialog.tvInformation,
-                                 dialog.imlSort,   dialog.frConnection, dialog.lblServer,
-                                 dialog.cmdSelAll, dialog.cmdSelNone,   dialog.chkIndex,
-                                 dialog.cmdReport, dialog.cmdClose};
-    const QStringList names = u"tabInfo lstCubes tvInformation imlSort frConnection lblServer cmdSelAll "
-                              u"cmdSelNone chkIndex cmdReport cmdClose"_s.split(u' ');
-    for (qsizetype i = 0; i < names.size(); ++i)
-        EXPECT_EQ(dialog.findChild<QObject*>(names[i]), controls[i]) << names[i].toStdString();
-    EXPECT_EQ(dialog.lblServer->parentWidget(), dialog.frConnection);
-    EXPECT_EQ(dialog.frConnection->title(), u"Current Connection."_s);
-    EXPECT_EQ(dialog.tabInfo->tabText(0), u"C&ubes"_s);
-    EXPECT_EQ(dialog.tabInfo->tabText(1), u"&Information"_s);
-    EXPECT_EQ(dialog.tabInfo->widget(0), dialog.lstCubes);
-    EXPECT_EQ(dialog.tabInfo->widget(1), dialog.tvInformation);
-    EXPECT_EQ(dialog.windowTitle(), u"Cube Information"_s);
-
-    // The bottom row, left to right, below the tabs, which lie below the connection frame.
-    dialog.show();
-    const std::pair<QWidget*, QString> row[] = {{dialog.cmdSelAll, u"Select &All"_s},
-                                                {dialog.cmdSelNone, u"Select &None"_s},
-                                                {dialog.chkIndex, u"Index in report"_s},
-                                                {dialog.cmdReport, u"&Report"_s},
-                                                {dialog.cmdClose, u"&Close"_s}};
-    int left = -1;
-    for (const auto& [widget, caption] : row) {
-        EXPECT_EQ(widget->property("text").toString(), caption);
-        EXPECT_GT(widget->x(), left) << caption.toStdString();
-        EXPECT_GE(widget->y(), dialog.tabInfo->geometry().bottom());
-        left = widget->x();
-    }
-    EXPECT_GE(dialog.tabInfo->y(), dialog.frConnection->geometry().bottom());
-}
-
 TEST_F(SelectionDialog, FillsTheListAndTheAlwaysExpandedTree) {
     load();
     QTreeWidget* list = dialog.lstCubes;
@@ -136,23 +101,6 @@ TEST_F(SelectionDialog, HeaderClicksCycleTheSortAndMoveATriangleIcon) {
               QStringList({u"Archive"_s, u"FoodMart"_s, u"FoodMart"_s, u"Northwind"_s}));
     // Equal databases keep the order the name sort gave them.
     EXPECT_EQ(columnTexts(dialog.lstCubes, 1)[1], u"budget"_s);
-
-    // The icons: triangles on light grey, pointing down for descending, up for ascending.
-    ASSERT_EQ(dialog.imlSort->count(), 2);
-    EXPECT_EQ(dialog.imlSort->key(1), u"desc"_s);
-    EXPECT_EQ(dialog.imlSort->key(2), u"asc"_s);
-    const QRgb grey = qRgb(192, 192, 192);
-    for (const bool down : {true, false}) {
-        const QImage image = dialog.imlSort->image(down ? u"desc"_s : u"asc"_s).toImage();
-        const auto y = [down](int fromTop) {
-            return down ? fromTop : 7 - fromTop;
-        };
-        ASSERT_EQ(image.size(), QSize(8, 8));
-        EXPECT_EQ(image.pixel(0, 0), grey);
-        EXPECT_NE(image.pixel(1, y(2)), grey) << down; // the wide edge
-        EXPECT_EQ(image.pixel(1, y(4)), grey) << down;
-        EXPECT_NE(image.pixel(3, y(4)), grey) << down; // the tip
-    }
 }
 
 TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrderWhichTheNextShowingKeeps) {

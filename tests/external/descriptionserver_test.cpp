@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSet>
 #include <unistd.h>
 
 using namespace Lorvantic;
@@ -295,63 +294,6 @@ TEST_F(ServerFiles, ListsTheDescriptionsABareNameReaches) {
         EXPECT_EQ(found[i].path, expected[i].second);
     }
     EXPECT_EQ(found.back().name, QStringLiteral("sample"));
-}
-
-// The demo server of the README shows every kind of value the reports interpret.
-TEST_F(ServerFiles, TheSampleServerCoversEveryInterpretedCode) {
-    const auto server = CreateServer();
-    server->Connect(QStringLiteral(LORVANTIC_SOURCE_DIR "/samples/servers/sample.json"));
-    EXPECT_EQ(server->Name(), u"OLAPDEMO01"_s);
-    QSet<qint32> storageModes, functions, levelTypes, cubeStates;
-    QStringList names;
-    int cubes = 0, emptyDatabases = 0, unsized = 0, privateDims = 0, virtualDims = 0, timeDims = 0;
-    int memberCommands = 0, otherCommands = 0, multiUserRoles = 0;
-    const auto each = [](const auto& collection, const auto& visit) {
-        for (qint32 i = 1; i <= collection->Count(); ++i)
-            visit(collection->Item(i));
-    };
-    ASSERT_GE(server->Databases()->Count(), 3);
-    each(server->Databases(), [&](const auto& db) {
-        emptyDatabases += db->Cubes()->Count() == 0;
-        each(db->Dimensions(), [&](const auto& dim) {
-            names << dim->Name();
-            privateDims += !dim->IsShared() && dim->Name().contains(u'^');
-            virtualDims += dim->VirtualCode() == 1;
-            timeDims += dim->DimensionType() == 1;
-            each(dim->Levels(), [&](const auto& level) { levelTypes << level->LevelType(); });
-        });
-        each(db->Roles(), [&](const auto& role) { multiUserRoles += role->UsersList().contains(u';'); });
-        each(db->Cubes(), [&](const auto& cube) {
-            ++cubes;
-            names << cube->Name();
-            cubeStates << (cube->State() == 0 ? 0 : 1);
-            unsized += failureOf([&] { cube->EstimatedSize(); }).number != 0;
-            each(cube->Partitions(), [&](const auto& part) { storageModes << part->StorageMode(); });
-            each(cube->Measures(), [&](const auto& measure) { functions << measure->AggregateFunction(); });
-            each(cube->Commands(), [&](const auto& command) {
-                const QString statement = command->Statement();
-                const bool member = statement.startsWith(u"CREATE MEMBER ["_s + cube->Name() + u']') &&
-                                    statement.contains(u" AS '"_s);
-                ++(member ? memberCommands : otherCommands);
-            });
-        });
-    });
-    EXPECT_GE(cubes, 8);
-    EXPECT_GE(emptyDatabases, 1);
-    EXPECT_GE(unsized, 1);
-    EXPECT_EQ(cubeStates, (QSet<qint32>{0, 1}));
-    EXPECT_GE(privateDims, 2);
-    EXPECT_GE(virtualDims, 1);
-    EXPECT_GE(timeDims, 1);
-    EXPECT_GE(memberCommands, 3);
-    EXPECT_GE(otherCommands, 1);
-    EXPECT_GE(multiUserRoles, 2);
-    EXPECT_TRUE(storageModes.contains(QSet<qint32>{0, 1, 3, 15}) && storageModes.size() > 4);
-    EXPECT_TRUE(functions.contains(QSet<qint32>{0, 1, 2, 3}) && functions.size() > 4);
-    EXPECT_TRUE(levelTypes.contains(QSet<qint32>{20, 36, 68, 132, 260, 516}));
-    EXPECT_TRUE(names.join(u'|').contains(u'&'));
-    for (const QString& name : names)
-        EXPECT_FALSE(name.trimmed().isEmpty());
 }
 
 } // namespace
