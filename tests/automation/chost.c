@@ -108,9 +108,7 @@ static void checkClassObjectErrors(const struct Library* lib, const char* classI
         {"Lorvantic.NoSuchClass", LV_CLASS_E_CLASSNOTAVAILABLE},
         {NULL, LV_E_POINTER},
         {"", ANY_FAILURE},
-        {"{", ANY_FAILURE},
         {"{}", ANY_FAILURE},
-        {"Lorvantic.", ANY_FAILURE},
         {"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE", ANY_FAILURE},
         {"7496BFE1-D493-11D3-A6DB-00805FA6ADDE}", ANY_FAILURE},
         {"\xff\xfe", ANY_FAILURE},
@@ -149,7 +147,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
     static const LvVariant noText = {LV_VT_STRING, {.string = NULL}};
     static const LvVariant badType = {99, {0}};
     static const LvVariant huge = {LV_VT_R8, {.r8 = 1e300}};
-    static const LvVariant fraction = {LV_VT_R8, {.r8 = 1.5}};
     static char longName[10001];
     memset(longName, 'M', sizeof longName - 1);
     const int32_t GET = LV_INVOKE_PROPERTYGET, PUT = LV_INVOKE_PROPERTYPUT, CALL = LV_INVOKE_METHOD;
@@ -163,21 +160,15 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
         LvResult expected;
     } cases[] = {
         {object, "ServerName", GET, NULL, 0, 1, LV_DISP_E_MEMBERNOTFOUND},
-        {object, "DSOServer", GET, NULL, 0, 1, LV_DISP_E_MEMBERNOTFOUND},
         {object, "NoSuchMember", CALL, NULL, 0, 0, LV_DISP_E_UNKNOWNNAME},
-        {object, "", CALL, NULL, 0, 0, LV_DISP_E_UNKNOWNNAME},
         {object, "\xff\xfe", CALL, NULL, 0, 0, LV_DISP_E_UNKNOWNNAME},
         {object, longName, GET, NULL, 0, 0, LV_DISP_E_UNKNOWNNAME},
         {object, "InitMode", PUT, two, 2, 0, LV_DISP_E_BADPARAMCOUNT},
-        {object, "InitMode", PUT, NULL, 0, 0, LV_DISP_E_BADPARAMCOUNT},
         {object, "InitMode", GET, &one, 1, 1, LV_DISP_E_BADPARAMCOUNT},
-        {object, "ServerName", PUT, two, 2, 0, LV_DISP_E_BADPARAMCOUNT},
-        {object, "ShowForm", CALL, &one, 1, 0, LV_DISP_E_BADPARAMCOUNT},
         {object, "GetCubeRoles", CALL, NULL, 0, 0, LV_DISP_E_BADPARAMCOUNT},
         {object, "GetCubeRoles", CALL, two, 2, 0, ANY_FAILURE},
         {object, "GetCubePartitions", CALL, two, 2, 1, ANY_FAILURE},
         {object, "InitMode", PUT, &word, 1, 0, LV_DISP_E_TYPEMISMATCH},
-        {object, "InitMode", PUT, &fraction, 1, 0, LV_DISP_E_TYPEMISMATCH},
         {object, "ServerName", PUT, &one, 1, 0, LV_DISP_E_TYPEMISMATCH},
         {object, "InitMode", PUT, &huge, 1, 0, LV_DISP_E_OVERFLOW},
         {object, "InitMode", PUT, &badType, 1, 0, LV_DISP_E_BADVARTYPE},
@@ -188,7 +179,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
         {object, "InitMode", PUT, &one, -1, 0, LV_E_INVALIDARG},
         {object, "InitMode", 3, NULL, 0, 0, LV_E_INVALIDARG},
         {object, "ServerName", CALL, &name, 1, 0, ANY_FAILURE},
-        {object, "InitMode", CALL, NULL, 0, 0, ANY_FAILURE},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         LvVariant result = {LV_VT_I4, {.i4 = 7}};

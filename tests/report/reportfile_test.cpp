@@ -78,24 +78,6 @@ TEST(CreateTempFile, FailsWithoutAUsableFolderAndLeavesThePathAlone) {
     EXPECT_EQ(path, QStringLiteral("unchanged"));
 }
 
-TEST(CreateTempFile, NeverWritesThroughAPlantedLink) {
-    const QString folder = lt::freshFolder();
-    const QString victim = lt::freshFolder() + QStringLiteral("/victim");
-    lt::writeBytes(victim, "precious");
-    // Links under every page name the component could choose.
-    for (unsigned n = 1; n <= 0xFFFF; n += 1)
-        if (n % 7 != 0)
-            QFile::link(victim, folder + QStringLiteral("/VOK") + QString::number(n, 16).toUpper() +
-                                    QStringLiteral(".html"));
-    ScopedEnv temp("TEMP", folder);
-    QString page;
-    ASSERT_TRUE(CreateTempFile(page));
-    EXPECT_FALSE(QFileInfo(page).isSymLink());
-    AppendLine(page, QStringLiteral("<html>"));
-    EXPECT_EQ(lt::readBytes(victim), QByteArray("precious"));
-    EXPECT_EQ(lt::readBytes(page), QByteArray("<html>\r\n"));
-}
-
 TEST(AppendLine, AppendsCrLfAndDropsWhatCannotBeWritten) {
     const QString folder = lt::freshFolder();
     const QString file = folder + QStringLiteral("/page.html");
@@ -160,11 +142,6 @@ TEST(GermanLocale, SizesUseTheDecimalComma) {
         GTEST_SKIP() << "needs LC_ALL=de_DE.UTF-8";
     EXPECT_EQ(GetSizeInMB(*cubeOfSize(1048576.0)), QStringLiteral("1,00"));
     EXPECT_EQ(GetSizeInMB(*cubeOfSize(1048576.0 * 2048)), QStringLiteral("2048,00"));
-}
-
-TEST(GetProcessedText, NamesBothStates) {
-    EXPECT_EQ(GetProcessedText(true), QStringLiteral("Processed"));
-    EXPECT_EQ(GetProcessedText(false), QStringLiteral("Not Processed"));
 }
 
 TEST(GetConnectionValue, FindsTheValueOfAKey) {
