@@ -206,6 +206,8 @@ TEST_F(ServerFiles, NamesThatLeadNowhereFail) {
     // A name with a slash is a path and is never looked for inside a search folder.
     QDir(folder).mkdir(QStringLiteral("inner"));
     write(QStringLiteral("outside.json"), described("OUTSIDE"));
+    // A bare name reaches only files with a description suffix.
+    write(QStringLiteral("bare"), described("BARE"), folder + QStringLiteral("/inner"));
     const Support::ScopedEnv innerPath("LORVANTIC_SERVER_PATH", folder + QStringLiteral("/inner"));
     const struct {
         QString name;
@@ -214,6 +216,8 @@ TEST_F(ServerFiles, NamesThatLeadNowhereFail) {
         {QString(), "Server '': no server name given"},
         {QStringLiteral("nothing"),
          "Server 'nothing': no server description named nothing (.json, .xml schema or .asdatabase) in "},
+        {QStringLiteral("Bare"),
+         "Server 'Bare': no server description named Bare (.json, .xml schema or .asdatabase) in "},
         {QStringLiteral("../folder"), "Server '../folder': no such file"},
         {QStringLiteral("../outside"), "Server '../outside': no such file"},
         {QStringLiteral("no/such/file.json"), "Server 'no/such/file.json': no such file"},
