@@ -62,6 +62,7 @@ TEST_F(SelectionDialog, FillsTheListAndTheAlwaysExpandedTree) {
     EXPECT_EQ(columnTexts(list, 2).front(), u"12.40 MB"_s);
     EXPECT_EQ(columnTexts(list, 3).back(), u"Processed"_s);
     EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, false, true}));
+    EXPECT_FALSE(list->rootIsDecorated()) << "a flat list leaves no room for branch marks";
     EXPECT_TRUE(list->topLevelItem(0)->textAlignment(2) & Qt::AlignRight);
     EXPECT_TRUE(list->topLevelItem(0)->textAlignment(1) & Qt::AlignLeft);
     EXPECT_EQ(dialog.tabInfo->currentIndex(), 0);
