@@ -267,7 +267,7 @@ TEST(XmlaNames, NetrcIsReadAsCurlReadsIt) {
     const QString netrc = u"# comment\nmachine other login x password y\n"
                           "machine OLAP.example login alice password \"s p\\\"c\"\n"
                           "macdef init\nmachine olap.example login mallory password no\n\n"
-                          "machine olap.example login bob password b0b account acct\n"
+                          "machine olap.example login bob account password password b0b\n"
                           "default login anon password guest\n"_s;
     const struct {
         const char* host;
@@ -290,4 +290,6 @@ TEST(XmlaNames, NetrcIsReadAsCurlReadsIt) {
     }
     EXPECT_FALSE(NetrcLogin(u"machine h login"_s, u"x"_s, {}).has_value());
     EXPECT_EQ(NetrcLogin(u"machine h login"_s, u"h"_s, {})->user, QString());
+    // A backslash that ends the file inside quotes is itself.
+    EXPECT_EQ(NetrcLogin(u"machine h login u password \"abc\\"_s, u"h"_s, {})->password, u"abc\\"_s);
 }
