@@ -14,6 +14,7 @@
 // processor time, which other work on a shared machine does not inflate.
 
 #include "automation/reportkinds.h"
+#include "bench/benchtime.h"
 #include "bench/generator.h"
 #include "bench/livebench.h"
 #include "core/grids.h"
@@ -37,27 +38,10 @@
 #include <vector>
 
 using namespace Lorvantic;
+using Bench::measure;
+using Bench::Time;
 
 namespace {
-
-struct Time {
-    double wall = 0;
-    double cpu = 0;
-};
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-Time measure(const std::function<void()>& step) {
-    QElapsedTimer timer;
-    const double cpu = processCpuSeconds();
-    timer.start();
-    step();
-    return {static_cast<double>(timer.nsecsElapsed()) / 1e9, processCpuSeconds() - cpu};
-}
 
 // Fills the processor's caches with other data, so that every run starts as a report does after
 // other work, whatever the server's size: repeated runs on a small server would otherwise find

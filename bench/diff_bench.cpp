@@ -9,6 +9,7 @@
 // Times are processor time of the process and wall clock, each the quickest of N runs (default
 // 3): a single run on a shared machine swings by half. The goal is judged on processor time.
 
+#include "bench/benchtime.h"
 #include "bench/generator.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
@@ -24,27 +25,10 @@
 #include <functional>
 
 using namespace Lorvantic;
+using Bench::measure;
+using Bench::Time;
 
 namespace {
-
-struct Time {
-    double wall = 0;
-    double cpu = 0;
-};
-
-double processCpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
-}
-
-Time measure(const std::function<void()>& step) {
-    QElapsedTimer timer;
-    const double cpu = processCpuSeconds();
-    timer.start();
-    step();
-    return {static_cast<double>(timer.nsecsElapsed()) / 1e9, processCpuSeconds() - cpu};
-}
 
 // Changes every stride-th occurrence of from into to; returns how many it changed.
 int editEvery(QByteArray& bytes, const QByteArray& from, const QByteArray& to, int stride) {
