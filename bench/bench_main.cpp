@@ -264,7 +264,7 @@ Figures runSize(const QString& path, const QString& folder, int repeat) {
 }
 
 QString generate(const QString& folder, const char* label, qint64 bytes) {
-    const QString path = folder + QStringLiteral("/server-") + QLatin1String(label) + QStringLiteral(".json");
+    QString path = folder + QStringLiteral("/server-") + QLatin1String(label) + QStringLiteral(".json");
     const Bench::GeneratorOptions options = Bench::BenchmarkServerOptions(bytes);
     std::FILE* out = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!out || Bench::GenerateDescription(options, out) < 0 || std::fclose(out) != 0)
