@@ -2,6 +2,8 @@
 #include "dialogs/frminfo.h"
 #include "tests/dialogs/dialogtestutil.h"
 
+#include <QLayout>
+
 using namespace Lorvantic;
 using namespace Lorvantic::Test;
 
@@ -195,6 +197,21 @@ TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
 
 // Tab visits every control in the order they appear, Shift+Tab the same in reverse, on either
 // tab; the page in the chain is the current one.
+TEST_F(SelectionDialog, TheButtonRowShowsItsControlsSideBySideBelowTheTabs) {
+    load();
+    dialog.show();
+    dialog.layout()->activate();
+    const QWidget* row[] = {dialog.cmdSelAll, dialog.cmdSelNone, dialog.chkIndex, dialog.cmdReport,
+                            dialog.cmdClose};
+    for (std::size_t i = 0; i < std::size(row); ++i) {
+        EXPECT_GT(row[i]->geometry().top(), dialog.tabInfo->geometry().bottom()) << i;
+        EXPECT_EQ(row[i]->geometry().center().y(), row[0]->geometry().center().y()) << i;
+        if (i > 0) {
+            EXPECT_GT(row[i]->geometry().left(), row[i - 1]->geometry().right()) << i;
+        }
+    }
+}
+
 TEST_F(SelectionDialog, TabAndShiftTabVisitEveryControlInTheOrderTheyAppear) {
     load();
     QWidget* const currentPage = nullptr;
