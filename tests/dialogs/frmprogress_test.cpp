@@ -69,6 +69,10 @@ TEST(ProgressWindow, ShowsTheStatusTextUnchanged) {
         EXPECT_EQ(window.lblStatus->text(), text);
     }
     EXPECT_EQ(window.lblStatus->textFormat(), Qt::PlainText);
+    // A long status (a live server's request names one) wraps inside the fixed window.
+    window.Status(u"Reading MDSCHEMA_MEASURES of catalogue 'Enterprise Warehouse North America 0000'"_s);
+    window.show();
+    EXPECT_LE(window.lblStatus->sizeHint().width(), window.width());
 }
 
 TEST(ProgressWindow, OnlyItsUsersCloseIt) {
