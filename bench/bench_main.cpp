@@ -14,9 +14,9 @@
 // processor time, which other work on a shared machine does not inflate.
 
 #include "automation/reportkinds.h"
-#include "bench/benchtime.h"
 #include "bench/generator.h"
 #include "bench/livebench.h"
+#include "bench/measure.h"
 #include "core/grids.h"
 #include "dialogs/frminfo.h"
 
@@ -39,6 +39,7 @@
 
 using namespace Lorvantic;
 using Bench::measure;
+using Bench::Print;
 using Bench::Time;
 
 namespace {
@@ -71,16 +72,8 @@ Time measureRepeated(const std::function<void()>& step, const std::function<void
     return {total.wall / runs, total.cpu / runs};
 }
 
-// A value in kB from /proc/self/status ("VmHWM", "VmRSS").
 qint64 statusKilobytes(const char* field) {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray key = QByteArray(field) + ':';
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith(key))
-            return line.mid(key.size()).trimmed().split(' ').value(0).toLongLong();
-    return -1;
+    return Bench::StatusKilobytes(QStringLiteral("/proc/self/status"), field);
 }
 
 // The child's side of the load measurement: a process that does nothing but load, so that its
@@ -272,26 +265,21 @@ QString generate(const QString& folder, const char* label, qint64 bytes) {
     return path;
 }
 
-void print(const char* format, auto... values) {
-    std::printf(format, values...);
-    std::fflush(stdout);
-}
-
 void printTime(const char* size, const QString& step, const Time& time, const QString& extra = QString()) {
-    print("%-22s %s: %8.3f s cpu %8.3f s wall%s\n", qPrintable(step), size, time.cpu, time.wall,
+    Print("%-22s %s: %8.3f s cpu %8.3f s wall%s\n", qPrintable(step), size, time.cpu, time.wall,
           qPrintable(extra));
 }
 
 void printSize(const char* size, const Figures& f) {
     const double mbps = f.megabytes / f.load.time.cpu;
-    print("%-22s %s: %.1f MB; %.0f cube, %.0f dimension, %.0f role catalogue rows\n", "server", size,
+    Print("%-22s %s: %.1f MB; %.0f cube, %.0f dimension, %.0f role catalogue rows\n", "server", size,
           f.megabytes, f.counts.at(QStringLiteral("cubes")), f.counts.at(QStringLiteral("dimensions")),
           f.counts.at(QStringLiteral("roles")));
     printTime(size, QStringLiteral("load"), f.load.time,
               QStringLiteral(" = %1 MB/s cpu, %2 MB/s wall")
                   .arg(mbps, 0, 'f', 0)
                   .arg(f.megabytes / f.load.time.wall, 0, 'f', 0));
-    print("%-22s %s: %.1f MB = %.2f x file (%.1f MB before the load)\n", "load peak memory", size,
+    Print("%-22s %s: %.1f MB = %.2f x file (%.1f MB before the load)\n", "load peak memory", size,
           f.load.peakMB, f.load.peakMB / f.megabytes, f.load.beforeMB);
     for (const ReportKindEntry& kind : ReportKinds()) {
         const QString name = kind.name;
@@ -376,13 +364,13 @@ int main(int argc, char** argv) {
     const Figures one = runSize(small, folder, repeat);
     const Figures four = runSize(large, folder, repeat);
 
-    print("%-22s %s\n", "work folder", qPrintable(folder));
+    Print("%-22s %s\n", "work folder", qPrintable(folder));
     printSize("4x", four);
     printSize("1x", one);
     std::vector<Goal> goals;
     for (const auto& [step, time] : four.steps) {
         const double growth = time.cpu / one.steps.at(step).cpu;
-        print("%-22s growth 1x->4x: %5.2f cpu %5.2f wall\n", qPrintable(step), growth,
+        Print("%-22s growth 1x->4x: %5.2f cpu %5.2f wall\n", qPrintable(step), growth,
               time.wall / one.steps.at(step).wall);
         // The one-stream write is the yardstick of the pages, not a step of a report.
         if (step.startsWith(QStringLiteral("one stream ")))
@@ -415,9 +403,9 @@ int main(int argc, char** argv) {
     for (const Goal& goal : goals) {
         const bool met = goal.atMost ? goal.value <= goal.limit : goal.value >= goal.limit;
         missed += met ? 0 : 1;
-        print("goal %-52s %8.2f %s %6.2f %s\n", qPrintable(goal.text), goal.value,
+        Print("goal %-52s %8.2f %s %6.2f %s\n", qPrintable(goal.text), goal.value,
               goal.atMost ? "<=" : ">=", goal.limit, met ? "met" : "MISSED");
     }
-    print("goals: %d of %zu met\n", static_cast<int>(goals.size()) - missed, goals.size());
+    Print("goals: %d of %zu met\n", static_cast<int>(goals.size()) - missed, goals.size());
     return missed == 0 ? 0 : 1;
 }

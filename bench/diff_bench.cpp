@@ -9,8 +9,8 @@
 // Times are processor time of the process and wall clock, each the quickest of N runs (default
 // 3): a single run on a shared machine swings by half. The goal is judged on processor time.
 
-#include "bench/benchtime.h"
 #include "bench/generator.h"
+#include "bench/measure.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
 

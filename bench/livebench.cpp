@@ -1,6 +1,7 @@
 #include "bench/livebench.h"
 
 #include "bench/generator.h"
+#include "bench/measure.h"
 #include "external/xmla/xmlaserver.h"
 
 #include <QDir>
@@ -29,11 +30,6 @@ namespace {
 
 // Requests in flight at once: as many as the reader keeps, so that both wait alike.
 constexpr int InFlight = 3;
-
-void print(const char* format, auto... values) {
-    std::printf(format, values...);
-    std::fflush(stdout);
-}
 
 QString serverScript() {
     return QStringLiteral(LORVANTIC_SOURCE_DIR "/tests/xmla/server.sh");
@@ -117,17 +113,6 @@ struct ChildRun {
     int status = -1;
 };
 
-// The kB of a "VmHWM:" line of /proc/PID/status, 0 once the process is gone.
-qint64 peakKilobytes(pid_t pid) {
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
 // Runs a program to its end with its output in log. Its peak resident memory is read from its
 // own status while it runs: the kernel's end-of-run account (wait4) would also count this
 // process's memory, which a spawned child inherits until it executes the program.
@@ -155,7 +140,7 @@ ChildRun runChild(const QStringList& arguments, const QString& log) {
         int status = 0;
         pid_t ended = 0;
         while ((ended = waitpid(pid, &status, WNOHANG)) == 0) {
-            peak = std::max(peak, peakKilobytes(pid));
+            peak = std::max(peak, StatusKilobytes(QStringLiteral("/proc/%1/status").arg(pid), "VmHWM"));
             usleep(2000);
         }
         if (ended == pid) {
@@ -186,7 +171,7 @@ int RunLiveBench(const LiveOptions& options) {
         if (!file.open(QIODevice::WriteOnly) || file.write(GenerateMondrianSchema(options.cubes)) < 0)
             qFatal("cannot write %s", qPrintable(schema));
     }
-    print("%-26s %d cubes in one catalogue, schema %.1f MB (%s)\n", "live server", options.cubes,
+    Print("%-26s %d cubes in one catalogue, schema %.1f MB (%s)\n", "live server", options.cubes,
           static_cast<double>(QFileInfo(schema).size()) / 1e6, qPrintable(schema));
 
     QElapsedTimer startClock;
@@ -194,11 +179,11 @@ int RunLiveBench(const LiveOptions& options) {
     const LiveServer server(folder + QStringLiteral("/server"), schema);
     if (server.url().isEmpty()) {
         // 77: the server's packages are missing; say so and leave the other figures standing.
-        print("live server: not started (server.sh exit %d; scripts/setup.sh installs Java and Mondrian)\n",
+        Print("live server: not started (server.sh exit %d; scripts/setup.sh installs Java and Mondrian)\n",
               server.status());
         return server.status() == 77 ? 0 : 1;
     }
-    print("%-26s %.1f s to start and load the schema (%s)\n", "server start",
+    Print("%-26s %.1f s to start and load the schema (%s)\n", "server start",
           static_cast<double>(startClock.elapsed()) / 1000, qPrintable(server.url()));
 
     // The first read fills the server's own caches; the runs after it are measured.
@@ -228,14 +213,14 @@ int RunLiveBench(const LiveOptions& options) {
         runChild({QStringLiteral(LORVANTIC_KAVENOR_PROGRAM), QStringLiteral("--version")}, log);
     const double largestMB = static_cast<double>(transfer.largestAnswer) / 1e6;
 
-    print("%-26s %d in %zu rounds, %.1f MB received (largest answer %.1f MB)\n", "requests",
+    Print("%-26s %d in %zu rounds, %.1f MB received (largest answer %.1f MB)\n", "requests",
           transfer.requests, transfer.rounds.size(), static_cast<double>(transfer.bytes) / 1e6, largestMB);
-    print("%-26s %8.3f s (%.1f MB, %d in flight, answers not read)\n", "receive only", receive,
+    Print("%-26s %8.3f s (%.1f MB, %d in flight, answers not read)\n", "receive only", receive,
           static_cast<double>(received) / 1e6, InFlight);
-    print("%-26s %8.3f s\n", "read into the model", read);
-    print("%-26s %8.3f s wall (kavenor report cubes --index, %.1f MB page)\n", "whole report", report.seconds,
+    Print("%-26s %8.3f s\n", "read into the model", read);
+    Print("%-26s %8.3f s wall (kavenor report cubes --index, %.1f MB page)\n", "whole report", report.seconds,
           static_cast<double>(QFileInfo(page).size()) / 1e6);
-    print("%-26s %.1f MB peak; %.1f MB for kavenor --version\n", "report memory", report.peakMB, idle.peakMB);
+    Print("%-26s %.1f MB peak; %.1f MB for kavenor --version\n", "report memory", report.peakMB, idle.peakMB);
 
     const std::vector<Goal> goals = {
         {"whole report / receive only", report.seconds / receive, 1.5},
@@ -246,7 +231,7 @@ int RunLiveBench(const LiveOptions& options) {
     for (const Goal& goal : goals) {
         const bool met = goal.value <= goal.limit;
         missed += met ? 0 : 1;
-        print("goal %-52s %8.2f <= %6.2f %s\n", goal.text, goal.value, goal.limit, met ? "met" : "MISSED");
+        Print("goal %-52s %8.2f <= %6.2f %s\n", goal.text, goal.value, goal.limit, met ? "met" : "MISSED");
     }
     return missed == 0 ? 0 : 1;
 }
