@@ -28,16 +28,10 @@ QString tableStart(std::initializer_list<QStringView> headings) {
     return line + u"</TR>"_s;
 }
 
-QLatin1StringView sectionTitle(ReportKind kind) {
-    switch (kind) {
-    case ReportKind::Cubes:
-        return "Cubes"_L1;
-    case ReportKind::Dimensions:
-        return "Dimensions"_L1;
-    case ReportKind::Roles:
-        return "Roles"_L1;
-    }
-    return {};
+// "Cube" for "cube": the noun as it starts a title.
+QString titleNoun(ReportKind kind) {
+    const QString noun = ItemNoun(kind);
+    return noun.left(1).toUpper() + noun.mid(1);
 }
 
 // "dimension <B>Time</B> / level <B>Year</B>"
@@ -89,8 +83,7 @@ void writeChangedTable(PageWriter& page, std::span<const Change> changes, const 
 
 void writeDatabase(PageWriter& page, ReportKind kind, std::span<const Change> changes) {
     page.AppendLine(u"<P><b>Database: "_s + cellText(changes.front().database) + u"</b></P>"_s);
-    const QString noun = ItemNoun(kind);
-    const QString title = noun.left(1).toUpper() + noun.mid(1);
+    const QString title = titleNoun(kind);
     writeItemTable(page, changes, Change::Added, u"Added "_s + title);
     writeItemTable(page, changes, Change::Removed, u"Removed "_s + title);
     writeChangedTable(page, changes, u"Changed "_s + title);
@@ -98,7 +91,7 @@ void writeDatabase(PageWriter& page, ReportKind kind, std::span<const Change> ch
 
 void writeKind(PageWriter& page, ReportKind kind, std::span<const Change> changes) {
     page.AppendLine(u"<P><HR><P>"_s);
-    page.AppendLine(u"<b>"_s + sectionTitle(kind) + u"</b>"_s);
+    page.AppendLine(u"<b>"_s + titleNoun(kind) + u"s</b>"_s);
     if (changes.empty()) {
         page.AppendLine(u"<P>No differences</P>"_s);
         return;
