@@ -4,10 +4,12 @@
 // the times
 // and the goal: the diff takes at most twice the time of loading both.
 //
-//   lorvantic_diffbench [--megabytes N] [--repeat N]
+//   lorvantic_diffbench [--megabytes N] [--repeat N] [--keep FOLDER]
 //
 // Times are processor time of the process and wall clock, each the quickest of N runs (default
 // 3): a single run on a shared machine swings by half. The goal is judged on processor time.
+// --keep writes the two descriptions (old.json, new.json) into FOLDER and leaves them there, for
+// a profiler or kavenor diff to run on.
 
 #include "bench/generator.h"
 #include "bench/measure.h"
@@ -93,6 +95,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     qint64 megabytes = 100;
     int repeat = 3;
+    QString keep;
     for (int i = 1; i < argc; i += 2) {
         const QByteArray option = argv[i];
         const QByteArray value = i + 1 < argc ? QByteArray(argv[i + 1]) : QByteArray();
@@ -100,16 +103,21 @@ int main(int argc, char** argv) {
             megabytes = std::max(4LL, value.toLongLong());
         } else if (option == "--repeat" && !value.isEmpty()) {
             repeat = std::max(1, value.toInt());
+        } else if (option == "--keep" && !value.isEmpty()) {
+            keep = QString::fromLocal8Bit(value);
         } else {
-            std::fputs("usage: lorvantic_diffbench [--megabytes N] [--repeat N]\n", stderr);
+            std::fputs("usage: lorvantic_diffbench [--megabytes N] [--repeat N] [--keep FOLDER]\n", stderr);
             return 2;
         }
     }
     QTemporaryDir folder(QDir(QStringLiteral("/dev/shm")).exists()
                              ? QStringLiteral("/dev/shm/lorvantic-diffbench-XXXXXX")
                              : QDir::tempPath() + QStringLiteral("/lorvantic-diffbench-XXXXXX"));
-    const QString oldPath = folder.filePath(QStringLiteral("old.json"));
-    const QString newPath = folder.filePath(QStringLiteral("new.json"));
+    const QDir files(keep.isEmpty() ? folder.path() : keep);
+    if (!keep.isEmpty() && !files.mkpath(QStringLiteral(".")))
+        qFatal("cannot create %s", qPrintable(keep));
+    const QString oldPath = files.filePath(QStringLiteral("old.json"));
+    const QString newPath = files.filePath(QStringLiteral("new.json"));
     int edits = 0;
     double megabytesEach = 0;
     {
