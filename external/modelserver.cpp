@@ -3,7 +3,6 @@
 #include "external/olap.h"
 #include "external/servermodel.h"
 
-#include <functional>
 #include <optional>
 
 namespace Lorvantic::Olap {
@@ -110,71 +109,83 @@ ModelPtr buildModel(std::shared_ptr<const ServerData> data) {
     return model;
 }
 
-// A collection over a list of items; make(i) builds the view of item i (0-based).
-template <class T> class ListCollection : public Collection<T> {
+// A collection over a list of items. Its Source says how many there are, makes the view of item
+// i (0-based) and names it; held by value, so that a collection costs one allocation (the
+// reports ask for thousands of them).
+template <class T, class Source> class ListCollection : public Collection<T> {
 public:
-    using Maker = std::function<std::shared_ptr<T>(qint32)>;
-    using Namer = std::function<QString(qint32)>;
-
-    ListCollection(qint32 count, Maker make, Namer name, const QHash<QString, qint32>* index = nullptr)
-        : m_count(count)
-        , m_make(std::move(make))
-        , m_name(std::move(name))
+    explicit ListCollection(Source source, const QHash<QString, qint32>* index = nullptr)
+        : m_source(std::move(source))
         , m_index(index) {}
 
-    qint32 Count() const override { return m_count; }
+    qint32 Count() const override { return m_source.count(); }
 
     std::shared_ptr<T> Item(qint32 position) const override {
-        if (position < 1 || position > m_count)
+        if (position < 1 || position > Count())
             noItem(QString::number(position));
-        return m_make(position - 1);
+        return m_source.make(position - 1);
     }
 
     std::shared_ptr<T> Item(const QString& name) const override {
         if (m_index) {
             const auto it = m_index->constFind(name);
             if (it != m_index->constEnd())
-                return m_make(*it);
+                return m_source.make(*it);
         } else {
-            for (qint32 i = 0; i < m_count; ++i)
-                if (m_name(i) == name)
-                    return m_make(i);
+            for (qint32 i = 0; i < Count(); ++i)
+                if (m_source.name(i) == name)
+                    return m_source.make(i);
         }
         noItem(QLatin1Char('\'') + name + QLatin1Char('\''));
     }
 
 private:
-    qint32 m_count;
-    Maker m_make;
-    Namer m_name;
+    Source m_source;
     const QHash<QString, qint32>* m_index;
+};
+
+template <class T, class Source>
+CollectionPtr<T> collectionOf(Source source, const QHash<QString, qint32>* index = nullptr) {
+    return std::make_shared<ListCollection<T, Source>>(std::move(source), index);
+}
+
+// The items a parent holds.
+template <class Data, class View> struct Items {
+    ModelPtr model;
+    const std::vector<Data>* list;
+
+    qint32 count() const { return static_cast<qint32>(list->size()); }
+    std::shared_ptr<View> make(qint32 i) const {
+        return std::make_shared<View>(model, &(*list)[static_cast<std::size_t>(i)]);
+    }
+    QString name(qint32 i) const { return (*list)[static_cast<std::size_t>(i)].name; }
+};
+
+// The items a cube refers to by name; one its database lacks fails where it is read.
+template <class Data, class View> struct References {
+    ModelPtr model;
+    const std::vector<const Data*>* list;
+
+    qint32 count() const { return static_cast<qint32>(list->size()); }
+    const Data* at(qint32 i) const {
+        const Data* item = (*list)[static_cast<std::size_t>(i)];
+        if (!item)
+            noItem(QString::number(i + 1));
+        return item;
+    }
+    std::shared_ptr<View> make(qint32 i) const { return std::make_shared<View>(model, at(i)); }
+    QString name(qint32 i) const { return at(i)->name; }
 };
 
 template <class T, class Data, class View>
 CollectionPtr<T> listOf(const ModelPtr& model, const std::vector<Data>& items,
                         const QHash<QString, qint32>* index = nullptr) {
-    const std::vector<Data>* list = &items;
-    return std::make_shared<ListCollection<T>>(
-        static_cast<qint32>(items.size()),
-        [model, list](qint32 i) -> std::shared_ptr<T> {
-            return std::make_shared<View>(model, &(*list)[static_cast<std::size_t>(i)]);
-        },
-        [list](qint32 i) { return (*list)[static_cast<std::size_t>(i)].name; }, index);
+    return collectionOf<T>(Items<Data, View>{model, &items}, index);
 }
 
 template <class T, class Data, class View>
 CollectionPtr<T> referencesOf(const ModelPtr& model, const std::vector<const Data*>& items) {
-    const std::vector<const Data*>* list = &items;
-    auto at = [list](qint32 i) {
-        const Data* item = (*list)[static_cast<std::size_t>(i)];
-        if (!item)
-            noItem(QString::number(i + 1));
-        return item;
-    };
-    return std::make_shared<ListCollection<T>>(
-        static_cast<qint32>(items.size()),
-        [model, at](qint32 i) -> std::shared_ptr<T> { return std::make_shared<View>(model, at(i)); },
-        [at](qint32 i) { return at(i)->name; });
+    return collectionOf<T>(References<Data, View>{model, &items});
 }
 
 class MemberPropertyView : public MemberProperty {
@@ -387,6 +398,20 @@ private:
     const std::vector<const RoleData*>* m_roles;
 };
 
+// The cubes of a database, each with its resolved references.
+struct CubesOf {
+    ModelPtr model;
+    const DatabaseData* d;
+    const DatabaseIndex* ix;
+
+    qint32 count() const { return static_cast<qint32>(d->cubes.size()); }
+    std::shared_ptr<CubeView> make(qint32 i) const {
+        const auto at = static_cast<std::size_t>(i);
+        return std::make_shared<CubeView>(model, &d->cubes[at], &ix->cubeDimensions[at], &ix->cubeRoles[at]);
+    }
+    QString name(qint32 i) const { return d->cubes[static_cast<std::size_t>(i)].name; }
+};
+
 class DatabaseView : public StoreBase {
 public:
     DatabaseView(ModelPtr m, std::size_t position)
@@ -395,17 +420,7 @@ public:
         , m_ix(&m_model->index[position]) {}
     QString Name() const override { return m_d->name; }
     CollectionPtr<Store> Cubes() const override {
-        ModelPtr model = m_model;
-        const DatabaseData* d = m_d;
-        const DatabaseIndex* ix = m_ix;
-        return std::make_shared<ListCollection<Store>>(
-            static_cast<qint32>(d->cubes.size()),
-            [model, d, ix](qint32 i) -> std::shared_ptr<Store> {
-                const auto at = static_cast<std::size_t>(i);
-                return std::make_shared<CubeView>(model, &d->cubes[at], &ix->cubeDimensions[at],
-                                                  &ix->cubeRoles[at]);
-            },
-            [d](qint32 i) { return d->cubes[static_cast<std::size_t>(i)].name; }, &ix->cubes);
+        return collectionOf<Store>(CubesOf{m_model, m_d, m_ix}, &m_ix->cubes);
     }
     CollectionPtr<Dimension> Dimensions() const override {
         return listOf<Dimension, DimensionData, DimensionView>(m_model, m_d->dimensions, &m_ix->dimensions);
@@ -424,19 +439,28 @@ public:
 
 private:
     std::vector<std::shared_ptr<Store>> cubesAt(const std::vector<qint32>& positions) const {
+        const CubesOf all{m_model, m_d, m_ix};
         std::vector<std::shared_ptr<Store>> cubes;
         cubes.reserve(positions.size());
-        for (const qint32 j : positions) {
-            const auto at = static_cast<std::size_t>(j);
-            cubes.push_back(std::make_shared<CubeView>(m_model, &m_d->cubes[at], &m_ix->cubeDimensions[at],
-                                                       &m_ix->cubeRoles[at]));
-        }
+        for (const qint32 j : positions)
+            cubes.push_back(all.make(j));
         return cubes;
     }
 
     ModelPtr m_model;
     const DatabaseData* m_d;
     const DatabaseIndex* m_ix;
+};
+
+// The databases of the server.
+struct DatabasesOf {
+    ModelPtr model;
+
+    qint32 count() const { return static_cast<qint32>(model->data->databases.size()); }
+    std::shared_ptr<DatabaseView> make(qint32 i) const {
+        return std::make_shared<DatabaseView>(model, static_cast<std::size_t>(i));
+    }
+    QString name(qint32 i) const { return model->data->databases[static_cast<std::size_t>(i)].name; }
 };
 
 class ModelServer : public Server {
@@ -446,14 +470,7 @@ public:
     void Connect(const QString& /*serverName*/) override {}
     QString Name() const override { return m_model->data->name; }
     CollectionPtr<Store> Databases() const override {
-        ModelPtr model = m_model;
-        return std::make_shared<ListCollection<Store>>(
-            static_cast<qint32>(model->data->databases.size()),
-            [model](qint32 i) -> std::shared_ptr<Store> {
-                return std::make_shared<DatabaseView>(model, static_cast<std::size_t>(i));
-            },
-            [model](qint32 i) { return model->data->databases[static_cast<std::size_t>(i)].name; },
-            &model->databases);
+        return collectionOf<Store>(DatabasesOf{m_model}, &m_model->databases);
     }
 
 private:
