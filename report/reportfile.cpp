@@ -179,12 +179,32 @@ const QLocale& sizeLocale() {
     }();
     return locale;
 }
+
+// Texts made through the locale, kept by what they were made of: a page shows the same few
+// again and again (a cube's date and size under every dimension it uses), and formatting one
+// costs far more than finding it. Bounded: it starts afresh when full.
+template <class Key> class TextMemo {
+public:
+    template <class Make> QString get(const Key& key, Make&& make) {
+        const auto found = m_known.constFind(key);
+        if (found != m_known.cend())
+            return *found;
+        if (m_known.size() >= 4096)
+            m_known.clear();
+        return *m_known.insert(key, make());
+    }
+    void clear() { m_known.clear(); }
+
+private:
+    QHash<Key, QString> m_known;
+};
 } // namespace
 
 QString GetSizeInMB(const Olap::Store& store) {
     try {
         const double megabytes = store.EstimatedSize() / 1024.0 / 1024.0;
-        return sizeLocale().toString(megabytes, 'f', 2);
+        thread_local TextMemo<double> known;
+        return known.get(megabytes, [&] { return sizeLocale().toString(megabytes, 'f', 2); });
     } catch (const Error&) {
         return QStringLiteral("0");
     }
@@ -221,23 +241,19 @@ QString TimeText(const QDateTime& when) {
 }
 
 QString GeneralDateText(const QDateTime& when) {
-    // A page shows the same few processing dates again and again (a cube's under every
-    // dimension it uses); formatting one through the locale costs far more than finding it.
+    const auto make = [&] {
+        return when.time() == QTime(0, 0) ? ShortDateText(when) : ShortDateText(when) + u' ' + TimeText(when);
+    };
+    if (!when.isValid())
+        return make();
     thread_local QString knownLocale;
-    thread_local QHash<std::pair<qint64, int>, QString> known;
+    thread_local TextMemo<std::pair<qint64, int>> known;
     const QString locale = QLocale::system().name();
-    if (locale != knownLocale || known.size() > 4096) {
+    if (locale != knownLocale) {
         known.clear();
         knownLocale = locale;
     }
-    const std::pair<qint64, int> key{when.date().toJulianDay(), when.time().msecsSinceStartOfDay()};
-    const auto found = known.constFind(key);
-    if (found != known.cend() && when.isValid())
-        return *found;
-    QString text =
-        when.time() == QTime(0, 0) ? ShortDateText(when) : ShortDateText(when) + u' ' + TimeText(when);
-    known.insert(key, text);
-    return text;
+    return known.get({when.date().toJulianDay(), when.time().msecsSinceStartOfDay()}, make);
 }
 
 QDateTime ReportClock() {
