@@ -10,7 +10,6 @@ namespace Lorvantic {
 
 using CubeRead::Counter16;
 using CubeRead::ForEachItem;
-using CubeRead::Guarded;
 using CubeRead::Required;
 
 namespace {
@@ -33,8 +32,17 @@ bool CubeKind::categoryChecked(CubeInfoNames category) const {
     return m_state.categoryChecked(category, true);
 }
 
+// A guarded read that also counts the failures that end it.
+template <class Step> bool CubeKind::guarded(Step&& step) {
+    if (CubeRead::Guarded(std::forward<Step>(step)))
+        return true;
+    ++m_failedReads;
+    return false;
+}
+
 void CubeKind::RetrieveInfo() {
     m_info = std::make_shared<CubeInfoList>();
+    m_failedReads = 0;
     const VariantGrid& rows = m_state.catalogueRows;
     const qint32 firstRow = rows.lbound(2);
     const qint32 lastRow = rows.ubound(2);
@@ -54,7 +62,7 @@ void CubeKind::RetrieveInfo() {
 }
 
 void CubeKind::GetCubeInfo(const QString& databaseName, const QString& cubeName) {
-    Guarded([&] {
+    guarded([&] {
         auto info = std::make_shared<CubeInfo>();
         const std::shared_ptr<Olap::Store> database =
             Required(Required(Required(m_state.DSOServer)->Databases())->Item(databaseName));
@@ -110,7 +118,7 @@ QString CubeKind::GetAggregateFunctionText(qint32 code) {
 
 void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
     // Roles read before a failing one stay in the list.
-    Guarded([&] {
+    guarded([&] {
         const Olap::CollectionPtr<Olap::Role> roles = Required(obj.Roles());
         const qint16 count = Counter16(roles->Count());
         for (qint32 i = 1; i <= count; ++i) {
@@ -123,7 +131,7 @@ void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
 }
 
 bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
-    return Guarded([&] {
+    return guarded([&] {
         const Olap::CollectionPtr<Olap::Store> partitions = Required(obj.Partitions());
         const qint16 count = Counter16(partitions->Count());
         for (qint32 i = 1; i <= count; ++i)
@@ -132,7 +140,7 @@ bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
 }
 
 bool CubeKind::GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube) {
-    return Guarded([&] {
+    return guarded([&] {
         auto info = std::make_shared<PartitionInfo>();
         info->Name = obj.Name();
         info->Type = GetStorageModeText(obj.StorageMode());
@@ -145,13 +153,13 @@ bool CubeKind::GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube) {
 
 bool CubeKind::GetCubeDataSources(Olap::Store& obj, PartitionInfo& tempPart) {
     // Only the first data source of a partition is reported.
-    return Guarded([&] { GetDataSourceInfo(*Required(Required(obj.DataSources())->Item(1)), tempPart); });
+    return guarded([&] { GetDataSourceInfo(*Required(Required(obj.DataSources())->Item(1)), tempPart); });
 }
 
 bool CubeKind::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart) {
     static const QString assignment = QStringLiteral("=");
     static const QString terminator = QStringLiteral(";");
-    return Guarded([&] {
+    return guarded([&] {
         tempPart.DataSourceName = obj.Name();
         tempPart.Driver =
             GetConnectionValue(obj.ConnectionString(), QStringLiteral("Provider"), assignment, terminator);
@@ -161,12 +169,12 @@ bool CubeKind::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart)
 }
 
 bool CubeKind::GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube) {
-    return Guarded(
+    return guarded(
         [&] { ForEachItem(obj.Dimensions(), [&](Olap::Dimension& d) { GetDimensionInfo(d, tempCube); }); });
 }
 
 bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
-    return Guarded([&] {
+    return guarded([&] {
         auto info = std::make_shared<DimensionInfo>();
         info->Name = obj.IsShared() ? obj.Name() : PrivateDimensionName(obj.Name(), tempCube.Name);
         info->Type = obj.IsShared() ? QStringLiteral("Shared") : QStringLiteral("Private");
@@ -177,11 +185,11 @@ bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
 }
 
 void CubeKind::GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension) {
-    Guarded([&] { ForEachItem(obj.Levels(), [&](Olap::Level& l) { GetLevelInfo(l, tempDimension); }); });
+    guarded([&] { ForEachItem(obj.Levels(), [&](Olap::Level& l) { GetLevelInfo(l, tempDimension); }); });
 }
 
 bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
-    return Guarded([&] {
+    return guarded([&] {
         auto info = std::make_shared<LevelInfo>();
         info->Name = obj.Name();
         info->Visible = yesNo(!obj.IsHidden());
@@ -191,12 +199,12 @@ bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
 }
 
 bool CubeKind::GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube) {
-    return Guarded(
+    return guarded(
         [&] { ForEachItem(obj.Measures(), [&](Olap::Measure& m) { GetMeasureInfo(m, tempCube); }); });
 }
 
 bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
-    return Guarded([&] {
+    return guarded([&] {
         auto info = std::make_shared<MeasureInfo>();
         info->Name = obj.Name();
         info->Internal = yesNo(obj.IsInternal());
@@ -209,12 +217,12 @@ bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
 }
 
 bool CubeKind::GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube) {
-    return Guarded(
+    return guarded(
         [&] { ForEachItem(obj.Commands(), [&](Olap::Command& c) { GetCalcMbrInfo(c, tempCube); }); });
 }
 
 bool CubeKind::GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube) {
-    return Guarded([&] {
+    return guarded([&] {
         auto info = std::make_shared<CalcMemberInfo>();
         info->Name = obj.Name();
         info->Statement = CalcMemberStatementText(obj.Statement());

@@ -24,6 +24,9 @@ public:
     static PageKind pageKind();
     // The list the last RetrieveInfo made (null before the first).
     const std::shared_ptr<CubeInfoList>& infoList() const { return m_info; }
+    // How many guarded reads a failure ended during the last RetrieveInfo: none means the list
+    // holds everything the server gave of the checked cubes.
+    qint32 failedReads() const { return m_failedReads; }
 
     // Catalogue and information tree.
     void GetCatalogue() override;
@@ -61,6 +64,7 @@ public:
 
 private:
     bool categoryChecked(CubeInfoNames category) const;
+    template <class Step> bool guarded(Step&& step);
     void writeRolePart(const CubeInfo& cube, PageWriter& page) const;
     void writePartitionPart(const CubeInfo& cube, PageWriter& page) const;
     void writeDimensionPart(const CubeInfo& cube, PageWriter& page) const;
@@ -69,6 +73,7 @@ private:
 
     SelectorState& m_state;
     std::shared_ptr<CubeInfoList> m_info;
+    qint32 m_failedReads = 0;
 };
 
 } // namespace Lorvantic
