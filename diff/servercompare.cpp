@@ -7,6 +7,7 @@
 #include "role/rolekind.h"
 
 #include <QHash>
+#include <QVarLengthArray>
 #include <algorithm>
 #include <array>
 #include <functional>
@@ -175,40 +176,48 @@ template <class Info> struct Keyed {
     const Info* info = nullptr;
 };
 
-template <class Info> int compareKeys(const Keyed<Info>& a, const Keyed<Info>& b) {
+template <class Info> int compareNames(const Keyed<Info>& a, const Keyed<Info>& b) {
     if (const int byDatabase = a.database.compare(b.database))
         return byDatabase;
-    if (const int byName = a.name.compare(b.name))
+    return a.name.compare(b.name);
+}
+
+template <class Info> int compareKeys(const Keyed<Info>& a, const Keyed<Info>& b) {
+    if (const int byName = compareNames(a, b))
         return byName;
     return a.occurrence - b.occurrence;
 }
 
-template <class Info, class List> std::vector<Keyed<Info>> keyedByName(const List& list, bool topLevel) {
-    std::vector<Keyed<Info>> keyed;
-    keyed.reserve(static_cast<std::size_t>(list.Count()));
+// Most lists of parts are short: their keys stay on the stack.
+template <class Info> using KeyedList = QVarLengthArray<Keyed<Info>, 32>;
+
+template <class Info, class List> KeyedList<Info> keyedByName(const List& list, bool topLevel) {
+    KeyedList<Info> keyed;
+    keyed.reserve(list.Count());
+    qint32 position = 0;
     for (const auto& item : list) {
         QStringView database;
         if constexpr (requires { item->DatabaseName; })
             database = topLevel ? QStringView(item->DatabaseName) : QStringView();
-        keyed.push_back({database, item->Name, 0, item.get()});
+        keyed.push_back({database, item->Name, position++, item.get()});
     }
-    // Stable: items of one name keep their list order, and the k-th old one meets the k-th new.
-    std::stable_sort(keyed.begin(), keyed.end(),
-                     [](const Keyed<Info>& a, const Keyed<Info>& b) { return compareKeys(a, b) < 0; });
-    for (std::size_t i = 1; i < keyed.size(); ++i) {
-        if (keyed[i].database == keyed[i - 1].database && keyed[i].name == keyed[i - 1].name)
-            keyed[i].occurrence = keyed[i - 1].occurrence + 1;
-    }
+    // Items of one name keep their list order (the position breaks the tie), and the k-th old
+    // one meets the k-th new.
+    std::sort(keyed.begin(), keyed.end(),
+              [](const Keyed<Info>& a, const Keyed<Info>& b) { return compareKeys(a, b) < 0; });
+    for (qsizetype i = 0; i < keyed.size(); ++i)
+        keyed[i].occurrence =
+            i > 0 && compareNames(keyed[i], keyed[i - 1]) == 0 ? keyed[i - 1].occurrence + 1 : 0;
     return keyed;
 }
 
 // Calls visit(old, new) for every key of either list in key order; the side without it is null.
 template <class Info, class List, class Visit>
 void pairByName(const List& oldList, const List& newList, bool topLevel, Visit visit) {
-    const std::vector<Keyed<Info>> olds = keyedByName<Info>(oldList, topLevel);
-    const std::vector<Keyed<Info>> news = keyedByName<Info>(newList, topLevel);
-    std::size_t o = 0;
-    std::size_t n = 0;
+    const KeyedList<Info> olds = keyedByName<Info>(oldList, topLevel);
+    const KeyedList<Info> news = keyedByName<Info>(newList, topLevel);
+    qsizetype o = 0;
+    qsizetype n = 0;
     while (o < olds.size() || n < news.size()) {
         const int order = o == olds.size() ? 1 : n == news.size() ? -1 : compareKeys(olds[o], news[n]);
         if (order < 0)
