@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QVariant>
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,8 @@ public:
     using Item = std::shared_ptr<T>;
 
     qint32 Count() const { return static_cast<qint32>(m_items.size()); }
+    // Room for count items in all: a collection that knows how many it will add allocates once.
+    void Reserve(qint32 count) { m_items.reserve(static_cast<std::size_t>(std::max(count, 0))); }
     // 1-based, as the readers walk it.
     const Item& operator[](qint32 index) const { return m_items.at(static_cast<std::size_t>(index - 1)); }
     auto begin() const { return m_items.cbegin(); }

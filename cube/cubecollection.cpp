@@ -121,6 +121,7 @@ void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
     guarded([&] {
         const Olap::CollectionPtr<Olap::Role> roles = Required(obj.Roles());
         const qint16 count = Counter16(roles->Count());
+        tempCube.Roles.Reserve(count);
         for (qint32 i = 1; i <= count; ++i) {
             const std::shared_ptr<Olap::Role> role = Required(roles->Item(i));
             auto info = std::make_shared<RoleInfo>();
@@ -134,6 +135,7 @@ bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         const Olap::CollectionPtr<Olap::Store> partitions = Required(obj.Partitions());
         const qint16 count = Counter16(partitions->Count());
+        tempCube.Partitions.Reserve(count);
         for (qint32 i = 1; i <= count; ++i)
             GetPartitionInfo(*Required(partitions->Item(i)), tempCube);
     });
@@ -169,8 +171,10 @@ bool CubeKind::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart)
 }
 
 bool CubeKind::GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube) {
-    return guarded(
-        [&] { ForEachItem(obj.Dimensions(), [&](Olap::Dimension& d) { GetDimensionInfo(d, tempCube); }); });
+    return guarded([&] {
+        ForEachItem(obj.Dimensions(), tempCube.Dimensions,
+                    [&](Olap::Dimension& d) { GetDimensionInfo(d, tempCube); });
+    });
 }
 
 bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
@@ -185,7 +189,10 @@ bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
 }
 
 void CubeKind::GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension) {
-    guarded([&] { ForEachItem(obj.Levels(), [&](Olap::Level& l) { GetLevelInfo(l, tempDimension); }); });
+    guarded([&] {
+        ForEachItem(obj.Levels(), tempDimension.Levels,
+                    [&](Olap::Level& l) { GetLevelInfo(l, tempDimension); });
+    });
 }
 
 bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
@@ -199,8 +206,10 @@ bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
 }
 
 bool CubeKind::GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube) {
-    return guarded(
-        [&] { ForEachItem(obj.Measures(), [&](Olap::Measure& m) { GetMeasureInfo(m, tempCube); }); });
+    return guarded([&] {
+        ForEachItem(obj.Measures(), tempCube.Measures,
+                    [&](Olap::Measure& m) { GetMeasureInfo(m, tempCube); });
+    });
 }
 
 bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
@@ -217,8 +226,10 @@ bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
 }
 
 bool CubeKind::GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube) {
-    return guarded(
-        [&] { ForEachItem(obj.Commands(), [&](Olap::Command& c) { GetCalcMbrInfo(c, tempCube); }); });
+    return guarded([&] {
+        ForEachItem(obj.Commands(), tempCube.CalcMembers,
+                    [&](Olap::Command& c) { GetCalcMbrInfo(c, tempCube); });
+    });
 }
 
 bool CubeKind::GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube) {

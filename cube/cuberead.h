@@ -37,10 +37,13 @@ template <class T> std::shared_ptr<T> Required(std::shared_ptr<T> object) {
     return object;
 }
 
-// Calls visit with every item of the collection, in collection order.
-template <class T, class Visit> void ForEachItem(const Olap::CollectionPtr<T>& items, Visit&& visit) {
+// Calls visit with every item of the collection, in collection order; the list visit adds to
+// gets room for them all first.
+template <class T, class List, class Visit>
+void ForEachItem(const Olap::CollectionPtr<T>& items, List& into, Visit&& visit) {
     const Olap::CollectionPtr<T> collection = Required(items);
     const qint32 count = collection->Count();
+    into.Reserve(count);
     for (qint32 i = 1; i <= count; ++i)
         visit(*Required(collection->Item(i)));
 }

@@ -6,9 +6,12 @@ namespace Lorvantic {
 
 namespace {
 
-// Calls visit with every item of the collection, position 1 to the count read once.
-template <class T, class Visit> void forEachItem(const Olap::Collection<T>& collection, Visit visit) {
+// Calls visit with every item of the collection, position 1 to the count read once; the list
+// visit adds to gets room for them all first.
+template <class T, class List, class Visit>
+void forEachItem(const Olap::Collection<T>& collection, List& into, Visit visit) {
     const qint32 count = collection.Count();
+    into.Reserve(count);
     for (qint32 i = 1; i <= count; ++i)
         visit(collection.Item(i));
 }
@@ -93,7 +96,7 @@ void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimen
 }
 
 void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const {
-    forEachItem(*obj.Levels(), [&](const std::shared_ptr<Olap::Level>& level) {
+    forEachItem(*obj.Levels(), tempDimension.Levels, [&](const std::shared_ptr<Olap::Level>& level) {
         auto tempLevel = std::make_shared<LevelInfo>();
         tempLevel->Name = level->Name();
         tempLevel->MemberCount = QString::number(level->EstimatedSize());
@@ -107,17 +110,20 @@ void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& temp
 }
 
 void DimensionKind::GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel) {
-    forEachItem(*obj.MemberProperties(), [&](const std::shared_ptr<Olap::MemberProperty>& property) {
-        auto tempProperty = std::make_shared<LevelPropertyInfo>();
-        tempProperty->Name = property->Name();
-        tempProperty->SourceColumn = orNbsp(property->SourceColumn());
-        tempLevel.Properties.Add(tempProperty);
-    });
+    forEachItem(*obj.MemberProperties(), tempLevel.Properties,
+                [&](const std::shared_ptr<Olap::MemberProperty>& property) {
+                    auto tempProperty = std::make_shared<LevelPropertyInfo>();
+                    tempProperty->Name = property->Name();
+                    tempProperty->SourceColumn = orNbsp(property->SourceColumn());
+                    tempLevel.Properties.Add(tempProperty);
+                });
 }
 
 void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& database,
                                 DimensionInfo& tempDimension) {
-    for (const std::shared_ptr<Olap::Store>& cube : CubesUsingDimension(database, obj.Name())) {
+    const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesUsingDimension(database, obj.Name());
+    tempDimension.Cubes.Reserve(static_cast<qint32>(cubes.size()));
+    for (const std::shared_ptr<Olap::Store>& cube : cubes) {
         auto tempCube = std::make_shared<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);

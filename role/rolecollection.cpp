@@ -38,7 +38,9 @@ void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName)
 }
 
 void RoleKind::GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const {
-    for (const QString& name : SplitRoleUsers(obj.UsersList())) {
+    const QStringList names = SplitRoleUsers(obj.UsersList());
+    tempRole.Users.Reserve(static_cast<qint32>(names.size()));
+    for (const QString& name : names) {
         auto user = std::make_shared<UserInfo>();
         user->Name = name;
         tempRole.Users.Add(std::move(user));
@@ -46,7 +48,9 @@ void RoleKind::GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const {
 }
 
 void RoleKind::GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, RoleInfo& tempRole) const {
-    for (const std::shared_ptr<Olap::Store>& cube : CubesCarryingRole(database, obj.Name())) {
+    const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesCarryingRole(database, obj.Name());
+    tempRole.Cubes.Reserve(static_cast<qint32>(cubes.size()));
+    for (const std::shared_ptr<Olap::Store>& cube : cubes) {
         auto tempCube = std::make_shared<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
