@@ -193,7 +193,6 @@ public:
             m_known.clear();
         return *m_known.insert(key, make());
     }
-    void clear() { m_known.clear(); }
 
 private:
     QHash<Key, QString> m_known;
@@ -246,13 +245,8 @@ QString GeneralDateText(const QDateTime& when) {
     };
     if (!when.isValid())
         return make();
-    thread_local QString knownLocale;
+    // The system locale is read once per process (as for sizes), so the texts stay right.
     thread_local TextMemo<std::pair<qint64, int>> known;
-    const QString locale = QLocale::system().name();
-    if (locale != knownLocale) {
-        known.clear();
-        knownLocale = locale;
-    }
     return known.get({when.date().toJulianDay(), when.time().msecsSinceStartOfDay()}, make);
 }
 
