@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace Lorvantic {
 
@@ -182,20 +183,29 @@ const QLocale& sizeLocale() {
 
 // Texts made through the locale, kept by what they were made of: a page shows the same few
 // again and again (a cube's date and size under every dimension it uses), and formatting one
-// costs far more than finding it. Bounded: it starts afresh when full.
+// costs far more than finding it. A fixed table where a new text takes the place of the one
+// whose key falls on the same slot: no growing and no clearing, which cost more than they saved
+// where the keys rarely repeat (every cube a size of its own).
 template <class Key> class TextMemo {
 public:
     template <class Make> QString get(const Key& key, Make&& make) {
-        const auto found = m_known.constFind(key);
-        if (found != m_known.cend())
-            return *found;
-        if (m_known.size() >= 4096)
-            m_known.clear();
-        return *m_known.insert(key, make());
+        if (m_slots.empty())
+            m_slots.resize(Slots);
+        Slot& slot = m_slots[qHash(key) % Slots];
+        if (!slot.used || slot.key != key)
+            slot = {true, key, make()};
+        return slot.text;
     }
 
 private:
-    QHash<Key, QString> m_known;
+    // Room for the cubes of a group of databases the diff collects at a time (half a megabyte).
+    static constexpr std::size_t Slots = 1 << 14;
+    struct Slot {
+        bool used = false;
+        Key key{};
+        QString text;
+    };
+    std::vector<Slot> m_slots; // made on first use
 };
 } // namespace
 
