@@ -129,7 +129,7 @@ public:
                    first + static_cast<qint32>(members.size()) - 1);
         for (qint32 r = first; const qint32 member : members) {
             for (qint32 column = m_catalogue.lbound(1); column <= m_catalogue.ubound(1); ++column)
-                rows.at(column, r) = m_catalogue.at(column, first + member);
+                rows.at(column, r) = std::move(m_catalogue.at(column, first + member));
             rows.at(CatalogueColumn::Checked, r++) = true;
         }
         m_kind.RetrieveInfo();
@@ -139,7 +139,7 @@ public:
 private:
     SelectorState m_state;
     Kind m_kind;
-    VariantGrid m_catalogue; // every row, unchecked
+    VariantGrid m_catalogue; // every row, unchecked; a row's cells move to its group's catalogue
     std::vector<std::vector<qint32>> m_groupRows;
 };
 
