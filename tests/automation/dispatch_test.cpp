@@ -46,27 +46,24 @@ protected:
 
 } // namespace
 
-// Integral values of any type convert to the mode's type; member names match in any case.
+// Integral values of any type convert to the mode's type; member names match in
+// any case.
 TEST_F(DispatchTest, StoresAnyIntegralInitModeAndReadsItBack) {
-    const struct {
-        QString member;
-        QVariant arg;
-        qint32 stored;
-    } rows[] = {
-        {u"InitMode"_s, 5, 5},          {u"InitMode"_s, 1, 1},
-        {u"InitMode"_s, -3, -3},        {u"initMODE"_s, qlonglong(6), 6},
-        {u"InitMode"_s, 7u, 7},         {u"InitMode"_s, 8.0, 8},
-        {u"InitMode"_s, u" 9 "_s, 9},   {u"InitMode"_s, u"+10"_s, 10},
-        {u"InitMode"_s, short(11), 11}, {u"InitMode"_s, u"-2147483648"_s, std::numeric_limits<qint32>::min()},
-        {u"InitMode"_s, 0, 0},
+    const std::pair<QVariant, qint32> rows[] = {
+        {5, 5},          {1, 1},
+        {-3, -3},        {qlonglong(6), 6},
+        {7u, 7},         {8.0, 8},
+        {u" 9 "_s, 9},   {u"+10"_s, 10},
+        {short(11), 11}, {u"-2147483648"_s, std::numeric_limits<qint32>::min()},
+        {0, 0},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.arg.toString().toStdString());
-        object->Invoke(row.member, Put, {row.arg});
+    for (const auto& [arg, stored] : rows) {
+        SCOPED_TRACE(arg.toString().toStdString());
+        object->Invoke(u"initMODE"_s, Put, {arg});
         const QVariant back = object->Invoke(u"INITMODE"_s, Get);
         EXPECT_EQ(back.typeId(), QMetaType::Int);
-        EXPECT_EQ(back.toInt(), row.stored);
-        EXPECT_EQ(cube->get_InitMode(), row.stored);
+        EXPECT_EQ(back.toInt(), stored);
+        EXPECT_EQ(cube->get_InitMode(), stored);
     }
 }
 
@@ -75,25 +72,23 @@ TEST_F(DispatchTest, RefusesBadCallsWithTheirNumbers) {
     const QVariant store = QVariant::fromValue(cubeWithTwoMeasures());
     const QVariant holder = QVariant::fromValue(std::make_shared<CubeInfo>());
     const QVariant part = QVariant::fromValue(std::make_shared<PartitionInfo>());
-    const struct {
+    struct Row {
         QString member;
         InvokeKind kind;
         QVariantList args;
         qint32 number;
-    } rows[] = {
-        // Arguments of the wrong type or range
-        {u"InitMode"_s, Put, {u"abc"_s}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {u"5.0"_s}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {u""_s}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {1.5}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {std::nan("")}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {true}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {QVariant()}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {QStringList{u"5"_s}}, ErrorNumber::ArgumentTypeMismatch},
-        {u"InitMode"_s, Put, {qlonglong(2147483648LL)}, ErrorNumber::ArgumentOverflow},
-        {u"InitMode"_s, Put, {-2147483649.0}, ErrorNumber::ArgumentOverflow},
-        {u"InitMode"_s, Put, {std::numeric_limits<double>::infinity()}, ErrorNumber::ArgumentOverflow},
-        {u"InitMode"_s, Put, {u"99999999999999999999"_s}, ErrorNumber::ArgumentOverflow},
+    };
+    std::vector<Row> rows;
+    // Arguments of the wrong type or range
+    for (const QVariant& bad :
+         {QVariant(u"abc"_s), QVariant(u"5.0"_s), QVariant(u""_s), QVariant(1.5), QVariant(std::nan("")),
+          QVariant(true), QVariant(), QVariant(QStringList{u"5"_s})})
+        rows.push_back({u"InitMode"_s, Put, {bad}, ErrorNumber::ArgumentTypeMismatch});
+    for (const QVariant& big :
+         {QVariant(qlonglong(2147483648LL)), QVariant(-2147483649.0),
+          QVariant(std::numeric_limits<double>::infinity()), QVariant(u"99999999999999999999"_s)})
+        rows.push_back({u"InitMode"_s, Put, {big}, ErrorNumber::ArgumentOverflow});
+    const Row others[] = {
         {u"ServerName"_s, Put, {5}, ErrorNumber::ArgumentTypeMismatch},
         {u"ServerName"_s, Put, {QVariant()}, ErrorNumber::ArgumentTypeMismatch},
         {u"DSOServer"_s, PutRef, {u"OLAPPROD01"_s}, ErrorNumber::ArgumentTypeMismatch},
@@ -126,8 +121,9 @@ TEST_F(DispatchTest, RefusesBadCallsWithTheirNumbers) {
         {u"GetCubeMeasures"_s, Call, {holder, store}, ErrorNumber::ArgumentTypeMismatch},
         {u"GetCubeRoles"_s, Call, {store, 5}, ErrorNumber::ArgumentTypeMismatch},
     };
+    rows.insert(rows.end(), std::begin(others), std::end(others));
     cube->put_InitMode(7);
-    for (const auto& row : rows) {
+    for (const Row& row : rows) {
         SCOPED_TRACE(QString(row.member + u' ' + QVariant(row.args).toStringList().join(u',')).toStdString());
         EXPECT_EQ(failureOf(*object, row.member, row.kind, row.args), row.number);
     }
@@ -138,8 +134,8 @@ TEST_F(DispatchTest, RefusesBadCallsWithTheirNumbers) {
     EXPECT_EQ(failureOf(*main, u"InitMode"_s, Get), ErrorNumber::UnknownName);
 }
 
-// One argument too many reaches the count check only after the member was bound: every member
-// of every interface leads somewhere.
+// One argument too many reaches the count check only after the member was
+// bound: every member of every interface leads somewhere.
 TEST(Dispatch, BindsEveryMemberOfEveryClass) {
     for (const ClassDesc& cls : TypeLibrary().classes) {
         const std::shared_ptr<Dispatch> object = CreateObject(cls.progId);
@@ -172,8 +168,8 @@ TEST_F(DispatchTest, RunsCollectorsOnObjectsTheHostShares) {
     EXPECT_EQ(holder->Measures[1]->Name, u"Unit Sales"_s);
 }
 
-// Dialogs belong to the application's thread; from any other the call is refused before a
-// window is made.
+// Dialogs belong to the application's thread; from any other the call is
+// refused before a window is made.
 TEST(Dispatch, RefusesDialogMembersOffTheApplicationsThread) {
     const std::shared_ptr<Dispatch> cube = CreateObject(u"Lorvantic.MetaSelCube");
     const std::shared_ptr<Dispatch> main = CreateObject(u"Lorvantic.MetaSelMain");

@@ -1,3 +1,5 @@
+// A selector's end erases the pages its reports left in the temporary folder.
+
 #include "automation/dispatch.h"
 #include "automation/factory.h"
 #include "automation/metaselcube.h"
@@ -21,64 +23,50 @@ namespace {
 // A selector whose list of report files the test fills, as page runs would.
 template <class Selector> class PagedSelector : public Selector {
 public:
-    void addPage(const QString& path) { AppendReportFile(this->m_state.reportFiles, path); }
-};
-
-QStringList filesIn(const QString& folder) {
-    return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
-}
-
-QString companionOf(const QString& page) {
-    return page.left(page.size() - 4) + u"tmp"_s;
-}
-
-QStringList makePages(int count) {
-    QStringList pages;
-    for (int i = 0; i < count; ++i) {
-        QString page;
-        EXPECT_TRUE(CreateTempFile(page));
-        pages << page;
+    void addPages(int count) {
+        for (int i = 0; i < count; ++i) {
+            QString page;
+            EXPECT_TRUE(CreateTempFile(page));
+            addPage(page);
+        }
     }
-    return pages;
-}
+    void addPage(const QString& path) { AppendReportFile(this->m_state.reportFiles, path); }
+    QString page(qint32 index) const { return this->m_state.reportFiles.at(index).toString(); }
+};
 
 class ObjectEndTest : public ::testing::Test {
 protected:
     void SetUp() override { lt::presenter().clear(); }
-    void TearDown() override { lt::presenter().clear(); }
+    QStringList files() const { return QDir(folder).entryList(QDir::Files | QDir::NoDotAndDotDot); }
 
     const QString folder = lt::freshFolder();
     ScopedEnv temp{"TEMP", folder};
 };
 
-} // namespace
-
 // The late-bound reference keeps the object, and its pages, alive; the last one erases them.
 TEST_F(ObjectEndTest, TheLastReferenceErasesEveryPageAndItsCompanion) {
     auto cube = std::make_shared<PagedSelector<MetaSelCube>>();
-    for (const QString& page : makePages(3))
-        cube->addPage(page);
+    cube->addPages(3);
     std::shared_ptr<Dispatch> object = MakeDispatch(std::shared_ptr<MetaSelCube>(cube));
     cube.reset();
-    EXPECT_EQ(filesIn(folder).size(), 6);
+    EXPECT_EQ(files().size(), 6);
     object.reset();
-    EXPECT_TRUE(filesIn(folder).isEmpty()) << filesIn(folder).join(u' ').toStdString();
+    EXPECT_TRUE(files().isEmpty()) << files().join(u' ').toStdString();
     EXPECT_TRUE(lt::presenter().shown.empty());
 }
 
 // One message for each page someone else deleted or that never was; the others go.
 TEST_F(ObjectEndTest, ReportsEachPageItCannotEraseAndGoesOn) {
-    const QStringList pages = makePages(3);
+    QString companion;
     {
         PagedSelector<MetaSelDim> dimensions;
-        for (const QString& page : pages)
-            dimensions.addPage(page);
+        dimensions.addPages(3);
         dimensions.addPage(folder + u"/VOK1.html"_s);
-        ASSERT_TRUE(QFile::remove(pages[1]));
+        ASSERT_TRUE(QFile::remove(dimensions.page(1)));
+        companion = QFileInfo(dimensions.page(1).chopped(4) + u"tmp"_s).fileName();
     }
-    EXPECT_EQ(filesIn(folder), QStringList{QFileInfo(companionOf(pages[1])).fileName()});
-    EXPECT_EQ(lt::presenter().texts(),
-              QStringList({u"Error in erasing temporary files."_s, u"Error in erasing temporary files."_s}));
+    EXPECT_EQ(files(), QStringList{companion});
+    EXPECT_EQ(lt::presenter().texts(), QStringList(2, u"Error in erasing temporary files."_s));
     ASSERT_FALSE(lt::presenter().shown.empty());
     const Message& message = lt::presenter().shown.front();
     EXPECT_EQ(message.buttons, MessageButtons::OK);
@@ -92,12 +80,12 @@ TEST_F(ObjectEndTest, WithoutReportsTouchesNothingAndSaysNothing) {
     const QString missing = folder + u"/missing"_s;
     ScopedEnv nowhere("TEMP", missing);
     for (const QString& progId :
-         {u"Lorvantic.MetaSelCube"_s, u"Lorvantic.MetaSelDim"_s, u"Lorvantic.MetaSelRole"_s}) {
-        SCOPED_TRACE(progId.toStdString());
+         {u"Lorvantic.MetaSelCube"_s, u"Lorvantic.MetaSelDim"_s, u"Lorvantic.MetaSelRole"_s})
         CreateObject(progId).reset();
-    }
     { MetaSelCube cube; }
     EXPECT_FALSE(QFileInfo::exists(missing));
-    EXPECT_TRUE(filesIn(folder).isEmpty());
+    EXPECT_TRUE(files().isEmpty());
     EXPECT_TRUE(lt::presenter().shown.empty());
 }
+
+} // namespace

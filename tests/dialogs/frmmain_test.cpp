@@ -46,9 +46,8 @@ struct SelectorLog {
     QString serverName;
     std::shared_ptr<Olap::Server> server;
     qint32 mode = -1;
-    int shown = 0;
+    int shown = 0, released = 0;
     bool dialogHiddenDuringFlow = false;
-    int released = 0;
 };
 
 class RecordingSelector : public Selector {

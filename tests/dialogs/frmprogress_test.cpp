@@ -15,16 +15,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-TEST(ProgressWindow, StartsEmptyAsACentredToolWindow) {
-    frmProgress window;
-    EXPECT_EQ(window.windowType(), Qt::Tool);
-    EXPECT_EQ(window.prgBar->value(), 0);
-    EXPECT_EQ(window.value(), 0.0f);
-    const QRect area = QApplication::primaryScreen()->availableGeometry();
-    EXPECT_NEAR(window.geometry().center().x(), area.center().x(), 1);
-    EXPECT_NEAR(window.geometry().center().y(), area.center().y(), 1);
-}
-
 TEST(ProgressWindow, AdvancesButNeverPassesTheEnd) {
     const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
     struct Case {
@@ -75,7 +65,13 @@ TEST(ProgressWindow, ShowsTheStatusTextUnchanged) {
     EXPECT_LE(window.lblStatus->sizeHint().width(), window.width());
 }
 
-TEST(ProgressWindow, OnlyItsUsersCloseIt) {
+TEST(ProgressWindow, StartsEmptyAsACentredToolWindowThatOnlyItsUsersClose) {
+    const frmProgress fresh;
+    EXPECT_EQ(fresh.windowType(), Qt::Tool);
+    EXPECT_EQ(fresh.prgBar->value(), 0);
+    const QRect area = QApplication::primaryScreen()->availableGeometry();
+    EXPECT_NEAR(fresh.geometry().center().x(), area.center().x(), 1);
+    EXPECT_NEAR(fresh.geometry().center().y(), area.center().y(), 1);
     const std::unique_ptr<frmProgress> window = ShowProgressWindow();
     ASSERT_TRUE(window->isVisible());
     EXPECT_FALSE(window->isModal());

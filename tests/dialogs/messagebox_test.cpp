@@ -47,18 +47,16 @@ std::pair<MessageAnswer, SeenBox> showAndAnswer(const Message& message,
     return {presenter.show(message), seen};
 }
 
-TEST(MessageBoxes, ShowCaptionTextIconAndButtons) {
-    const auto [answer, box] = showAndAnswer(
+TEST(MessageBoxes, ShowCaptionTextIconAndButtonsAndAnswerWithTheButtonPressed) {
+    const auto [ok, notice] = showAndAnswer(
         Message{u"Please select a server first."_s, MessageButtons::OK, MessageIcon::Exclamation},
         QMessageBox::Ok);
-    EXPECT_EQ(answer, MessageAnswer::OK);
-    EXPECT_EQ(box.caption, u"Lorvantic"_s);
-    EXPECT_EQ(box.text, u"Please select a server first."_s);
-    EXPECT_EQ(box.icon, QMessageBox::Warning);
-    EXPECT_EQ(box.buttons, QMessageBox::Ok);
-}
+    EXPECT_EQ(ok, MessageAnswer::OK);
+    EXPECT_EQ(notice.caption, u"Lorvantic"_s);
+    EXPECT_EQ(notice.text, u"Please select a server first."_s);
+    EXPECT_EQ(notice.icon, QMessageBox::Warning);
+    EXPECT_EQ(notice.buttons, QMessageBox::Ok);
 
-TEST(MessageBoxes, QuestionsAnswerWithTheButtonPressed) {
     const Message question{u"Do you wish to see details?"_s, MessageButtons::YesNo, MessageIcon::None,
                            MessageAnswer::No, u"Connection"_s};
     const auto [yes, box] = showAndAnswer(question, QMessageBox::Yes);
@@ -67,7 +65,6 @@ TEST(MessageBoxes, QuestionsAnswerWithTheButtonPressed) {
     EXPECT_EQ(box.icon, QMessageBox::NoIcon);
     EXPECT_EQ(box.buttons, QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(box.defaultButton, QMessageBox::No);
-
     EXPECT_EQ(showAndAnswer(question).first, MessageAnswer::No) << "Escape";
     Message yesFirst = question;
     yesFirst.defaultAnswer = MessageAnswer::Yes;
