@@ -106,34 +106,4 @@ TEST(JsonReader, ReadsAndPlacesTokensAcrossChunkBoundaries) {
     EXPECT_EQ(outcome.failure, QStringLiteral("T:2:%1: expected a value, found 'x'").arg(characters + 5));
 }
 
-TEST(JsonReader, WalksObjectsAndListsMemberByMember) {
-    const QByteArray json = R"( { "a" : [1, "two", true, null, {"x": [[]]}], "b\u00e9": false, "c": {} } )";
-    std::vector<std::string> names;
-    int entries = 0;
-    const Outcome outcome = readWith(json, [&](JsonReader& r) {
-        EXPECT_EQ(r.peek(), JsonKind::Object);
-        r.beginObject();
-        std::string name;
-        while (r.nextMember(name)) {
-            names.push_back(name);
-            if (name == "a") {
-                r.beginArray();
-                while (r.nextEntry()) {
-                    ++entries;
-                    r.skipValue();
-                }
-            } else if (name == "c") {
-                r.skipValue();
-            } else {
-                EXPECT_EQ(r.memberPosition().column, 47);
-                EXPECT_FALSE(r.readBool());
-            }
-        }
-        r.finish();
-    });
-    EXPECT_TRUE(outcome.failure.isEmpty()) << outcome.failure.toStdString();
-    EXPECT_EQ(names, (std::vector<std::string>{"a", "b\xC3\xA9", "c"}));
-    EXPECT_EQ(entries, 5);
-}
-
 } // namespace

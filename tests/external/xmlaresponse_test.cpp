@@ -97,19 +97,6 @@ TEST(XmlaResponse, ValuesComeBackExactlyWhateverTheyHold) {
     EXPECT_EQ(read.rows[2][0], u"<raw> & "_s);
 }
 
-TEST(XmlaResponse, AColumnOfElementsComesBackAsOneDocument) {
-    const Read read = readAnswer(
-        answerWithRows("<row><METADATA><Database xmlns=\"urn:engine\"><ID>D</ID><Name>a &amp; b</Name>"
-                       "</Database></METADATA></row>"),
-        MetadataRowset().columns, 5);
-    ASSERT_EQ(read.rows.size(), 1u);
-    QXmlStreamReader xml(read.rows[0][0]);
-    ASSERT_TRUE(xml.readNextStartElement());
-    EXPECT_EQ(xml.name(), u"Database"_s);
-    EXPECT_EQ(xml.namespaceUri(), u"urn:engine"_s);
-    EXPECT_TRUE(read.rows[0][0].contains(u"<Name>a &amp; b</Name>"_s)) << read.rows[0][0].toStdString();
-}
-
 TEST(XmlaResponse, EveryAnswerThatIsNotXmlaIsAClearError) {
     const QByteArray cubes = recorded("discover-cubes");
     const struct {
