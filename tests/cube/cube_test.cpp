@@ -6,6 +6,7 @@
 #include "cube/cubetext.h"
 #include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
+#include "tests/schemas/cases.h"
 
 #include <gtest/gtest.h>
 
@@ -73,57 +74,15 @@ TEST(CubeCatalogue, ProgressStepIsRoundedHalfToEven) {
     }
 }
 
-TEST(CalcMemberStatement, CutsCreateMemberAndExpression) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"CREATE MEMBER [Sales].[Measures].[Profit] AS '[Measures].[Store Sales]-[Measures].[Store Cost]'",
-         "[Sales].[Measures].[Profit] "},
-        {"create member [x] AS 'y'", "create member [x] "},     // only capitals begin a cut
-        {"CREATE MEMBER [a] as 'b'", "[a] as 'b'"},             // only "AS '" in capitals ends it
-        {"CREATE MEMBER  [a] AS 'b'", " [a] "},                 // not trimmed
-        {"CREATE MEMBER", ""},                                  // nothing after the keyword
-        {"CREATE MEMBERX", ""},                                 // the character after it is dropped
-        {"CREATE MEMBER_[a]", "[a]"},                           // whatever that character is
-        {"  CREATE MEMBER [a] AS 'b'", "  CREATE MEMBER [a] "}, // must begin at the first character
-        {"[x] AS 'y' AS 'z'", "[x] "},                          // the first occurrence cuts
-        {"AS 'x'", ""},
-        {"CREATE MEMBER [a] AS", "[a] AS"},                         // no quote after AS
-        {"[Measures].[Quantity] / 2", "[Measures].[Quantity] / 2"}, // nothing to cut
-        {"", ""},
-        {"CREATE MEMBER [Ä é] AS 'ü'", "[Ä é] "},
-    };
-    for (const auto& [statement, text] : cases)
-        EXPECT_EQ(CalcMemberStatementText(QString::fromUtf8(statement)), QString::fromUtf8(text))
-            << statement;
-}
-
-TEST(PrivateDimension, DropsCubeNameAndOneSeparator) {
-    const char* const cases[][3] = {
-        // full name, cube, name
-        {"Sales^Promotion Media", "Sales", "Promotion Media"},
-        {"Sales:Promotion", "Sales", "Promotion"}, // any separator
-        {"Other^Name", "Sales", "Name"},           // the cube's name is not compared
-        {"Sales^", "Sales", ""},
-        {"Sales", "Sales", ""},
-        {"Sal", "Sales", ""},
-        {"^Name", "", "Name"},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(PrivateDimensionName(QString::fromUtf8(c[0]), QString::fromUtf8(c[1])),
-                  QString::fromUtf8(c[2]))
-            << c[0];
-}
-
-TEST(CodeTexts, StorageModesAndAggregateFunctions) {
-    const char* const unknown = "Unable to determine";
-    const std::pair<qint32, const char*> modes[] = {{0, "MOLAP"},  {1, "HOLAP"},  {2, unknown},
-                                                    {3, "ROLAP"},  {4, unknown},  {14, unknown},
-                                                    {15, "ROLAP"}, {16, unknown}, {-1, unknown}};
-    for (const auto& [code, text] : modes)
-        EXPECT_EQ(CubeKind::GetStorageModeText(code), QString::fromUtf8(text)) << code;
-    const std::pair<qint32, const char*> functions[] = {{0, "SUM"},  {1, "COUNT"}, {2, "MIN"},   {3, "MAX"},
-                                                        {4, "NONE"}, {-1, "NONE"}, {127, "NONE"}};
-    for (const auto& [code, text] : functions)
-        EXPECT_EQ(CubeKind::GetAggregateFunctionText(code), QString::fromUtf8(text)) << code;
+// The rules and their cases: tests/data/cube/texts.txt.
+TEST(CubeTexts, CalculatedMembersPrivateDimensionsAndCodes) {
+    for (const Case& c : cases(u"cube/texts.txt"_s)) {
+        const QString made = c[0] == "statement" ? CalcMemberStatementText(text(c[1]))
+                             : c[0] == "private" ? PrivateDimensionName(text(c[1]), text(c[2]))
+                             : c[0] == "storage" ? CubeKind::GetStorageModeText(c[1].toInt())
+                                                 : CubeKind::GetAggregateFunctionText(c[1].toInt());
+        EXPECT_EQ(made, text(c.back())) << c.join('|').toStdString();
+    }
 }
 
 class CubeCollection : public testing::Test {
@@ -280,22 +239,6 @@ TEST(Collectors, UnreadableItemIsSkippedEmptySlotOrCountEndsTheWalk) {
               u"roles= partitions=! dimensions=! levels= measures=! members=!"_s);
     EXPECT_EQ(collectAll(Middle::CountPastSixteenBits),
               u"roles= partitions=! dimensions=A! levels=A measures=A! members=A!"_s);
-}
-
-// The first "=" after the key decides; a failing read keeps what was read before it.
-TEST(Collectors, DataSourceMembersAsFarAsTheyRead) {
-    CubeSelector selector;
-    FakeDataSource source;
-    source.name = u"DS"_s;
-    source.connectionString = u"Provider;Data Source=x"_s;
-    PartitionInfo part, partial;
-    EXPECT_TRUE(selector.kind.GetDataSourceInfo(source, part));
-    EXPECT_EQ((QStringList{part.DataSourceName, part.Driver, part.Source}),
-              (QStringList{u"DS"_s, u"x"_s, u"x"_s}));
-    source.connectionString.reset();
-    EXPECT_FALSE(selector.kind.GetDataSourceInfo(source, partial));
-    EXPECT_EQ((QStringList{partial.DataSourceName, partial.Driver, partial.Source}),
-              (QStringList{u"DS"_s, {}, {}}));
 }
 
 class CubePage : public testing::Test {

@@ -49,13 +49,6 @@ template <class T> std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::
     return list;
 }
 
-class FakeDataSource : public Olap::DataSource {
-public:
-    std::optional<QString> name, connectionString;
-    QString Name() const override { return answer(name); }
-    QString ConnectionString() const override { return answer(connectionString); }
-};
-
 class FakeRole : public Olap::Role {
 public:
     std::optional<QString> name;

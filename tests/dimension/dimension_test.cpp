@@ -180,15 +180,6 @@ TEST(DimensionPage, MatchesHandWrittenPages) {
     }
 }
 
-TEST(DimensionPage, NothingCheckedMakesNoPage) {
-    presenter().clear();
-    auto s = gathered({});
-    s->kind.CreateReport();
-    EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
-    EXPECT_TRUE(IsArrayEmpty(s->state.reportFiles));
-    presenter().clear();
-}
-
 // The run is not guarded: a failing section ends it and reaches the caller, leaving the page
 // as far as it was written.
 TEST(DimensionPage, FailureInTheRunReachesTheCaller) {

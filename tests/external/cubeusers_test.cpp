@@ -18,31 +18,26 @@ QStringList names(const std::vector<std::shared_ptr<Olap::Store>>& cubes) {
     return list;
 }
 
+// Database "D" of 12 dimensions, 12 roles (two in each letter case) and 60 cubes each using up to
+// four of them at random.
 std::shared_ptr<Olap::ServerData> randomServer(quint32 seed) {
     QRandomGenerator random(seed);
     auto data = std::make_shared<Olap::ServerData>();
-    data->name = QStringLiteral("S");
-    Olap::DatabaseData db;
+    Olap::DatabaseData& db = data->databases.emplace_back();
     db.name = QStringLiteral("D");
     for (int d = 0; d < 12; ++d) {
-        Olap::DimensionData dimension;
-        dimension.name = QStringLiteral("Dim %1").arg(d);
-        db.dimensions.push_back(dimension);
-        Olap::RoleData role;
-        role.name = d % 2 ? QStringLiteral("Role %1").arg(d) : QStringLiteral("role %1").arg(d - 1);
-        db.roles.push_back(role);
+        db.dimensions.push_back({QStringLiteral("Dim %1").arg(d), false, 0, std::nullopt, 0, 0, {}});
+        db.roles.push_back(
+            {d % 2 ? QStringLiteral("Role %1").arg(d) : QStringLiteral("role %1").arg(d - 1), {}, {}});
     }
     for (int c = 0; c < 60; ++c) {
-        Olap::CubeData cube;
+        Olap::CubeData& cube = db.cubes.emplace_back();
         cube.name = QStringLiteral("Cube %1").arg(c);
-        const int uses = random.bounded(5);
-        for (int k = 0; k < uses; ++k) {
+        for (int k = random.bounded(5); k > 0; --k) {
             cube.dimensions.push_back(db.dimensions[random.bounded(12)].name);
             cube.roles.push_back(db.roles[random.bounded(12)].name);
         }
-        db.cubes.push_back(cube);
     }
-    data->databases.push_back(db);
     return data;
 }
 

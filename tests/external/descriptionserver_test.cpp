@@ -1,5 +1,6 @@
 #include "external/olap.h"
 #include "external/readers/serverfiles.h"
+#include "tests/schemas/cases.h"
 #include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 
@@ -72,70 +73,14 @@ protected:
     const Support::ScopedEnv searchPath{"LORVANTIC_SERVER_PATH", folder};
 };
 
+// The files: tests/data/external/descriptions-bad.txt.
 TEST_F(ServerFiles, EveryBadFileNamesServerFileLineColumnAndCause) {
-    const struct {
-        QByteArray json;
-        QByteArray marker; // where the fault is reported
-        const char* message;
-    } cases[] = {
-        {"{\"format\": \"olap-server/1\"\n  \"name\": \"S\"}", "\"name\"",
-         "expected ',' or '}' after a member, found '\"'"},
-        {R"(["olap-server/1"])", "[", "a server description is an object, not a list"},
-        {R"({"name": "S"})", "{", "this server description has no \"format\""},
-        {R"({"format": "olap-server/2", "name": "S"})", "\"olap-server/2\"",
-         "\"format\" \"olap-server/2\" is not supported (expected \"olap-server/1\")"},
-        {R"({"format": "olap-server/1", "name": "S", "name": "T"})", "\"name\": \"T\"",
-         "\"name\" appears twice"},
-        {withDatabases(R"({"cubes": []})"), "{\"cubes\"", "this database has no \"name\""},
-        {withDatabases(R"({"name": "D", "roles": [{"name": ""}]})"), "\"\"", "\"name\" must not be empty"},
-        {withDatabases("{\"name\": \"D\", \"dimensions\": [{\"name\": \"Time\"}],\n"
-                       " \"cubes\": [{\"name\": \"C\", \"dimensions\": [\"Time\", \"Tme\"]}]}"),
-         "\"Tme\"", "database \"D\" has no dimension named \"Tme\""},
-        {withDatabases("{\"name\": \"D\", \"cubes\": [{\"name\": \"C\", \"dimensions\": [\"Tme\"]}],\n"
-                       " \"dimensions\": [{\"name\": \"Time\"}]}"),
-         "\"Tme\"", "database \"D\" has no dimension named \"Tme\""},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "roles": ["Admins"]}], "roles": []})"),
-         "\"Admins\"", "database \"D\" has no role named \"Admins\""},
-        {withDatabases(R"({"name": "A", "dimensions": [{"name": "Time"}]},
-                          {"name": "B", "cubes": [{"name": "C", "dimensions": ["Time"]}]})"),
-         "\"Time\"]", "database \"B\" has no dimension named \"Time\""},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C"}, {"name": "C"}]})"), "\"C\"}]",
-         "another cube of this database is also named \"C\""},
-        {withDatabases(R"({"name": "D"}, {"name": "D"})"), "\"D\"}]",
-         "another database of this server is also named \"D\""},
-        {withDatabases("{\"name\": \"D\", \"cubes\": [{\"name\": \"C\",\n"
-                       "  \"commands\": [{\"name\": \"X\", \"solveOrder\": 32768}]}]}"),
-         "32768", "\"solveOrder\" 32768 is out of range (-32768 to 32767)"},
-        {withDatabases(
-             R"({"name": "D", "dimensions": [{"name": "L", "levels": [{"name": "Y", "estimatedSize": -2147483649}]}]})"),
-         "-2147483649", "\"estimatedSize\" -2147483649 is out of range (-2147483648 to 2147483647)"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "state": 1e10}]})"), "1e10",
-         "\"state\" 1e10 is out of range (-2147483648 to 2147483647)"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "state": 99999999999999999999999}]})"), "999",
-         "\"state\" 99999999999999999999999 is out of range"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "estimatedSize": 1e999}]})"), "1e999",
-         "\"estimatedSize\" 1e999 is out of range"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "state": 0.5}]})"), "0.5",
-         "\"state\" must be a whole number, not 0.5"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "state": "1"}]})"), "\"1\"",
-         "\"state\" must be a number, not a text"},
-        {withDatabases(R"({"name": "D", "dimensions": [{"name": "T", "shared": 1}]})"), "1}",
-         "\"shared\" must be true or false, not a number"},
-        {R"({"format": "olap-server/1", "name": "S", "databases": {}})", "{}",
-         "\"databases\" must be a list, not an object"},
-        {withDatabases(R"({"name": "D", "cubes": ["Sales"]})"), "\"Sales\"",
-         "each entry of \"cubes\" must be an object, not a text"},
-        {withDatabases(R"({"name": 5})"), "5", "\"name\" must be a text, not a number"},
-        {withDatabases(R"({"name": "D", "cubes": [{"name": "C", "lastProcessed": "2026-11-31T00:00:00"}]})"),
-         "\"2026-11-31",
-         "\"lastProcessed\" \"2026-11-31T00:00:00\" is not a local date and time like 2026-11-30T14:05:00"},
-    };
-    for (const auto& c : cases) {
-        const QString path = write(QStringLiteral("x.json"), c.json);
+    for (const Support::Case& c : Support::cases(u"external/descriptions-bad.txt"_s)) {
+        const QString path = write(QStringLiteral("x.json"), c[0]);
         const Failure failure = connectFailure(QStringLiteral("x"));
-        EXPECT_EQ(failure.number, ErrorNumber::BadDescription) << c.message;
-        const QString expected = QStringLiteral("Server 'x': ") + path + u':' + positionOf(c.json, c.marker) +
-                                 QStringLiteral(": ") + QString::fromUtf8(c.message);
+        EXPECT_EQ(failure.number, ErrorNumber::BadDescription) << c[2].toStdString();
+        const QString expected = QStringLiteral("Server 'x': ") + path + u':' + positionOf(c[0], c[1]) +
+                                 QStringLiteral(": ") + Support::text(c[2]);
         EXPECT_TRUE(failure.description.startsWith(expected))
             << "got:      " << failure.description.toStdString() << "\nexpected: " << expected.toStdString();
     }
@@ -245,12 +190,8 @@ TEST_F(ServerFiles, NamesThatLeadNowhereFail) {
 TEST_F(ServerFiles, ReadsFailUntilAConnectSucceedsAndAFailedConnectChangesNothing) {
     const auto server = CreateServer();
     const auto expectNotConnected = [&server] {
-        const std::function<void()> reads[] = {[&server] { server->Name(); },
-                                               [&server] {
-                                                   server->Databases();
-                                               }};
-        for (const auto& read : reads) {
-            const Failure failure = failureOf(read);
+        for (const Failure& failure :
+             {failureOf([&] { server->Name(); }), failureOf([&] { server->Databases(); })}) {
             EXPECT_EQ(failure.number, ErrorNumber::NotConnected);
             EXPECT_FALSE(failure.description.isEmpty());
         }
@@ -275,29 +216,20 @@ TEST_F(ServerFiles, ReadsFailUntilAConnectSucceedsAndAFailedConnectChangesNothin
 
 TEST_F(ServerFiles, ListsTheDescriptionsABareNameReaches) {
     const QString second = Support::freshFolder();
-    write(QStringLiteral("b.json"), "{}");
-    write(QStringLiteral("a.json"), "{}");
-    write(QStringLiteral("Shadow.json"), "{}");
-    write(QStringLiteral("notes.txt"), "{}");
-    write(QStringLiteral(".json"), "{}");
-    write(QStringLiteral("c.JSON"), "{}", second);
-    write(QStringLiteral("shadow.json"), "{}", second);
-    write(QStringLiteral("a.json"), "{}", second);
+    for (const char* name : {"b.json", "a.json", "Shadow.json", "notes.txt", ".json"})
+        write(QLatin1String(name), "{}");
+    for (const char* name : {"c.JSON", "shadow.json", "a.json"})
+        write(QLatin1String(name), "{}", second);
     QDir(second).mkdir(QStringLiteral("d.json"));
     const Support::ScopedEnv env("LORVANTIC_SERVER_PATH", folder + u':' + second);
-    const std::vector<ServerDescriptionFile> found = ListServerDescriptions();
-    ASSERT_GE(found.size(), 5u);
-    const std::pair<QString, QString> expected[] = {
-        {QStringLiteral("Shadow"), folder + QStringLiteral("/Shadow.json")},
-        {QStringLiteral("a"), folder + QStringLiteral("/a.json")},
-        {QStringLiteral("b"), folder + QStringLiteral("/b.json")},
-        {QStringLiteral("c"), second + QStringLiteral("/c.JSON")},
-    };
-    for (std::size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(found[i].name, expected[i].first);
-        EXPECT_EQ(found[i].path, expected[i].second);
-    }
-    EXPECT_EQ(found.back().name, QStringLiteral("sample"));
+    QStringList found;
+    for (const ServerDescriptionFile& file : ListServerDescriptions())
+        found << file.name + u'=' + file.path;
+    ASSERT_GE(found.size(), 5);
+    EXPECT_EQ(found.mid(0, 4),
+              (QStringList{u"Shadow="_s + folder + u"/Shadow.json"_s, u"a="_s + folder + u"/a.json"_s,
+                           u"b="_s + folder + u"/b.json"_s, u"c="_s + second + u"/c.JSON"_s}));
+    EXPECT_TRUE(found.back().startsWith(u"sample="_s));
 }
 
 } // namespace

@@ -1,25 +1,17 @@
 #include "external/servermodel.h"
 #include "report/pagerun.h"
+#include "tests/cube/selectorfixture.h"
 #include "tests/support/testsupport.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
+using Lorvantic::Test::RecordingProgress;
 using Lorvantic::Test::ScopedEnv;
 namespace lt = Lorvantic::Test;
 
 namespace {
-
-class RecordingProgress : public ProgressWindow {
-public:
-    void Progress(float n) override { steps.push_back(n); }
-    void Status(const QString& s) override { statuses << s; }
-    void Close() override { ++closed; }
-    std::vector<float> steps;
-    QStringList statuses;
-    int closed = 0;
-};
 
 PageKind testKind(bool guarded) {
     return {QStringLiteral("<b><A NAME='TOP'>Information Per Thing</A></b>"),
@@ -58,13 +50,10 @@ struct Fixture {
     VariantGrid files;
 };
 
-const QByteArray Header = "<html><body>\r\n"
-                          "<p><b><big>Vusk Kavenor</big></b></p>\r\n"
-                          "<b><A NAME='TOP'>Information Per Thing</A></b>\r\n"
-                          "<p></p><table border='0' width='100%'>\r\n"
-                          "<tr><td valign='top'><b>Date:</b>1 Jan 1970</td>\r\n"
-                          "<td valign='top'><b>Time:</b>00:00:00</td>\r\n"
-                          "<td valign='top'><b>OLAP Server Name:</b>SRV<1></td></tr></table><P>&nbsp</P>\r\n";
+// The page header of a run on server "SRV<1>" at the epoch.
+QByteArray header() {
+    return lt::readBytes(lt::dataPath(QStringLiteral("report/header.html")));
+}
 
 } // namespace
 
@@ -73,7 +62,7 @@ TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
     f.run.applicationMode = true;
     const QString path = f.page(testKind(false), {{QStringLiteral("DB"), QStringLiteral("A&B")},
                                                   {QStringLiteral("DB"), QStringLiteral("C")}});
-    EXPECT_EQ(lt::readBytes(path), Header + "section A&B\r\n<P>\r\nsection C\r\n<P>\r\n</body></html>\r\n");
+    EXPECT_EQ(lt::readBytes(path), header() + "section A&B\r\n<P>\r\nsection C\r\n<P>\r\n</body></html>\r\n");
     EXPECT_EQ(f.files.ubound(), 0);
     EXPECT_EQ(f.files.at(0).toString(), path);
     EXPECT_EQ(f.recorder->steps, (std::vector<float>{7.5f, 7.5f}));
@@ -89,7 +78,7 @@ TEST(PageRun, WritesTheIndexAndNoParagraphLines) {
     const QString path = f.page(testKind(false), {{QStringLiteral("D'b"), QStringLiteral("<x>")}});
     EXPECT_EQ(
         lt::readBytes(path),
-        Header +
+        header() +
             "<TABLE width='100%'><TR bgcolor='#AEAEAE'><TH><B>Database</B></TH><TH><B>Thing</B></TH></TR>\r\n"
             "<TR><TD>D'b</TD><TD><A HREF='#D'b_<x>'><x></A></TD></TR>\r\n"
             "</TABLE>\r\n<P><HR><P>\r\nsection <x>\r\n</body></html>\r\n");
@@ -131,7 +120,7 @@ TEST(PageRun, AGuardedRunEndsQuietlyAnUnguardedOnePassesTheFailureOn) {
         f.run.openInBrowser = true;
         lt::presenter().clear();
         const QString path = f.page(testKind(true), items, failing);
-        EXPECT_EQ(lt::readBytes(path), Header + "section one\r\n<P>\r\n")
+        EXPECT_EQ(lt::readBytes(path), header() + "section one\r\n<P>\r\n")
             << "the page stays as far as it was written";
         EXPECT_EQ(f.files.at(0).toString(), path);
         EXPECT_TRUE(lt::presenter().texts().isEmpty()) << "no message and no browser";

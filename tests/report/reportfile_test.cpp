@@ -1,6 +1,7 @@
 #include "external/olap.h"
 #include "external/servermodel.h"
 #include "report/reportfile.h"
+#include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
 
 #include <QDir>
@@ -144,28 +145,13 @@ TEST(GermanLocale, SizesUseTheDecimalComma) {
     EXPECT_EQ(GetSizeInMB(*cubeOfSize(1048576.0 * 2048)), QStringLiteral("2048,00"));
 }
 
+// The cases: tests/data/report/connection-values.txt.
 TEST(GetConnectionValue, FindsTheValueOfAKey) {
-    struct Case {
-        const char* connection;
-        const char* key;
-        const char* value;
-    };
-    const Case cases[] = {
-        {"Provider=MSOLAP;Data Source=  srv01 ;Initial Catalog=x", "Data Source", "srv01"},
-        {"provider=MSDASQL.1;DATA SOURCE=FoodMart", "Data Source", "FoodMart"},
-        {"Provider=SQLOLEDB", "Data Source", ""},
-        {"Data Source", "Data Source", ""},
-        {"Persist Security Info=False;Data Source = last pair ", "Data Source", "last pair"},
-        {"Extended Data Source=ext;Data Source=real", "Data Source", "ext"},
-        {"Provider=MSDASQL.1;Data Source=FoodMart 2000", "Provider", "MSDASQL.1"},
-        {"", "Provider", ""},
-        {"Provider=\tTab\t;", "Provider", "\tTab\t"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(GetConnectionValue(QString::fromUtf8(c.connection), QString::fromUtf8(c.key),
-                                     QStringLiteral("="), QStringLiteral(";")),
-                  QString::fromUtf8(c.value))
-            << c.connection;
+    for (const lt::Case& c : lt::cases(QStringLiteral("report/connection-values.txt")))
+        EXPECT_EQ(
+            GetConnectionValue(lt::text(c[0]), lt::text(c[1]), QStringLiteral("="), QStringLiteral(";")),
+            lt::text(c[2]))
+            << c[0].toStdString();
     EXPECT_EQ(GetConnectionValue(QVariant(42), QStringLiteral("4"), QStringLiteral("2"), QStringLiteral(";")),
               QString());
 }

@@ -4,45 +4,35 @@
 
 using namespace Lorvantic;
 
-TEST(VariantGrid, StartsWithoutBoundsAndFailsToReadThem) {
+// A grid starts without bounds, keeps its own lower bounds, grows its last dimension keeping its
+// contents, fails outside its bounds and copies by value.
+TEST(VariantGrid, BoundsContentsAndCopies) {
     VariantGrid grid;
     EXPECT_TRUE(IsArrayEmpty(grid));
     EXPECT_THROW(grid.ubound(), Error);
     EXPECT_THROW(grid.at(0), Error);
-    grid.redim(0, 3);
+    grid.redim(1, 5, 0, 1);
     EXPECT_FALSE(IsArrayEmpty(grid));
+    EXPECT_EQ(grid.lbound(1), 1);
+    EXPECT_EQ(grid.lbound(2), 0);
+    EXPECT_EQ(grid.length(1), 5);
+    EXPECT_THROW(grid.lbound(3), Error);
+    for (int r = 0; r <= 1; ++r)
+        for (int c = 1; c <= 5; ++c)
+            grid.at(c, r) = c * 10 + r;
+    grid.redimPreserve(4);
+    EXPECT_EQ(grid.ubound(1), 5);
+    EXPECT_EQ(grid.ubound(2), 4);
+    for (int r = 0; r <= 1; ++r)
+        for (int c = 1; c <= 5; ++c)
+            EXPECT_EQ(grid.at(c, r).toInt(), c * 10 + r);
+    EXPECT_FALSE(grid.at(3, 4).isValid());
+    for (const auto& [i, j] : {std::pair{0, 0}, std::pair{6, 0}, std::pair{1, -1}, std::pair{1, 5}})
+        EXPECT_THROW(grid.at(i, j), Error) << i << ',' << j;
+    EXPECT_THROW(grid.at(1), Error);
+    VariantGrid copy = grid;
+    copy.at(5, 1) = false;
+    EXPECT_EQ(grid.at(5, 1).toInt(), 51);
     grid.erase();
     EXPECT_TRUE(IsArrayEmpty(grid));
-}
-
-TEST(VariantGrid, GrowsTheLastDimensionKeepingContents) {
-    VariantGrid rows;
-    rows.redim(0, 4, 0, 1);
-    for (int r = 0; r <= 1; ++r)
-        for (int c = 0; c <= 4; ++c)
-            rows.at(c, r) = c * 10 + r;
-    rows.redimPreserve(4);
-    EXPECT_EQ(rows.ubound(2), 4);
-    EXPECT_EQ(rows.ubound(1), 4);
-    for (int r = 0; r <= 1; ++r)
-        for (int c = 0; c <= 4; ++c)
-            EXPECT_EQ(rows.at(c, r).toInt(), c * 10 + r);
-    EXPECT_FALSE(rows.at(3, 4).isValid());
-    EXPECT_THROW(rows.at(5, 0), Error);
-    EXPECT_THROW(rows.at(0, 5), Error);
-    EXPECT_THROW(rows.at(0), Error);
-}
-
-TEST(VariantGrid, KeepsItsOwnLowerBounds) {
-    VariantGrid tree;
-    tree.redim(1, 7, 0, 3);
-    EXPECT_EQ(tree.lbound(1), 1);
-    EXPECT_EQ(tree.lbound(2), 0);
-    EXPECT_EQ(tree.length(1), 7);
-    EXPECT_THROW(tree.at(0, 0), Error);
-    EXPECT_THROW(tree.lbound(3), Error);
-    tree.at(7, 3) = true;
-    VariantGrid copy = tree;
-    copy.at(7, 3) = false;
-    EXPECT_TRUE(tree.at(7, 3).toBool());
 }

@@ -5,8 +5,8 @@
 #include "role/rolelookup.h"
 #include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
+#include "tests/schemas/cases.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 namespace Lorvantic::Test {
@@ -49,24 +49,14 @@ TEST(RoleCatalogue, FailuresPassToTheCaller) {
     EXPECT_EQ(failureOf([&] { noServer.kind.GetCatalogue(); }), ErrorNumber::ObjectNotSet);
 }
 
+// The cases: tests/data/role/users.txt.
 TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
-    const struct {
-        const char* text;
+    for (const Case& c : cases(u"role/users.txt"_s)) {
         QStringList names;
-    } cases[] = {
-        {"", {}},
-        {"corp\\alice", {u"corp\\alice"_s}},
-        {"a;b;c", {u"a"_s, u"b"_s, u"c"_s}},
-        {"a;", {u"a"_s}},
-        {"a;;", {u"a"_s, QString()}},
-        {";", {QString()}},
-        {";a", {QString(), u"a"_s}},
-        {"a;;b", {u"a"_s, QString(), u"b"_s}},
-        {" a ; b ", {u" a "_s, u" b "_s}},
-        {"a,b:c", {u"a,b:c"_s}},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SplitRoleUsers(QString::fromUtf8(c.text)), c.names) << c.text;
+        for (const QByteArray& name : c.mid(2, c[1].toInt()))
+            names << text(name);
+        EXPECT_EQ(SplitRoleUsers(text(c[0])), names) << c[0].toStdString();
+    }
 }
 
 // Every row advances the bar. Gathering counts a category whose flag converts to true; the page
@@ -124,16 +114,6 @@ TEST(RolePage, MatchesHandWrittenPages) {
         expectPage(s->runPage(), u"role/"_s + QLatin1String(c.file));
     }
     EXPECT_TRUE(presenter().shown.empty());
-}
-
-TEST(RolePage, NothingCheckedShowsTheEmptyListMessage) {
-    presenter().clear();
-    auto s = gathered({}, {rinUser, rinCube});
-    s->runPage();
-    EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
-    EXPECT_FALSE(QFile::exists(s->pagePath));
-    EXPECT_TRUE(IsArrayEmpty(s->state.reportFiles));
-    presenter().clear();
 }
 
 TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {

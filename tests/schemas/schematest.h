@@ -54,22 +54,6 @@ template <class Call> qint32 errorNumberOf(Call call) {
     return 0;
 }
 
-// field(item) of every item joined with '|': a whole list compares at once.
-template <class Item, class Field> QString listOf(const std::vector<Item>& items, Field field) {
-    QStringList list;
-    for (const Item& item : items)
-        list << field(item);
-    return list.join(u'|');
-}
-
-template <class Item> QString namesOf(const std::vector<Item>& items) {
-    return listOf(items, [](const Item& item) { return item.name; });
-}
-
-inline QString joined(const std::vector<QString>& items) {
-    return QStringList(items.begin(), items.end()).join(u'|');
-}
-
 template <class Items, class Visit> void each(const Items& items, Visit visit) {
     for (qint32 i = 1; i <= items->Count(); ++i)
         visit(items->Item(i));

@@ -25,6 +25,23 @@ inline void feed(Olap::Xmla::ResponseReader& reader, const QByteArray& bytes, qs
     reader.finish();
 }
 
+// A DISCOVER answer holding these rows.
+inline QByteArray answerWithRows(const QByteArray& rows) {
+    return "<?xml version=\"1.0\"?><SOAP-ENV:Envelope "
+           "xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\">"
+           "<SOAP-ENV:Body><DiscoverResponse xmlns=\"urn:schemas-microsoft-com:xml-analysis\"><return>"
+           "<root xmlns=\"urn:schemas-microsoft-com:xml-analysis:rowset\">" +
+           rows + "</root></return></DiscoverResponse></SOAP-ENV:Body></SOAP-ENV:Envelope>";
+}
+
+// Compares bytes with their golden file under tests/data/xmla; LORVANTIC_UPDATE_GOLDEN=1 rewrites it.
+inline void expectGolden(const QByteArray& actual, const QString& name) {
+    const QString golden = dataPath(QStringLiteral("xmla/") + name);
+    if (qEnvironmentVariableIsSet("LORVANTIC_UPDATE_GOLDEN"))
+        writeBytes(golden, actual);
+    EXPECT_EQ(actual.toStdString(), readBytes(golden).toStdString()) << name.toStdString();
+}
+
 inline QByteArray recorded(const char* name) {
     return readBytes(dataPath(QStringLiteral("xmla/") + QLatin1String(name) + QStringLiteral(".xml")));
 }
