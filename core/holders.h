@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstddef>
 #include <memory>
-#include <memory_resource>
 #include <vector>
 
 namespace Lorvantic {
@@ -20,10 +19,18 @@ namespace Lorvantic {
 // the last holder made in them is gone (each holder shares the arena's ownership).
 class HolderArena {
 public:
-    std::pmr::memory_resource* resource() { return &m_blocks; }
+    HolderArena() = default;
+    HolderArena(const HolderArena&) = delete;
+    HolderArena& operator=(const HolderArena&) = delete;
+    ~HolderArena() = default;
+
+    void* allocate(std::size_t bytes, std::size_t alignment);
 
 private:
-    std::pmr::monotonic_buffer_resource m_blocks{64 * 1024};
+    static constexpr std::size_t BlockBytes = 64 * 1024;
+    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
+    std::byte* m_next = nullptr;
+    std::size_t m_left = 0;
 };
 
 // Gives the holders made on this thread an arena of their own until it ends.
@@ -51,9 +58,7 @@ public:
     HolderAllocator(const HolderAllocator<U>& other) // NOLINT(google-explicit-constructor): rebinding
         : m_arena(other.arena()) {}
 
-    T* allocate(std::size_t n) {
-        return static_cast<T*>(m_arena->resource()->allocate(n * sizeof(T), alignof(T)));
-    }
+    T* allocate(std::size_t n) { return static_cast<T*>(m_arena->allocate(n * sizeof(T), alignof(T))); }
     void deallocate(T* /*p*/, std::size_t /*n*/) {} // the blocks go back with the arena
     const std::shared_ptr<HolderArena>& arena() const { return m_arena; }
     template <class U> bool operator==(const HolderAllocator<U>& other) const {
