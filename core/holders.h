@@ -7,74 +7,10 @@
 #include <QString>
 #include <QVariant>
 #include <algorithm>
-#include <cstddef>
 #include <memory>
 #include <vector>
 
 namespace Lorvantic {
-
-// Holders are made by the thousand and freed together with the list of one collection run.
-// While a HolderArenaScope lives, MakeHolder takes them from one arena of large blocks: they lie
-// side by side for the walks that fill, read and free them, and the blocks go back at once when
-// the last holder made in them is gone (each holder shares the arena's ownership).
-class HolderArena {
-public:
-    HolderArena() = default;
-    HolderArena(const HolderArena&) = delete;
-    HolderArena& operator=(const HolderArena&) = delete;
-    ~HolderArena() = default;
-
-    void* allocate(std::size_t bytes, std::size_t alignment);
-
-private:
-    static constexpr std::size_t BlockBytes = 64 * 1024;
-    std::vector<std::unique_ptr<std::byte[]>> m_blocks;
-    std::byte* m_next = nullptr;
-    std::size_t m_left = 0;
-};
-
-// Gives the holders made on this thread an arena of their own until it ends.
-class HolderArenaScope {
-public:
-    HolderArenaScope();
-    HolderArenaScope(const HolderArenaScope&) = delete;
-    HolderArenaScope& operator=(const HolderArenaScope&) = delete;
-    ~HolderArenaScope();
-
-private:
-    std::shared_ptr<HolderArena> m_outer;
-};
-
-// The arena of the innermost scope on this thread; null outside any.
-const std::shared_ptr<HolderArena>& CurrentHolderArena();
-
-template <class T> class HolderAllocator {
-public:
-    using value_type = T;
-
-    explicit HolderAllocator(std::shared_ptr<HolderArena> arena)
-        : m_arena(std::move(arena)) {}
-    template <class U>
-    HolderAllocator(const HolderAllocator<U>& other) // NOLINT(google-explicit-constructor): rebinding
-        : m_arena(other.arena()) {}
-
-    T* allocate(std::size_t n) { return static_cast<T*>(m_arena->allocate(n * sizeof(T), alignof(T))); }
-    void deallocate(T* /*p*/, std::size_t /*n*/) {} // the blocks go back with the arena
-    const std::shared_ptr<HolderArena>& arena() const { return m_arena; }
-    template <class U> bool operator==(const HolderAllocator<U>& other) const {
-        return m_arena == other.arena();
-    }
-
-private:
-    std::shared_ptr<HolderArena> m_arena;
-};
-
-// A new, empty holder: from the current arena where there is one.
-template <class T> std::shared_ptr<T> MakeHolder() {
-    if (const std::shared_ptr<HolderArena>& arena = CurrentHolderArena())
-        return std::allocate_shared<T>(HolderAllocator<T>(arena));
-    return std::make_shared<T>();
-}
 
 template <class T> class InfoList {
 public:

@@ -61,7 +61,6 @@ bool isTrue(const QVariant& flag) {
 
 void DimensionKind::RetrieveInfo() {
     m_infoList = std::make_shared<DimensionInfoList>();
-    const HolderArenaScope holders;
     const VariantGrid& rows = m_state.catalogueRows;
     const qint32 first = rows.lbound(2);
     const qint32 last = rows.ubound(2);
@@ -79,7 +78,7 @@ void DimensionKind::RetrieveInfo() {
 }
 
 void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimensionName) {
-    auto tempDimension = MakeHolder<DimensionInfo>();
+    auto tempDimension = std::make_shared<DimensionInfo>();
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Dimension> dimension = database->Dimensions()->Item(dimensionName);
     tempDimension->Name = dimensionName;
@@ -98,7 +97,7 @@ void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimen
 
 void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const {
     forEachItem(*obj.Levels(), tempDimension.Levels, [&](const std::shared_ptr<Olap::Level>& level) {
-        auto tempLevel = MakeHolder<LevelInfo>();
+        auto tempLevel = std::make_shared<LevelInfo>();
         tempLevel->Name = level->Name();
         tempLevel->MemberCount = QString::number(level->EstimatedSize());
         tempLevel->MemberNameColumn = orNbsp(level->MemberNameColumn());
@@ -113,7 +112,7 @@ void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& temp
 void DimensionKind::GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel) {
     forEachItem(*obj.MemberProperties(), tempLevel.Properties,
                 [&](const std::shared_ptr<Olap::MemberProperty>& property) {
-                    auto tempProperty = MakeHolder<LevelPropertyInfo>();
+                    auto tempProperty = std::make_shared<LevelPropertyInfo>();
                     tempProperty->Name = property->Name();
                     tempProperty->SourceColumn = orNbsp(property->SourceColumn());
                     tempLevel.Properties.Add(tempProperty);
@@ -125,7 +124,7 @@ void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& d
     const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesUsingDimension(database, obj.Name());
     tempDimension.Cubes.Reserve(static_cast<qint32>(cubes.size()));
     for (const std::shared_ptr<Olap::Store>& cube : cubes) {
-        auto tempCube = MakeHolder<CubeInfo>();
+        auto tempCube = std::make_shared<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =

@@ -9,7 +9,6 @@ namespace Lorvantic {
 
 void RoleKind::RetrieveInfo() {
     m_roles = std::make_shared<RoleInfoList>();
-    const HolderArenaScope holders;
     const VariantGrid& rows = m_state.catalogueRows;
     // Reading the bounds fails for a catalogue that never received rows.
     const qint32 first = rows.lbound(2);
@@ -26,7 +25,7 @@ void RoleKind::RetrieveInfo() {
 
 void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName) {
     RoleInfoList& list = roleList();
-    auto tempRole = MakeHolder<RoleInfo>();
+    auto tempRole = std::make_shared<RoleInfo>();
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Role> role = database->Roles()->Item(roleName);
     tempRole->Name = role->Name();
@@ -42,7 +41,7 @@ void RoleKind::GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const {
     const QStringList names = SplitRoleUsers(obj.UsersList());
     tempRole.Users.Reserve(static_cast<qint32>(names.size()));
     for (const QString& name : names) {
-        auto user = MakeHolder<UserInfo>();
+        auto user = std::make_shared<UserInfo>();
         user->Name = name;
         tempRole.Users.Add(std::move(user));
     }
@@ -52,7 +51,7 @@ void RoleKind::GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, 
     const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesCarryingRole(database, obj.Name());
     tempRole.Cubes.Reserve(static_cast<qint32>(cubes.size()));
     for (const std::shared_ptr<Olap::Store>& cube : cubes) {
-        auto tempCube = MakeHolder<CubeInfo>();
+        auto tempCube = std::make_shared<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =
