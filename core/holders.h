@@ -7,10 +7,71 @@
 #include <QString>
 #include <QVariant>
 #include <algorithm>
+#include <cstddef>
 #include <memory>
+#include <memory_resource>
 #include <vector>
 
 namespace Lorvantic {
+
+// Holders are made by the thousand and freed together with the list of one collection run.
+// While a HolderArenaScope lives, MakeHolder takes them from one arena of large blocks: they lie
+// side by side for the walks that fill, read and free them, and the blocks go back at once when
+// the last holder made in them is gone (each holder shares the arena's ownership). Worth it
+// where collections follow each other, as the diff's groups do; a single collection is quicker
+// from the heap, which hands back memory the catalogue just freed instead of fresh pages.
+class HolderArena {
+public:
+    std::pmr::memory_resource* resource() { return &m_blocks; }
+
+private:
+    std::pmr::monotonic_buffer_resource m_blocks{64 * 1024};
+};
+
+// Gives the holders made on this thread an arena of their own until it ends.
+class HolderArenaScope {
+public:
+    HolderArenaScope();
+    HolderArenaScope(const HolderArenaScope&) = delete;
+    HolderArenaScope& operator=(const HolderArenaScope&) = delete;
+    ~HolderArenaScope();
+
+private:
+    std::shared_ptr<HolderArena> m_outer;
+};
+
+// The arena of the innermost scope on this thread; null outside any.
+const std::shared_ptr<HolderArena>& CurrentHolderArena();
+
+template <class T> class HolderAllocator {
+public:
+    using value_type = T;
+
+    explicit HolderAllocator(std::shared_ptr<HolderArena> arena)
+        : m_arena(std::move(arena)) {}
+    template <class U>
+    HolderAllocator(const HolderAllocator<U>& other) // NOLINT(google-explicit-constructor): rebinding
+        : m_arena(other.arena()) {}
+
+    T* allocate(std::size_t n) {
+        return static_cast<T*>(m_arena->resource()->allocate(n * sizeof(T), alignof(T)));
+    }
+    void deallocate(T* /*p*/, std::size_t /*n*/) {} // the blocks go back with the arena
+    const std::shared_ptr<HolderArena>& arena() const { return m_arena; }
+    template <class U> bool operator==(const HolderAllocator<U>& other) const {
+        return m_arena == other.arena();
+    }
+
+private:
+    std::shared_ptr<HolderArena> m_arena;
+};
+
+// A new, empty holder: from the current arena where there is one.
+template <class T> std::shared_ptr<T> MakeHolder() {
+    if (const std::shared_ptr<HolderArena>& arena = CurrentHolderArena())
+        return std::allocate_shared<T>(HolderAllocator<T>(arena));
+    return std::make_shared<T>();
+}
 
 template <class T> class InfoList {
 public:

@@ -63,7 +63,7 @@ void CubeKind::RetrieveInfo() {
 
 void CubeKind::GetCubeInfo(const QString& databaseName, const QString& cubeName) {
     guarded([&] {
-        auto info = std::make_shared<CubeInfo>();
+        auto info = MakeHolder<CubeInfo>();
         const std::shared_ptr<Olap::Store> database =
             Required(Required(Required(m_state.DSOServer)->Databases())->Item(databaseName));
         const std::shared_ptr<Olap::Store> cube = Required(Required(database->Cubes())->Item(cubeName));
@@ -124,7 +124,7 @@ void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
         tempCube.Roles.Reserve(count);
         for (qint32 i = 1; i <= count; ++i) {
             const std::shared_ptr<Olap::Role> role = Required(roles->Item(i));
-            auto info = std::make_shared<RoleInfo>();
+            auto info = MakeHolder<RoleInfo>();
             info->Name = role->Name();
             tempCube.Roles.Add(std::move(info));
         }
@@ -143,7 +143,7 @@ bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
 
 bool CubeKind::GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
-        auto info = std::make_shared<PartitionInfo>();
+        auto info = MakeHolder<PartitionInfo>();
         info->Name = obj.Name();
         info->Type = GetStorageModeText(obj.StorageMode());
         info->AggregationCount = QString::number(Required(obj.Aggregations())->Count());
@@ -179,7 +179,7 @@ bool CubeKind::GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube) {
 
 bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
     return guarded([&] {
-        auto info = std::make_shared<DimensionInfo>();
+        auto info = MakeHolder<DimensionInfo>();
         info->Name = obj.IsShared() ? obj.Name() : PrivateDimensionName(obj.Name(), tempCube.Name);
         info->Type = obj.IsShared() ? QStringLiteral("Shared") : QStringLiteral("Private");
         if (categoryChecked(cinDimLevelName))
@@ -197,7 +197,7 @@ void CubeKind::GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimensio
 
 bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
     return guarded([&] {
-        auto info = std::make_shared<LevelInfo>();
+        auto info = MakeHolder<LevelInfo>();
         info->Name = obj.Name();
         info->Visible = yesNo(!obj.IsHidden());
         info->AvailableForAggregation = yesNo(obj.EnableAggregations());
@@ -214,7 +214,7 @@ bool CubeKind::GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube) {
 
 bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
     return guarded([&] {
-        auto info = std::make_shared<MeasureInfo>();
+        auto info = MakeHolder<MeasureInfo>();
         info->Name = obj.Name();
         info->Internal = yesNo(obj.IsInternal());
         info->DisplayFormat =
@@ -234,7 +234,7 @@ bool CubeKind::GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube) {
 
 bool CubeKind::GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube) {
     return guarded([&] {
-        auto info = std::make_shared<CalcMemberInfo>();
+        auto info = MakeHolder<CalcMemberInfo>();
         info->Name = obj.Name();
         info->Statement = CalcMemberStatementText(obj.Statement());
         info->SolveOrder = QString::number(obj.SolveOrder());

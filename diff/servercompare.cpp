@@ -132,6 +132,8 @@ public:
                 rows.at(column, r) = std::move(m_catalogue.at(column, first + member));
             rows.at(CatalogueColumn::Checked, r++) = true;
         }
+        // The group's holders are freed together before the next group's are made.
+        const HolderArenaScope holders;
         m_kind.RetrieveInfo();
         return true;
     }

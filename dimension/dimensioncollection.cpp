@@ -78,7 +78,7 @@ void DimensionKind::RetrieveInfo() {
 }
 
 void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimensionName) {
-    auto tempDimension = std::make_shared<DimensionInfo>();
+    auto tempDimension = MakeHolder<DimensionInfo>();
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Dimension> dimension = database->Dimensions()->Item(dimensionName);
     tempDimension->Name = dimensionName;
@@ -97,7 +97,7 @@ void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimen
 
 void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const {
     forEachItem(*obj.Levels(), tempDimension.Levels, [&](const std::shared_ptr<Olap::Level>& level) {
-        auto tempLevel = std::make_shared<LevelInfo>();
+        auto tempLevel = MakeHolder<LevelInfo>();
         tempLevel->Name = level->Name();
         tempLevel->MemberCount = QString::number(level->EstimatedSize());
         tempLevel->MemberNameColumn = orNbsp(level->MemberNameColumn());
@@ -112,7 +112,7 @@ void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& temp
 void DimensionKind::GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel) {
     forEachItem(*obj.MemberProperties(), tempLevel.Properties,
                 [&](const std::shared_ptr<Olap::MemberProperty>& property) {
-                    auto tempProperty = std::make_shared<LevelPropertyInfo>();
+                    auto tempProperty = MakeHolder<LevelPropertyInfo>();
                     tempProperty->Name = property->Name();
                     tempProperty->SourceColumn = orNbsp(property->SourceColumn());
                     tempLevel.Properties.Add(tempProperty);
@@ -124,7 +124,7 @@ void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& d
     const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesUsingDimension(database, obj.Name());
     tempDimension.Cubes.Reserve(static_cast<qint32>(cubes.size()));
     for (const std::shared_ptr<Olap::Store>& cube : cubes) {
-        auto tempCube = std::make_shared<CubeInfo>();
+        auto tempCube = MakeHolder<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =

@@ -25,7 +25,7 @@ void RoleKind::RetrieveInfo() {
 
 void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName) {
     RoleInfoList& list = roleList();
-    auto tempRole = std::make_shared<RoleInfo>();
+    auto tempRole = MakeHolder<RoleInfo>();
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Role> role = database->Roles()->Item(roleName);
     tempRole->Name = role->Name();
@@ -41,7 +41,7 @@ void RoleKind::GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const {
     const QStringList names = SplitRoleUsers(obj.UsersList());
     tempRole.Users.Reserve(static_cast<qint32>(names.size()));
     for (const QString& name : names) {
-        auto user = std::make_shared<UserInfo>();
+        auto user = MakeHolder<UserInfo>();
         user->Name = name;
         tempRole.Users.Add(std::move(user));
     }
@@ -51,7 +51,7 @@ void RoleKind::GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, 
     const std::vector<std::shared_ptr<Olap::Store>> cubes = CubesCarryingRole(database, obj.Name());
     tempRole.Cubes.Reserve(static_cast<qint32>(cubes.size()));
     for (const std::shared_ptr<Olap::Store>& cube : cubes) {
-        auto tempCube = std::make_shared<CubeInfo>();
+        auto tempCube = MakeHolder<CubeInfo>();
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =
