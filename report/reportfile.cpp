@@ -198,8 +198,10 @@ public:
     }
 
 private:
-    // Room for the cubes of a group of databases the diff collects at a time (half a megabyte).
-    static constexpr std::size_t Slots = 1 << 14;
+    // Room for the cubes that a database's dimensions and roles share (32 KB): what the memo is
+    // for. A table that kept a whole small server would make its repeated reports skip work a
+    // large one cannot, so time would grow faster than the server.
+    static constexpr std::size_t Slots = 1 << 10;
     struct Slot {
         bool used = false;
         Key key{};
