@@ -230,9 +230,13 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
             return http(200, recorded("discover-catalogs"));
         if (type == "MDSCHEMA_CUBES")
             return http(200, recorded("discover-cubes"));
-        if (type == "MDSCHEMA_LEVELS" || type == "MDSCHEMA_DIMENSIONS") {
+        if (type == "MDSCHEMA_LEVELS" || type == "MDSCHEMA_DIMENSIONS" || type == "MDSCHEMA_PROPERTIES") {
             if (!request.body.contains("<CUBE_NAME>"))
                 return http(500, fault("restrict to one cube"));
+            if (type == "MDSCHEMA_PROPERTIES") // asked per cube, still member properties only
+                return request.body.contains("<PROPERTY_TYPE>1</PROPERTY_TYPE>")
+                           ? http(200, answerWithRows(""))
+                           : http(500, fault("all properties"));
             const QByteArray file =
                 type == "MDSCHEMA_LEVELS" ? "discover-levels-sales" : "discover-dimensions-sales";
             return http(200,
@@ -246,8 +250,8 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
         const ScopedXmlaObserver observer([&](const XmlaStep& step) { steps.push_back(step); });
         return ReadXmlaServer(server.url(), &transfer);
     }();
-    // catalogues, metadata, five rowsets, then dimensions and levels for each of the 7 cubes
-    EXPECT_EQ(transfer.requests, 2 + 5 + 2 * 7);
+    // catalogues, metadata, five rowsets, then dimensions, levels and properties for each of the 7 cubes
+    EXPECT_EQ(transfer.requests, 2 + 5 + 3 * 7);
     // The observer hears every request go out and come back, and the count only grows.
     ASSERT_EQ(steps.size(), 2u * static_cast<std::size_t>(transfer.requests));
     for (std::size_t i = 1; i < steps.size(); ++i)
@@ -257,7 +261,8 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
     EXPECT_EQ(steps.front().asked, 1 + 1 + 5);
     EXPECT_EQ(steps.back().answered, transfer.requests);
     EXPECT_EQ(steps.back().asked, transfer.requests);
-    EXPECT_EQ(steps.back().what, u"MDSCHEMA_LEVELS of catalogue 'FoodMart', cube 'Warehouse and Sales'"_s);
+    EXPECT_EQ(steps.back().what,
+              u"MDSCHEMA_PROPERTIES of catalogue 'FoodMart', cube 'Warehouse and Sales'"_s);
     const CubeData& sales = named(live.databases.at(0).cubes, "Sales");
     EXPECT_EQ(sales.dimensions.size(), 13u);
     // Without the catalogue-wide list, no dimension is known to be shared.
