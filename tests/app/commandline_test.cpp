@@ -9,7 +9,9 @@
 #include "tests/support/testsupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QThread>
 #include <gtest/gtest.h>
 
 using namespace Lorvantic;
@@ -27,6 +29,8 @@ struct Result {
 };
 
 const QString Server = lt::dataPath(u"app/server.json"_s);
+// The "browser" of every run writes the pages it was asked to open here.
+const QString Opened = lt::freshFolder() + u"/opened.txt"_s;
 
 // The words of a command line; $SERVER, $DATA/, $SOURCE/ and $MISSING stand for
 // paths.
@@ -54,6 +58,7 @@ Result kavenor(const QString& line, const QString& workingFolder = QString()) {
     environment.insert(u"TZ"_s, u"UTC"_s);
     environment.remove(u"DISPLAY"_s);
     environment.remove(u"QT_QPA_PLATFORM"_s);
+    environment.insert(u"BROWSER"_s, u"sh -c \"echo $0 >> %1\""_s.arg(Opened));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(KAVENOR_PROGRAM), words(line));
@@ -119,6 +124,11 @@ TEST(CommandLine, ChoosesItemsAndCategoriesAndListsTheCatalogueAndTheServers) {
     EXPECT_FALSE(page.contains("Used in Cube"));
     EXPECT_FALSE(page.contains("<B>Writers</B>"));
     EXPECT_EQ(filesIn(folder), QStringList{u"one.html"_s});
+    // Only --open starts the browser (detached: it may finish after the program).
+    EXPECT_EQ(kavenor(u"report roles --server $SERVER --output two.html --open"_s, folder).exitCode, 0);
+    for (int wait = 0; wait < 100 && !QFile::exists(Opened); ++wait)
+        QThread::msleep(50);
+    EXPECT_EQ(lt::readBytes(Opened), "two.html\n");
 
     const Result cubes = kavenor(u"list cubes --server $SERVER"_s);
     EXPECT_EQ(cubes.exitCode, 0);
