@@ -1,5 +1,6 @@
 #include "external/olap.h"
 #include "external/readers/serverdescription.h"
+#include "external/servermodel.h"
 #include "tests/schemas/schematest.h"
 
 using namespace Lorvantic;
@@ -57,6 +58,28 @@ TEST(ServerDescription, CollectionsKeepFileOrderCountFromOneAndFindExactNames) {
     notFound([&] { databases->Item(u"zeta"_s); });
     notFound([&] { cubes->Item(u"Beta "_s); });
     notFound([&] { dims->Item(u"Three"_s); });
+}
+
+// The readers refuse a cube that names what its database lacks; the model's own check, which
+// the schema and live-server readers run last, names it too.
+TEST(ServerDescription, BrokenReferencesAreNamed) {
+    const auto broken = [](std::vector<QString> dimensions, std::vector<QString> roles) {
+        CubeData cube;
+        cube.name = u"C"_s;
+        cube.dimensions = std::move(dimensions);
+        cube.roles = std::move(roles);
+        DatabaseData database;
+        database.name = u"D"_s;
+        database.cubes = {cube};
+        database.roles.resize(1);
+        database.roles[0].name = u"R"_s;
+        return FindBrokenReference(ServerData{u"S"_s, {database}});
+    };
+    EXPECT_EQ(broken({}, {u"R"_s}), QString());
+    EXPECT_EQ(broken({u"Gone"_s}, {}),
+              u"cube 'C' of database 'D' names dimension 'Gone', which the database does not have"_s);
+    EXPECT_EQ(broken({}, {u"R"_s, u"Gone"_s}),
+              u"cube 'C' of database 'D' names role 'Gone', which the database does not have"_s);
 }
 
 // Refused dates: tests/data/external/descriptions-bad.txt.
