@@ -21,7 +21,8 @@ status=0
 preload="$(gcc -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)"
 echo "automation_chost (sanitized library, runtimes preloaded)"
 LD_PRELOAD=$preload LC_ALL=C TZ=UTC build-asan/tests/automation/automation_chost \
-  "$(find build-asan/automation -maxdepth 1 -name 'liblorvantic.so*' -type f | head -1)" && echo "automation_chost passed" || status=1
+  "$(realpath "$(find build-asan/automation -maxdepth 1 -name 'liblorvantic.so*' -type f | head -1)")" \
+  && echo "automation_chost passed" || status=1
 
 ctest --preset asan || status=1
 exit $status
