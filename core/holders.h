@@ -25,7 +25,7 @@ public:
     std::pmr::memory_resource* resource() { return &m_blocks; }
 
 private:
-    std::pmr::monotonic_buffer_resource m_blocks{64 * 1024};
+    std::pmr::monotonic_buffer_resource m_blocks{std::size_t{64} * 1024};
 };
 
 // Gives the holders made on this thread an arena of their own until it ends.
