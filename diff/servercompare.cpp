@@ -82,6 +82,12 @@ void requireWholeCubes(const Olap::Server& server, const CubeKind& kind,
     }
 }
 
+// The groups of databases compared one after the other.
+struct Groups {
+    QHash<QString, int> of; // group by database
+    int count = 0;
+};
+
 // One server's selector of a kind with every category checked and its catalogue built; it
 // collects the rows of one group of databases at a time. The kind's collection walks every row
 // of the catalogue it is given, so each group gets a catalogue of its own rows only: handing it
@@ -112,10 +118,10 @@ public:
     }
 
     // Sorts the rows into their groups (by their databases), keeping the catalogue's order.
-    void assignGroups(const QHash<QString, int>& groupOfDatabase, int groups) {
-        m_groupRows.assign(static_cast<std::size_t>(groups), {});
+    void assignGroups(const Groups& groups) {
+        m_groupRows.assign(static_cast<std::size_t>(groups.count), {});
         for (qint32 r = 0; r < rowCount(); ++r)
-            m_groupRows[static_cast<std::size_t>(groupOfDatabase.value(database(r)))].push_back(r);
+            m_groupRows[static_cast<std::size_t>(groups.of.value(database(r)))].push_back(r);
     }
 
     // Collects the rows of the group with the kind's own collection; false when it has none.
@@ -146,25 +152,23 @@ private:
 };
 
 // The databases of both catalogues in name order, cut into groups of about GroupRows rows.
-template <class Kind>
-QHash<QString, int> groupDatabases(const Side<Kind>& oldSide, const Side<Kind>& newSide) {
+template <class Kind> Groups groupDatabases(const Side<Kind>& oldSide, const Side<Kind>& newSide) {
     std::map<QString, qint32> rowsOfDatabase;
     for (const Side<Kind>* side : {&oldSide, &newSide}) {
         for (qint32 r = 0; r < side->rowCount(); ++r)
             ++rowsOfDatabase[side->database(r)];
     }
-    QHash<QString, int> groupOf;
-    int group = 0;
+    Groups groups;
     qint32 rowsInGroup = 0;
     for (const auto& [database, rows] : rowsOfDatabase) {
-        if (rowsInGroup >= GroupRows) {
-            ++group;
+        if (groups.count == 0 || rowsInGroup >= GroupRows) {
+            ++groups.count;
             rowsInGroup = 0;
         }
-        groupOf.insert(database, group);
+        groups.of.insert(database, groups.count - 1);
         rowsInGroup += rows;
     }
-    return groupOf;
+    return groups;
 }
 
 // ---- matching -------------------------------------------------------------------------------
@@ -416,16 +420,13 @@ void compareKind(Comparison& comparison, ReportKind kind, const std::shared_ptr<
                  const std::shared_ptr<List>& (Kind::*list)() const, Check check) {
     Side<Kind> oldSide(oldServer);
     Side<Kind> newSide(newServer);
-    const QHash<QString, int> groupOf = groupDatabases(oldSide, newSide);
-    int groups = 0;
-    for (const int group : groupOf)
-        groups = std::max(groups, group + 1);
-    oldSide.assignGroups(groupOf, groups);
-    newSide.assignGroups(groupOf, groups);
+    const Groups groups = groupDatabases(oldSide, newSide);
+    oldSide.assignGroups(groups);
+    newSide.assignGroups(groups);
     const List none;
-    for (int group = 0; group < groups; ++group) {
+    for (int group = 0; group < groups.count; ++group) {
         const auto inGroup = [&](const QString& database) {
-            return groupOf.value(database, -1) == group;
+            return groups.of.value(database, -1) == group;
         };
         const auto collected = [&](Side<Kind>& side) -> const List& {
             if (!side.collect(group))
