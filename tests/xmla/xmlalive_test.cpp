@@ -110,16 +110,11 @@ protected:
         auto buffer = std::make_shared<QByteArray>();
         QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket, buffer] {
             *buffer += socket->readAll();
+            // Every request is one SOAP envelope.
+            if (!buffer->trimmed().endsWith("Envelope>"))
+                return;
             const qsizetype end = buffer->indexOf("\r\n\r\n");
-            if (end < 0)
-                return;
-            HttpRequest request{buffer->left(end), buffer->mid(end + 4)};
-            const QByteArray head = request.head.toLower();
-            const qsizetype at = head.indexOf("content-length:");
-            const qsizetype length =
-                at < 0 ? 0 : head.mid(at + 15, head.indexOf('\r', at) - at - 15).trimmed().toLongLong();
-            if (request.body.size() < length)
-                return;
+            const HttpRequest request{buffer->left(end), buffer->mid(end + 4)};
             buffer->clear();
             ++requests;
             const QByteArray answer = m_handler(request);
@@ -137,23 +132,18 @@ private:
 
 } // namespace
 
-TEST(XmlaLive, FoodMartAgreesWithTheSchemaFileButForTheKnownDifferences) {
+// What the live road reads is checked through kavenor's pages and diff below.
+TEST(XmlaLive, FoodMartIsReadWithOneRequestPerRowset) {
     const QString url = liveUrl();
     if (url.isEmpty())
         GTEST_SKIP() << "no XMLA server (fixture xmla_server)";
     XmlaTransfer transfer;
     const ServerData live = ReadXmlaServer(url, &transfer);
-    const QStringList found = differences(foodMartFile(), live);
-    EXPECT_EQ(found, expectedDifferences()) << found.join(u'\n').toStdString();
-    EXPECT_EQ(live.name, url);
-    // One request per rowset and catalogue: catalogues, metadata, cubes, dimensions, levels,
-    // properties, measures.
+    EXPECT_EQ(FindBrokenReference(live), QString());
+    // catalogues, metadata, cubes, dimensions, levels, properties, measures
     EXPECT_EQ(transfer.requests, 7);
     std::printf("FoodMart over XMLA: %d requests, %lld bytes, %lld ms\n", transfer.requests,
                 static_cast<long long>(transfer.bytes), static_cast<long long>(transfer.milliseconds));
-    RecordProperty("requests", transfer.requests);
-    RecordProperty("bytes", std::to_string(transfer.bytes));
-    RecordProperty("milliseconds", std::to_string(transfer.milliseconds));
 }
 
 namespace {
@@ -189,8 +179,8 @@ TEST(XmlaLive, KavenorReportsAreTheGoldenPages) {
     }
 }
 
-// What the diff of the schema file and the live server finds is what the mapping cannot carry
-// (foodmart-differences.txt), as a reader of the two reports sees it.
+// What the diff of the schema file and the live server finds is what the mapping cannot carry,
+// as a reader of the two reports sees it (doc/xmla.md).
 TEST(XmlaLive, DiffOfTheSchemaFileAndTheLiveServerShowsOnlyTheKnownDifferences) {
     const QString url = liveUrl();
     if (url.isEmpty())

@@ -1,9 +1,10 @@
 #pragma once
 
 // What the XMLA tests share: the recorded answers of the Mondrian server read into a model as a
-// live read would, and a model flattened into the facts both roads (schema file, live server)
-// can state, so that their differences compare as one list.
+// live read would, and the changes from the schema file that both roads (recorded, live) must show.
 
+#include "diff/difftext.h"
+#include "diff/servercompare.h"
 #include "external/readers/mondrianschema.h"
 #include "external/servermodel.h"
 #include "external/xmla/rowsetmodel.h"
@@ -12,7 +13,6 @@
 #include "tests/support/testsupport.h"
 
 #include <QFile>
-#include <QSet>
 #include <QStringList>
 #include <algorithm>
 
@@ -75,80 +75,12 @@ inline Olap::ServerData foodMartFile() {
     return Olap::ReadMondrianSchema(file, QStringLiteral("FoodMart.xml"));
 }
 
-// What the page shows for an aggregate function code.
-inline QString functionText(qint32 code) {
-    static const char* const texts[] = {"SUM", "COUNT", "MIN", "MAX"};
-    return code >= 0 && code <= 3 ? QLatin1String(texts[code]) : QStringLiteral("NONE");
-}
-
-// One line per fact: cubes with their dimensions, roles, measures and calculated members;
-// dimensions with their kind, type, levels (in order) and member properties; roles. Sorted, so
-// that the order of the collections (which rowsets give sorted by name) does not count.
-inline QStringList facts(const Olap::ServerData& server) {
-    QStringList lines;
-    for (const Olap::DatabaseData& database : server.databases) {
-        const QString db = database.name + u'/';
-        for (const Olap::DimensionData& d : database.dimensions) {
-            lines << db + QStringLiteral("dimension %1 shared=%2 time=%3")
-                              .arg(d.name)
-                              .arg(d.shared)
-                              .arg(d.dimensionType == 1);
-            for (std::size_t i = 0; i < d.levels.size(); ++i) {
-                const Olap::LevelData& l = d.levels[i];
-                lines << db + QStringLiteral("dimension %1 level %2 %3 type=%4 hidden=%5")
-                                  .arg(d.name)
-                                  .arg(i + 1)
-                                  .arg(l.name)
-                                  .arg(l.levelType)
-                                  .arg(l.hidden);
-                for (const Olap::MemberPropertyData& p : l.memberProperties)
-                    lines << db + QStringLiteral("dimension %1 level %2 property %3")
-                                      .arg(d.name, l.name, p.name);
-            }
-        }
-        for (const Olap::CubeData& c : database.cubes) {
-            lines << db + QStringLiteral("cube %1 processed=%2").arg(c.name).arg(c.state != 0);
-            for (const QString& d : c.dimensions)
-                lines << db + QStringLiteral("cube %1 dimension %2").arg(c.name, d);
-            for (const QString& r : c.roles)
-                lines << db + QStringLiteral("cube %1 role %2").arg(c.name, r);
-            for (const Olap::MeasureData& m : c.measures)
-                lines << db + QStringLiteral("cube %1 measure %2 %3 format=%4 internal=%5")
-                                  .arg(c.name, m.name, functionText(m.aggregateFunction), m.formatString)
-                                  .arg(m.internal);
-            for (const Olap::CommandData& k : c.commands)
-                if (k.statement.startsWith(QLatin1String("CREATE MEMBER ")) &&
-                    k.statement.contains(QLatin1String(".[Measures].")))
-                    lines << db + QStringLiteral("cube %1 calculated measure %2").arg(c.name, k.name);
-        }
-        for (const Olap::RoleData& r : database.roles)
-            lines << db + QStringLiteral("role %1").arg(r.name);
-    }
-    std::sort(lines.begin(), lines.end());
-    return lines;
-}
-
-// "- fact" for what only the file road states, "+ fact" for what only the live road states.
-inline QStringList differences(const Olap::ServerData& file, const Olap::ServerData& live) {
-    const QStringList a = facts(file), b = facts(live);
-    const QSet<QString> inA(a.begin(), a.end()), inB(b.begin(), b.end());
-    QStringList out;
-    for (const QString& line : a)
-        if (!inB.contains(line))
-            out << u"- "_qs + line;
-    for (const QString& line : b)
-        if (!inA.contains(line))
-            out << u"+ "_qs + line;
-    return out;
-}
-
-// The differences the two roads cannot avoid for FoodMart, kept as a data file.
-inline QStringList expectedDifferences() {
-    QStringList lines =
-        QString::fromUtf8(readBytes(dataPath(QStringLiteral("xmla/foodmart-differences.txt"))))
-            .split(u'\n', Qt::SkipEmptyParts);
-    lines.removeIf([](const QString& line) { return line.startsWith(u'#'); });
-    return lines;
+// The changes a reader of the reports sees from FoodMart read as a schema file to server: what
+// the rowsets cannot carry (tests/data/xmla/foodmart-diff.txt, doc/xmla.md).
+inline QString changesFromFoodMartFile(const std::shared_ptr<Olap::Server>& server) {
+    return Diff::DiffText(
+        Diff::CompareServers(Olap::ServerFromModel(std::make_shared<Olap::ServerData>(foodMartFile())),
+                             server, {ReportKind::Cubes, ReportKind::Dimensions, ReportKind::Roles}));
 }
 
 } // namespace Lorvantic::Test
