@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <unistd.h>
 
 using namespace Lorvantic;
@@ -86,97 +87,57 @@ TEST_F(ServerFiles, EveryBadFileNamesServerFileLineColumnAndCause) {
     }
 }
 
-TEST_F(ServerFiles, FindsTheFileByPathOrByNamePreferringTheExactSpelling) {
-    const QString path = write(u"Demo One.json"_s, described("OLAPTEST01"));
-    write(u"MixedCase.json"_s, described("MIXED"));
-    write(u"demo.json"_s, described("LOWER"));
-    write(u"DEMO.json"_s, described("UPPER"));
-    write(u"Other.JSON"_s, described("OTHER"));
-    const std::pair<QString, const char*> cases[] = {
-        {u"Demo One"_s, "OLAPTEST01"},
-        {path, "OLAPTEST01"},
-        {QDir::current().relativeFilePath(path), "OLAPTEST01"},
-        {write(u"plain"_s, described("PLAIN")), "PLAIN"}, // a path is read whatever its suffix
-        {u"MixedCase"_s, "MIXED"},
-        {u"mixedcase"_s, "MIXED"},
-        {u"MIXEDCASE"_s, "MIXED"},
-        {u"demo"_s, "LOWER"},
-        {u"DEMO"_s, "UPPER"},
-        {u"Demo"_s, "UPPER"}, // no exact file: the first spelling in code order
-        {u"other"_s, "OTHER"},
-    };
-    for (const auto& [name, server] : cases)
-        EXPECT_EQ(connectedName(name), QLatin1String(server)) << name.toStdString();
-}
-
-TEST_F(ServerFiles, SearchesTheFoldersInOrder) {
-    const QString first = Support::freshFolder();
+// The steps: tests/data/external/server-search.txt.
+TEST_F(ServerFiles, FindsDescriptionsAsTheSearchStepsSay) {
     const QString second = Support::freshFolder();
     const QString user = qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/lorvantic/servers");
-    QDir().mkpath(user);
-    write(QStringLiteral("x.json"), described("FIRST"), first);
-    write(QStringLiteral("x.json"), described("SECOND"), second);
-    write(QStringLiteral("Y.json"), described("FIRST-Y"), first);
-    write(QStringLiteral("y.json"), described("SECOND-Y"), second);
-    write(QStringLiteral("x.json"), described("USER"), user);
-    write(QStringLiteral("u.json"), described("USER-U"), user);
-    const auto connectVia = [](const QString& path, const char* name) {
-        const Support::ScopedEnv env("LORVANTIC_SERVER_PATH", path);
-        return connectedName(QLatin1String(name));
+    const auto expand = [&](const QByteArray& field) {
+        return Support::text(field)
+            .replace(u"$RF"_s, QDir::current().relativeFilePath(folder))
+            .replace(u"$F"_s, folder)
+            .replace(u"$G"_s, second)
+            .replace(u"$U"_s, user);
     };
-    EXPECT_EQ(connectVia(first + u':' + second, "x"), QStringLiteral("FIRST"));
-    EXPECT_EQ(connectVia(second + u':' + first, "x"), QStringLiteral("SECOND"));
-    EXPECT_EQ(connectVia(QStringLiteral(":") + second + QStringLiteral("::") + first + u':', "x"),
-              QStringLiteral("SECOND"));
-    // The first folder with the name in any letter case wins over an exact match further on.
-    EXPECT_EQ(connectVia(first + u':' + second, "y"), QStringLiteral("FIRST-Y"));
-    EXPECT_EQ(connectVia(QString(), "x"), QStringLiteral("USER"));
-    EXPECT_EQ(connectVia(QString(), "u"), QStringLiteral("USER-U"));
-    EXPECT_EQ(connectVia(QString(), "sample"), QStringLiteral("OLAPDEMO01"));
-    QFile::remove(user + QStringLiteral("/x.json"));
-    QFile::remove(user + QStringLiteral("/u.json"));
-
-    const Support::ScopedEnv env("LORVANTIC_SERVER_PATH", first + u':' + second + u':' + first);
-    const QStringList folders = ServerSearchFolders();
-    ASSERT_GE(folders.size(), 4);
-    EXPECT_EQ(folders.mid(0, 3), (QStringList{first, second, user}));
-    EXPECT_EQ(folders.back(), QStringLiteral(LORVANTIC_SOURCE_DIR "/samples/servers"));
-    const Support::ScopedEnv relativeData("XDG_DATA_HOME", QStringLiteral("relative/data"));
-    EXPECT_EQ(ServerSearchFolders().at(2),
-              QDir::homePath() + QStringLiteral("/.local/share/lorvantic/servers"));
+    QStringList planted;
+    std::optional<Support::ScopedEnv> searchPath;
+    for (const Support::Case& c : Support::cases(u"external/server-search.txt"_s)) {
+        SCOPED_TRACE(c.join('\t').toStdString());
+        const QString name = expand(c.value(1));
+        const QString expected = expand(c.value(2));
+        if (c[0] == "put") {
+            QDir().mkpath(QFileInfo(name).path());
+            Support::writeBytes(name, described(c[2]));
+            planted << name;
+        } else if (c[0] == "mkdir") {
+            QDir().mkpath(name);
+        } else if (c[0] == "path") {
+            searchPath.reset();
+            searchPath.emplace("LORVANTIC_SERVER_PATH", name);
+        } else if (c[0] == "find") {
+            EXPECT_EQ(connectedName(name), expected);
+        } else {
+            const Failure failure = connectFailure(name);
+            EXPECT_EQ(failure.number, ErrorNumber::ServerNotFound);
+            EXPECT_TRUE(failure.description.startsWith(expected)) << failure.description.toStdString();
+        }
+    }
+    for (const QString& file : planted)
+        QFile::remove(file);
 }
 
-TEST_F(ServerFiles, NamesThatLeadNowhereFail) {
-    QDir(folder).mkdir(QStringLiteral("folder.json"));
-    // A name with a slash is a path and is never looked for inside a search folder.
-    QDir(folder).mkdir(QStringLiteral("inner"));
-    write(QStringLiteral("outside.json"), described("OUTSIDE"));
-    // A bare name reaches only files with a description suffix.
-    write(QStringLiteral("bare"), described("BARE"), folder + QStringLiteral("/inner"));
-    const Support::ScopedEnv innerPath("LORVANTIC_SERVER_PATH", folder + QStringLiteral("/inner"));
-    const struct {
-        QString name;
-        const char* description;
-    } cases[] = {
-        {QString(), "Server '': no server name given"},
-        {QStringLiteral("nothing"),
-         "Server 'nothing': no server description named nothing (.json, .xml schema or .asdatabase) in "},
-        {QStringLiteral("Bare"),
-         "Server 'Bare': no server description named Bare (.json, .xml schema or .asdatabase) in "},
-        {QStringLiteral("../folder"), "Server '../folder': no such file"},
-        {QStringLiteral("../outside"), "Server '../outside': no such file"},
-        {QStringLiteral("no/such/file.json"), "Server 'no/such/file.json': no such file"},
-    };
-    for (const auto& c : cases) {
-        const Failure failure = connectFailure(c.name);
-        EXPECT_EQ(failure.number, ErrorNumber::ServerNotFound) << c.description;
-        EXPECT_TRUE(failure.description.startsWith(QString::fromUtf8(c.description)))
-            << failure.description.toStdString();
+TEST_F(ServerFiles, SearchFoldersAndUnreadableFiles) {
+    const QString second = Support::freshFolder();
+    const Support::ScopedEnv env("LORVANTIC_SERVER_PATH", folder + u':' + second + u':' + folder);
+    const QStringList folders = ServerSearchFolders();
+    ASSERT_GE(folders.size(), 4);
+    EXPECT_EQ(folders.mid(0, 3),
+              (QStringList{folder, second, qEnvironmentVariable("XDG_DATA_HOME") + u"/lorvantic/servers"_s}));
+    EXPECT_EQ(folders.back(), QStringLiteral(LORVANTIC_SOURCE_DIR "/samples/servers"));
+    {
+        const Support::ScopedEnv relativeData("XDG_DATA_HOME", QStringLiteral("relative/data"));
+        EXPECT_EQ(ServerSearchFolders().at(2),
+                  QDir::homePath() + QStringLiteral("/.local/share/lorvantic/servers"));
     }
-    EXPECT_TRUE(
-        connectFailure(QStringLiteral("nothing")).description.contains(folder + QStringLiteral("/inner, ")));
-    const Support::ScopedEnv outerPath("LORVANTIC_SERVER_PATH", folder);
-    EXPECT_EQ(connectFailure(QStringLiteral("folder")).number, ErrorNumber::ServerNotFound);
     if (geteuid() != 0) { // root reads every file
         const QString locked = write(QStringLiteral("locked.json"), described("LOCKED"));
         QFile::setPermissions(locked, QFileDevice::WriteOwner);
