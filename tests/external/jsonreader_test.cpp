@@ -73,7 +73,6 @@ TEST(JsonReader, LimitsNestingWithoutExhaustingTheStack) {
     const auto nested = [](qsizetype depth) -> QByteArray {
         return QByteArray(depth, '[') + QByteArray(depth, ']');
     };
-    EXPECT_EQ(JsonReader::MaxDepth, 64);
     EXPECT_TRUE(readWith(nested(JsonReader::MaxDepth), skipAll).failure.isEmpty());
     const QString expected = QStringLiteral("T:1:%1: objects and lists are nested more than %2 deep")
                                  .arg(JsonReader::MaxDepth + 1)

@@ -14,12 +14,8 @@ namespace lt = Lorvantic::Test;
 namespace {
 
 PageKind testKind(bool guarded) {
-    return {QStringLiteral("<b><A NAME='TOP'>Information Per Thing</A></b>"),
-            QStringLiteral("<p></p><table border='0' width='100%'>"),
-            QStringLiteral("<TABLE width='100%'><TR bgcolor='"),
-            QStringLiteral("'><TH><B>Database</B></TH><TH><B>Thing</B></TH></TR>"),
-            QStringLiteral("Generating HTML for Thing: "),
-            guarded};
+    return MakePageKind(QStringLiteral("Thing"), QStringLiteral("<p></p><table border='0' width='100%'>"),
+                        QStringLiteral("100%"), guarded);
 }
 
 struct Fixture {

@@ -164,8 +164,3 @@ TEST(GeneralDateText, LeavesTheTimeOutAtMidnight) {
     EXPECT_EQ(GeneralDateText(midnight), ShortDateText(midnight));
     EXPECT_FALSE(TimeText(noon).contains(QStringLiteral("UTC")));
 }
-
-TEST(ReportClock, FollowsSourceDateEpoch) {
-    ScopedEnv epoch("SOURCE_DATE_EPOCH", QStringLiteral("86400"));
-    EXPECT_EQ(ReportClock(), QDateTime(QDate(1970, 1, 2), QTime(0, 0), Qt::UTC));
-}
