@@ -95,35 +95,6 @@ TEST(AppendLine, AppendsCrLfAndDropsWhatCannotBeWritten) {
     }
 }
 
-TEST(EraseTempFiles, DeletesPageThenCompanionAndStopsAtTheFirstFailure) {
-    ScopedEnv temp("TEMP", lt::freshFolder());
-    QString page;
-    ASSERT_TRUE(CreateTempFile(page));
-    EXPECT_TRUE(EraseTempFiles(page));
-    EXPECT_FALSE(QFileInfo::exists(page));
-    EXPECT_FALSE(QFileInfo::exists(companionOf(page)));
-
-    ASSERT_TRUE(CreateTempFile(page));
-    QFile::remove(page);
-    EXPECT_FALSE(EraseTempFiles(page));
-    EXPECT_TRUE(QFileInfo::exists(companionOf(page)));
-}
-
-TEST(LaunchBrowser, StartsTheBrowserVariableWithThePage) {
-    const QString folder = lt::freshFolder();
-    const QString script = folder + QStringLiteral("/browser.sh");
-    const QString record = folder + QStringLiteral("/opened");
-    lt::writeBytes(script, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + QFile::encodeName(record) + "\"\n");
-    QFile::setPermissions(script, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::WriteOwner);
-    {
-        ScopedEnv browser("BROWSER", script);
-        EXPECT_TRUE(LaunchBrowser(QStringLiteral("/tmp/VOK1.html")));
-        EXPECT_TRUE(lt::waitUntil([&] { return lt::readBytes(record) == "/tmp/VOK1.html"; }));
-    }
-    ScopedEnv browser("BROWSER", folder + QStringLiteral("/no-such-browser"));
-    EXPECT_FALSE(LaunchBrowser(QStringLiteral("/tmp/VOK1.html")));
-}
-
 TEST(GetSizeInMB, TwoDecimalsOrZeroOnFailure) {
     const std::pair<std::optional<double>, const char*> cases[] = {
         {1048576.0, "1.00"},
