@@ -47,23 +47,6 @@ struct FlowEnvironment {
 
 } // namespace
 
-TEST(CubeFlow, CloseAtOnceStoresTheChecksAndWritesNoPage) {
-    FlowEnvironment env;
-    FlowDriver driver;
-    {
-        MetaSelCube selector;
-        selector.putref_DSOServer(testServer());
-        selector.ShowForm();
-        EXPECT_TRUE(IsArrayEmpty(selector.state().reportFiles));
-    }
-    EXPECT_EQ(driver.showings, 1);
-    EXPECT_EQ(storedCheck(u"Cubes"_s, u"Root_Measures"_s), u"X"_s);
-    EXPECT_EQ(storedCheck(u"Cubes"_s, u"Sales_Budget"_s), u" "_s);
-    EXPECT_EQ(storedCheck(u"Cubes"_s, u"ReportPageWithIndex"_s), u" "_s);
-    EXPECT_EQ(env.pages(), 0);
-    EXPECT_TRUE(lt::presenter().shown.empty());
-}
-
 TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
     FlowEnvironment env;
     FlowDriver driver;
@@ -129,22 +112,7 @@ TEST(SelectorFlows, AnUnreachableServerShowsNoDialog) {
     }
 }
 
-TEST(CubeFlow, ModesOtherThanApplicationShowNoProgressWindow) {
-    for (const qint32 mode : {qint32(imOLAPServer), qint32(5)}) {
-        FlowEnvironment env;
-        FlowDriver driver;
-        driver.then(&FlowDriver::reportAllItems);
-        driver.then(&FlowDriver::pressClose);
-        MetaSelCube selector;
-        selector.putref_DSOServer(testServer());
-        selector.put_InitMode(mode);
-        selector.ShowForm();
-        EXPECT_EQ(driver.showings, 2);
-        EXPECT_FALSE(driver.sawProgressWindow) << mode;
-        EXPECT_EQ(env.pages(), 1);
-    }
-}
-
+// Closed at once, the flow stores the checks and writes no page; the next one starts from them.
 TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     FlowEnvironment env;
     MetaSelCube selector;
@@ -160,7 +128,15 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
             FlowDriver::pressClose(dialog);
         });
         selector.ShowForm();
+        EXPECT_EQ(driver.showings, 1);
     }
+    EXPECT_TRUE(IsArrayEmpty(selector.state().reportFiles));
+    EXPECT_EQ(storedCheck(u"Cubes"_s, u"Root_Measures"_s), u" "_s);
+    EXPECT_EQ(storedCheck(u"Cubes"_s, u"Root_Partitions"_s), u"X"_s);
+    EXPECT_EQ(storedCheck(u"Cubes"_s, u"Sales_Budget"_s), u" "_s);
+    EXPECT_EQ(storedCheck(u"Cubes"_s, u"ReportPageWithIndex"_s), u" "_s);
+    EXPECT_EQ(env.pages(), 0);
+    EXPECT_TRUE(lt::presenter().shown.empty());
     Qt::CheckState measuresState = Qt::Checked;
     qsizetype rows = 0;
     FlowDriver driver;
@@ -175,16 +151,19 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     EXPECT_EQ(rows, 2) << "the catalogue is built anew, not appended to";
 }
 
-// Their pages are the golden ones (the command line tests); here their captions and settings.
+// Their pages are the golden ones (the command line tests); here their captions and settings,
+// and that only the application mode shows a progress window.
 TEST(SelectorFlows, DimensionsAndRolesReportWithTheirOwnCaptions) {
-    const std::pair<std::function<std::unique_ptr<SelectorBase>()>, QStringList> kinds[] = {
+    const std::tuple<std::function<std::unique_ptr<SelectorBase>()>, qint32, QStringList> kinds[] = {
         {[] { return std::make_unique<MetaSelDim>(); },
+         imOLAPServer,
          {u"Dimension Information"_s, u"&Dimensions"_s, u"20120"_s, u"Dimensions"_s,
           u"Levels_Level properties"_s}},
         {[] { return std::make_unique<MetaSelRole>(); },
+         5,
          {u"Role Information"_s, u"R&oles"_s, u"20130"_s, u"Roles"_s, u"Sales_Readers"_s}},
     };
-    for (const auto& [make, expected] : kinds) {
+    for (const auto& [make, mode, expected] : kinds) {
         FlowEnvironment env;
         FlowDriver driver;
         QStringList seen;
@@ -196,10 +175,13 @@ TEST(SelectorFlows, DimensionsAndRolesReportWithTheirOwnCaptions) {
         driver.then(&FlowDriver::pressClose);
         const auto selector = make();
         selector->putref_DSOServer(testServer());
+        selector->put_InitMode(mode);
         selector->ShowForm();
         EXPECT_EQ(seen, expected.mid(0, 3));
         EXPECT_EQ(env.pages(), 1);
         EXPECT_EQ(storedCheck(expected[3], expected[4]), u"X"_s);
+        EXPECT_EQ(driver.showings, 2);
+        EXPECT_FALSE(driver.sawProgressWindow) << mode;
     }
 }
 

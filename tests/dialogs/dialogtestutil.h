@@ -190,84 +190,65 @@ inline int runModal(frmInfo& dialog, const std::function<void()>& action) {
     return result;
 }
 
-// Settings folders that fail: each gives XDG_CONFIG_HOME and the path of the settings file.
-struct FailingSettings {
-    const char* what;
-    QString configHome;
-    QString file;
-    bool readFails;  // otherwise only writes fail
-    QByteArray kept; // what the file must still hold afterwards
+// A damaged settings file that cannot be moved aside, not even by root: the name it would be
+// moved to passes the system's limit of 4095 bytes for a path, which the file itself keeps. Every
+// read and every save of the store fails.
+struct StuckSettings {
+    QString configHome, file;
+    QByteArray damaged = "[Cubes\nRoot_Measures=X\n";
 };
 
-// The configuration folder is a plain file: nothing can be created below it.
-inline FailingSettings configFolderIsAFile() {
-    const QString home = freshFolder() + u"/config";
-    writeBytes(home, "not a folder");
-    return {"config folder is a plain file", home, home + u"/Kavenor/Kavenor.conf", false, QByteArray()};
-}
-
-// A damaged settings file that cannot be moved aside, not even by root: the name it would be
-// moved to passes the system's limit of 4095 bytes for a path, which the file itself keeps.
-inline FailingSettings damagedFileStuckInPlace() {
-    constexpr qsizetype PathLimit = 4095;
-    constexpr qsizetype FileLength = PathLimit - 10;
+inline StuckSettings damagedFileStuckInPlace() {
+    constexpr qsizetype FileLength = 4095 - 10;
     const QString tail = u"/Kavenor/Kavenor.conf"_s;
-    QString home = freshFolder();
-    while (home.size() + tail.size() < FileLength) {
-        const qsizetype room = FileLength - home.size() - tail.size() - 1;
-        home += u'/' + QString(std::clamp<qsizetype>(room, 1, 200), u'd');
+    StuckSettings settings{freshFolder(), QString()};
+    while (settings.configHome.size() + tail.size() < FileLength) {
+        const qsizetype room = FileLength - settings.configHome.size() - tail.size() - 1;
+        settings.configHome += u'/' + QString(std::clamp<qsizetype>(room, 1, 200), u'd');
     }
-    const QString file = home + tail;
-    QDir().mkpath(home + u"/Kavenor"_s);
-    const QByteArray damaged = "[Cubes\nRoot_Measures=X\n";
-    writeBytes(file, damaged);
-    return {"damaged file that cannot be moved aside", home, file, true, damaged};
+    settings.file = settings.configHome + tail;
+    QDir().mkpath(settings.configHome + u"/Kavenor"_s);
+    writeBytes(settings.file, settings.damaged);
+    return settings;
 }
 
 // What the process writes to standard error while the object lives.
 class CapturedStderr {
 public:
-    CapturedStderr()
-        : m_path(freshFolder() + u"/stderr") {
+    CapturedStderr() {
         std::fflush(stderr);
         m_saved = ::dup(STDERR_FILENO);
         const int file = ::open(m_path.toLocal8Bit().constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         ::dup2(file, STDERR_FILENO);
         ::close(file);
     }
-    ~CapturedStderr() { restore(); }
+    ~CapturedStderr() { lines(QString()); }
     CapturedStderr(const CapturedStderr&) = delete;
     CapturedStderr& operator=(const CapturedStderr&) = delete;
 
     // Ends the capture; the lines that contain the text.
     QStringList lines(const QString& containing) {
-        restore();
+        if (m_saved >= 0) {
+            std::fflush(stderr);
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+            m_saved = -1;
+        }
         return QString::fromUtf8(readBytes(m_path)).split(u'\n').filter(containing);
     }
 
 private:
-    void restore() {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, STDERR_FILENO);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-
-    QString m_path;
+    QString m_path = freshFolder() + u"/stderr";
     int m_saved = -1;
 };
 
-// Every save fails, and every read where the folder says so: each kind is told once, on one
-// line that names the file, however often it fails.
-inline void expectEachFailureToldOnce(const QStringList& told, const FailingSettings& settings) {
-    QStringList expected{u"settings not saved: "_s + settings.file};
-    if (settings.readFails)
-        expected << u"settings not read: "_s + settings.file;
-    EXPECT_EQ(told.size(), expected.size()) << told.join(u'\n').toStdString();
-    for (const QString& line : expected)
-        EXPECT_EQ(told.filter(line).size(), 1) << line.right(60).toStdString();
+// Each kind of failure is told once, on one line that names the file, however often it fails;
+// the damaged file stays as it was.
+inline void expectEachFailureToldOnce(const QStringList& told, const StuckSettings& settings) {
+    EXPECT_EQ(told.size(), 2) << told.join(u'\n').toStdString();
+    for (const char* kind : {"settings not saved: ", "settings not read: "})
+        EXPECT_EQ(told.filter(QLatin1String(kind) + settings.file).size(), 1) << kind;
+    EXPECT_EQ(readBytes(settings.file), settings.damaged);
 }
 
 } // namespace Lorvantic::Test

@@ -2,8 +2,6 @@
 #include "dialogs/frminfo.h"
 #include "tests/dialogs/dialogtestutil.h"
 
-#include <QLayout>
-
 using namespace Lorvantic;
 using namespace Lorvantic::Test;
 
@@ -83,35 +81,18 @@ TEST_F(SelectionDialog, FillsTheListAndTheAlwaysExpandedTree) {
     EXPECT_TRUE(node("Dimension")->isExpanded());
 }
 
-TEST_F(SelectionDialog, HeaderClicksCycleTheSortAndMoveATriangleIcon) {
+// Header clicks cycle the sort and move a triangle icon; Report reads the grids back in the
+// displayed order, which the next showing keeps.
+TEST_F(SelectionDialog, HeaderClicksSortAndReportReadsBackInTheDisplayedOrder) {
     load();
-    dialog.show();
     const QStringList ascending = {u"budget"_s, u"Orders"_s, u"Sales"_s, u"Warehouse"_s};
     const QStringList descending(ascending.rbegin(), ascending.rend());
-    const std::pair<const char*, QStringList> steps[] = {
-        {"asc", ascending}, {"desc", descending}, {"asc", ascending}};
-    for (const auto& [icon, names] : steps) {
-        clickHeader(dialog.lstCubes, 1);
-        EXPECT_EQ(columnTexts(dialog.lstCubes, 1), names) << icon;
-        EXPECT_TRUE(hasSortIcon(1, icon)) << icon;
-    }
-    // The two triangles, by their position in the image list.
-    EXPECT_EQ(dialog.imlSort->key(1) + dialog.imlSort->key(2), u"descasc"_s);
-    EXPECT_EQ(dialog.imlSort->key(0) + dialog.imlSort->key(3), QString());
-    clickHeader(dialog.lstCubes, 0);
-    EXPECT_TRUE(dialog.lstCubes->headerItem()->icon(1).isNull());
-    EXPECT_TRUE(hasSortIcon(0, "asc"));
-    EXPECT_EQ(columnTexts(dialog.lstCubes, 0),
-              QStringList({u"Archive"_s, u"FoodMart"_s, u"FoodMart"_s, u"Northwind"_s}));
-    // Equal databases keep the order the name sort gave them.
-    EXPECT_EQ(columnTexts(dialog.lstCubes, 1)[1], u"budget"_s);
-}
-
-TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrderWhichTheNextShowingKeeps) {
-    load();
     const int result = runModal(dialog, [&] {
-        clickHeader(dialog.lstCubes, 1);
-        clickHeader(dialog.lstCubes, 1); // descending: Warehouse, Sales, Orders, budget
+        for (const auto& [icon, names] : {std::pair("asc", ascending), std::pair("desc", descending)}) {
+            clickHeader(dialog.lstCubes, 1);
+            EXPECT_EQ(columnTexts(dialog.lstCubes, 1), names);
+            EXPECT_TRUE(hasSortIcon(1, icon));
+        }
         clickCheckBox(dialog.lstCubes, dialog.lstCubes->topLevelItem(1)); // Sales on
         clickCheckBox(dialog.lstCubes, dialog.lstCubes->topLevelItem(3)); // budget off
         dialog.tabInfo->setCurrentIndex(1);
@@ -132,13 +113,24 @@ TEST_F(SelectionDialog, ReportReadsBackInTheDisplayedOrderWhichTheNextShowingKee
 
     dialog.LastAction(laNone);
     runModal(dialog, [&] {
-        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), u"Warehouse"_s);
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1), descending);
         EXPECT_TRUE(hasSortIcon(1, "desc"));
         clickHeader(dialog.lstCubes, 1);
-        EXPECT_EQ(columnTexts(dialog.lstCubes, 1).front(), u"budget"_s);
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1), ascending);
+        EXPECT_TRUE(hasSortIcon(1, "asc"));
+        clickHeader(dialog.lstCubes, 0);
+        EXPECT_TRUE(dialog.lstCubes->headerItem()->icon(1).isNull());
+        EXPECT_TRUE(hasSortIcon(0, "asc"));
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 0),
+                  QStringList({u"Archive"_s, u"FoodMart"_s, u"FoodMart"_s, u"Northwind"_s}));
+        // Equal databases keep the order the name sort gave them.
+        EXPECT_EQ(columnTexts(dialog.lstCubes, 1)[1], u"budget"_s);
         click(dialog.cmdClose);
     });
     EXPECT_EQ(dialog.LastAction(), laCancel);
+    // The two triangles, by their position in the image list.
+    EXPECT_EQ(dialog.imlSort->key(1) + dialog.imlSort->key(2), u"descasc"_s);
+    EXPECT_EQ(dialog.imlSort->key(0) + dialog.imlSort->key(3), QString());
 }
 
 // The rule: checking a node checks its parent, unchecking one unchecks its children; one level
@@ -173,7 +165,7 @@ TEST_F(SelectionDialog, UserChecksFollowTheTreeRuleOneLevelDeep) {
     EXPECT_FALSE(checked("Other"));
 }
 
-TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
+TEST_F(SelectionDialog, KeysSwitchTabsSelectToggleAndAskForHelp) {
     load();
     dialog.setHelpContextID(20110);
     qint32 asked = 0;
@@ -187,6 +179,19 @@ TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
         QTest::keyClick(&dialog, Qt::Key_U, Qt::AltModifier);
         EXPECT_EQ(dialog.tabInfo->currentIndex(), 0);
         pressMnemonic(&dialog, Qt::Key_N, dialog.cmdSelNone);
+        // Space toggles the check box of the current list row whatever its current column (in
+        // the tree, UserChecksFollowTheTreeRuleOneLevelDeep). A name that starts with a blank:
+        // a Space the list kept searching for would land there.
+        QTreeWidget* list = dialog.lstCubes;
+        list->setFocus(Qt::TabFocusReason);
+        list->topLevelItem(0)->setText(1, u" Sales"_s);
+        for (const int column : {0, 1, 2, 3}) {
+            list->setCurrentItem(list->topLevelItem(2), column);
+            QTest::keyClick(list, Qt::Key_Space);
+            EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, false, true, false})) << column;
+            QTest::keyClick(list, Qt::Key_Space);
+            EXPECT_EQ(checkMarks(list), std::vector<bool>(4, false)) << column;
+        }
         pressMnemonic(&dialog, Qt::Key_C, dialog.cmdClose);
     });
     EXPECT_EQ(asked, 20110);
@@ -197,32 +202,21 @@ TEST_F(SelectionDialog, KeysSwitchTabsSelectOnTheCurrentTabAndAskForHelp) {
 }
 
 // Tab visits every control in the order they appear, Shift+Tab the same in reverse, on either
-// tab; the page in the chain is the current one.
-TEST_F(SelectionDialog, TheButtonRowShowsItsControlsSideBySideBelowTheTabs) {
-    load();
-    dialog.show();
-    dialog.layout()->activate();
-    const QWidget* row[] = {dialog.cmdSelAll, dialog.cmdSelNone, dialog.chkIndex, dialog.cmdReport,
-                            dialog.cmdClose};
-    for (std::size_t i = 0; i < std::size(row); ++i) {
-        EXPECT_GT(row[i]->geometry().top(), dialog.tabInfo->geometry().bottom()) << i;
-        EXPECT_EQ(row[i]->geometry().center().y(), row[0]->geometry().center().y()) << i;
-        if (i > 0) {
-            EXPECT_GT(row[i]->geometry().left(), row[i - 1]->geometry().right()) << i;
-        }
-    }
-}
-
+// tab; the page in the chain is the current one. The buttons stand side by side below the tabs.
 TEST_F(SelectionDialog, TabAndShiftTabVisitEveryControlInTheOrderTheyAppear) {
     load();
     runModal(dialog, [&] {
         for (const int tab : {0, 1}) {
             dialog.tabInfo->setCurrentIndex(tab);
             QWidget* bar = dialog.tabInfo->tabBar();
-            QWidget* page = dialog.tabInfo->currentWidget();
             QList<const QWidget*> order;
-            order << bar << page << dialog.cmdSelAll << dialog.cmdSelNone << dialog.chkIndex
-                  << dialog.cmdReport << dialog.cmdClose << bar;
+            order << bar << dialog.tabInfo->currentWidget() << dialog.cmdSelAll << dialog.cmdSelNone
+                  << dialog.chkIndex << dialog.cmdReport << dialog.cmdClose << bar;
+            for (qsizetype i = 2; i < 7; ++i) {
+                EXPECT_GT(order[i]->geometry().top(), dialog.tabInfo->geometry().bottom()) << i;
+                EXPECT_EQ(order[i]->geometry().center().y(), dialog.cmdClose->geometry().center().y()) << i;
+                EXPECT_TRUE(i == 2 || order[i]->geometry().left() > order[i - 1]->geometry().right()) << i;
+            }
             bar->setFocus(Qt::TabFocusReason);
             // No widget given: the key goes to the focused one.
             for (qsizetype i = 1; i < order.size(); ++i) {
@@ -239,81 +233,41 @@ TEST_F(SelectionDialog, TabAndShiftTabVisitEveryControlInTheOrderTheyAppear) {
     });
 }
 
-// Space toggles the check box of the current list row whatever its current column (in the tree,
-// UserChecksFollowTheTreeRuleOneLevelDeep).
-TEST_F(SelectionDialog, SpaceTogglesTheCurrentRowsCheckBoxInAnyColumn) {
-    load();
-    runModal(dialog, [&] {
-        QTreeWidget* list = dialog.lstCubes;
-        list->setFocus(Qt::TabFocusReason);
-        // A name that starts with a blank: a Space the list kept searching for would land there.
-        list->topLevelItem(0)->setText(1, u" Sales"_s);
-        for (const int column : {0, 1, 2, 3}) {
-            list->setCurrentItem(list->topLevelItem(2), column);
-            QTest::keyClick(list, Qt::Key_Space);
-            EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, true, true})) << "column " << column;
-            QTest::keyClick(list, Qt::Key_Space);
-            EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, true, false, true})) << "column " << column;
-        }
-        click(dialog.cmdClose);
-    });
-}
-
 // Enter presses the focused push button and nothing else: no default button takes it from the
-// list or the tree. Escape leaves as Close does.
+// list or the tree, not even after Tab passed the buttons. Escape leaves as Close does.
 TEST(SelectionDialogKeys, EnterPressesOnlyTheFocusedButtonAndEscapeClosesAsCloseDoes) {
-    using Focus = QWidget* (*)(frmInfo&);
-    const Focus list = [](frmInfo& d) -> QWidget* {
-        d.lstCubes->setCurrentItem(d.lstCubes->topLevelItem(1));
-        return d.lstCubes;
-    };
-    const Focus tree = [](frmInfo& d) -> QWidget* {
-        d.tabInfo->setCurrentIndex(1);
-        return d.tvInformation;
-    };
-    const Focus afterTab = [](frmInfo& d) -> QWidget* {
-        for (QWidget* w : std::initializer_list<QWidget*>{d.cmdSelNone, d.cmdReport, d.cmdClose})
-            w->setFocus(Qt::TabFocusReason);
-        d.lstCubes->setCurrentItem(d.lstCubes->topLevelItem(1));
-        return d.lstCubes;
-    };
-    const Focus tabBar = [](frmInfo& d) -> QWidget* {
-        return d.tabInfo->tabBar();
-    };
-    const Focus selectAll = [](frmInfo& d) -> QWidget* {
-        return d.cmdSelAll;
-    };
-    const Focus report = [](frmInfo& d) -> QWidget* {
-        return d.cmdReport;
-    };
-    const Focus close = [](frmInfo& d) -> QWidget* {
-        return d.cmdClose;
-    };
-    // Key_Enter is the keypad's.
     const struct {
-        const char* name;
-        Focus focus;
-        Qt::Key key;
+        const char* focus; // the focused widget's name, on the given tab
+        int tab;
+        bool afterTab;
+        Qt::Key key;       // Key_Enter is the keypad's
         qint32 lastAction; // laNone: the dialog stays open
     } cases[] = {
-        {"Enter in the list", list, Qt::Key_Return, laNone},
-        {"keypad Enter in the tree", tree, Qt::Key_Enter, laNone},
-        {"Enter in the list after Tab passed the buttons", afterTab, Qt::Key_Return, laNone},
-        {"Enter on the tab bar", tabBar, Qt::Key_Return, laNone},
-        {"Enter on Select All", selectAll, Qt::Key_Return, laNone},
-        {"keypad Enter on Report", report, Qt::Key_Enter, laReport},
-        {"Enter on Close", close, Qt::Key_Return, laCancel},
-        {"Escape in the list", list, Qt::Key_Escape, laCancel},
-        {"Escape on Report", report, Qt::Key_Escape, laCancel},
+        {"lstCubes", 0, false, Qt::Key_Return, laNone},
+        {"tvInformation", 1, false, Qt::Key_Enter, laNone},
+        {"lstCubes", 0, true, Qt::Key_Return, laNone},
+        {"qt_tabwidget_tabbar", 0, false, Qt::Key_Return, laNone},
+        {"cmdSelAll", 0, false, Qt::Key_Return, laNone},
+        {"cmdReport", 0, false, Qt::Key_Enter, laReport},
+        {"cmdClose", 0, false, Qt::Key_Return, laCancel},
+        {"lstCubes", 0, false, Qt::Key_Escape, laCancel},
+        {"cmdReport", 0, false, Qt::Key_Escape, laCancel},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(std::string(c.focus) + (c.afterTab ? " after Tab, key " : ", key ") +
+                     std::to_string(c.key));
         frmInfo dialog;
         loadDialog(dialog, catalogue(sampleRows()));
         bool open = false;
         qint32 lastAction = -1;
         const int result = runModal(dialog, [&] {
-            QWidget* target = c.focus(dialog);
+            dialog.tabInfo->setCurrentIndex(c.tab);
+            dialog.lstCubes->setCurrentItem(dialog.lstCubes->topLevelItem(1));
+            if (c.afterTab) {
+                for (QWidget* button : {dialog.cmdSelNone, dialog.cmdReport, dialog.cmdClose})
+                    button->setFocus(Qt::TabFocusReason);
+            }
+            auto* target = dialog.findChild<QWidget*>(QLatin1String(c.focus));
             target->setFocus(Qt::TabFocusReason);
             ASSERT_EQ(QApplication::focusWidget(), target);
             QTest::keyClick(target, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
@@ -325,8 +279,8 @@ TEST(SelectionDialogKeys, EnterPressesOnlyTheFocusedButtonAndEscapeClosesAsClose
         EXPECT_EQ(open, c.lastAction == laNone);
         EXPECT_EQ(lastAction, c.lastAction);
         EXPECT_EQ(result, c.lastAction == laReport ? QDialog::Accepted : QDialog::Rejected);
-        const std::vector<bool> loaded{false, true, false, true};
-        EXPECT_EQ(checkMarks(dialog.lstCubes), c.focus == selectAll ? std::vector<bool>(4, true) : loaded);
+        const std::vector<bool> loaded{false, true, false, true}, all(4, true);
+        EXPECT_EQ(checkMarks(dialog.lstCubes), std::string_view(c.focus) == "cmdSelAll" ? all : loaded);
     }
 }
 

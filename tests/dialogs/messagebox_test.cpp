@@ -1,4 +1,7 @@
-#include "dialogs/messagebox.h"
+// Messages reach a host that runs a widget application as real message boxes when it installs
+// no presenter of its own: the dialogs put one in the fallback.
+
+#include "dialogs/widgetapplication.h"
 #include "tests/support/testsupport.h"
 
 #include <QAbstractButton>
@@ -23,8 +26,8 @@ struct SeenBox {
     QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
 };
 
-// Shows the message through the real presenter; once the box is up, records it and answers
-// with the button (or Escape when none is given).
+// Shows the message as for a host without a presenter; once the box is up, records it and
+// answers with the button (or Escape when none is given).
 std::pair<MessageAnswer, SeenBox> showAndAnswer(const Message& message,
                                                 QMessageBox::StandardButton answer = QMessageBox::NoButton) {
     SeenBox seen;
@@ -43,11 +46,14 @@ std::pair<MessageAnswer, SeenBox> showAndAnswer(const Message& message,
         else
             QTest::mouseClick(box->button(answer), Qt::LeftButton);
     });
-    MessageBoxPresenter presenter;
-    return {presenter.show(message), seen};
+    MessagePresenter* const recording = SetMessagePresenter(nullptr);
+    const MessageAnswer answered = ShowMessage(message);
+    SetMessagePresenter(recording);
+    return {answered, seen};
 }
 
 TEST(MessageBoxes, ShowCaptionTextIconAndButtonsAndAnswerWithTheButtonPressed) {
+    ASSERT_EQ(PrepareWidgetApplication(), QString());
     const auto [ok, notice] = showAndAnswer(
         Message{u"Please select a server first."_s, MessageButtons::OK, MessageIcon::Exclamation},
         QMessageBox::Ok);

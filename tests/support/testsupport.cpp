@@ -14,8 +14,6 @@ namespace Lorvantic::Test {
 
 MessageAnswer RecordingPresenter::show(const Message& message) {
     shown.push_back(message);
-    if (onShow)
-        onShow(message);
     if (!answers.empty()) {
         const MessageAnswer answer = answers.front();
         answers.pop_front();

@@ -29,13 +29,11 @@ public:
 
     std::vector<Message> shown;
     std::deque<MessageAnswer> answers;
-    std::function<void(const Message&)> onShow;
 
     QStringList texts() const;
     void clear() {
         shown.clear();
         answers.clear();
-        onShow = nullptr;
     }
 };
 
