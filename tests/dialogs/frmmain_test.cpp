@@ -168,6 +168,21 @@ TEST(frmMain, LoadsTheLastServerAndEndsOnlyWhenClosed) {
     Harness h(u"OLAP 01/ä"_s);
     frmMain& d = *h.dialog;
     EXPECT_EQ(d.txtServer->text(), u"OLAP 01/ä"_s);
+    d.show();
+    EXPECT_GE(d.cmdTestCon->y(), d.txtServer->geometry().bottom()) << "the test button sits under the server";
+    QStringList order; // Tab from the server box
+    for (QWidget* w = d.txtServer->nextInFocusChain(); order.size() < 5; w = w->nextInFocusChain())
+        if (w->focusPolicy() != Qt::NoFocus)
+            order << w->objectName();
+    EXPECT_EQ(order.join(u' '), u"cmdCubes cmdDimensions cmdRoles cmdTestCon cmdClose"_s);
+    // F1 opens the dialog's help topic in the browser.
+    const QString folder = freshFolder();
+    const QString topic = folder + u"/20010.html"_s;
+    writeBytes(topic, "help");
+    const ScopedEnv help("LORVANTIC_HELP_DIR", folder);
+    const ScopedEnv browser("BROWSER", u"sh -c \"echo $0 > %1/opened\""_s.arg(folder));
+    QTest::keyClick(&d, Qt::Key_F1);
+    EXPECT_TRUE(waitUntil([&] { return readBytes(folder + u"/opened"_s).trimmed() == topic.toUtf8(); }));
     d.hide();
     d.txtServer->setText(u"good"_s);
     // A report hides the dialog, which must not end the modal showing; Exit does.
