@@ -2,11 +2,12 @@
 
 // What the cube, dimension and role tests share: a selector state with its kind, a recording
 // progress window, ticking of catalogue rows and categories, the page run into a fresh file,
-// and the selector's grids as text lines that compare in one go.
+// the selector's grids as text lines that compare in one go, and the pages of each kind.
 
 #include "core/grids.h"
 #include "core/selectorstate.h"
 #include "external/servermodel.h"
+#include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
 
 #include <QStringList>
@@ -168,11 +169,28 @@ template <class Kind> QStringList countedCatalogue(float step) {
     return catalogueLines(s.state.catalogueRows);
 }
 
-// Compares a page with its expected file under tests/data, byte for byte.
-inline void expectPage(const QByteArray& page, const QString& expectedFile) {
-    const QByteArray expected = readBytes(dataPath(expectedFile));
-    ASSERT_FALSE(expected.isEmpty()) << expectedFile.toStdString();
-    EXPECT_EQ(page.toStdString(), expected.toStdString()) << expectedFile.toStdString();
+// Gathers each case of <kind>/pages.txt (page file, catalogue rows, categories, index 1/0) on
+// the server file afresh and compares the page with its file under tests/data, byte for byte.
+template <class Kind> void expectPages(const QString& kind, const QString& serverFileName) {
+    const auto numbers = [](const QByteArray& field) {
+        std::vector<qint32> list;
+        for (const QByteArray& number : field.split(','))
+            if (!number.isEmpty())
+                list.push_back(number.toInt());
+        return list;
+    };
+    presenter().clear();
+    for (const Case& c : cases(kind + QStringLiteral("/pages.txt"))) {
+        SCOPED_TRACE(c[0].toStdString());
+        Selector<Kind> s(serverFile(serverFileName));
+        s.state.indexOption = c[3] == "1";
+        s.gather(numbers(c[1]), numbers(c[2]));
+        const QByteArray page = s.runPage(), expected = readBytes(dataPath(kind + u'/' + text(c[0])));
+        ASSERT_FALSE(expected.isEmpty());
+        EXPECT_EQ(page.toStdString(), expected.toStdString());
+        EXPECT_EQ(s.state.reportFiles.at(0).toString(), s.pagePath);
+    }
+    EXPECT_TRUE(presenter().shown.empty());
 }
 
 } // namespace Lorvantic::Test
