@@ -127,15 +127,8 @@ inline QString shown(const QVariant& cell) {
     return QLatin1String(cell.typeName()) + u':' + cell.toString();
 }
 
-// Cells first to last of a line, shown and joined by '|'.
-template <class Cell> QString cellLine(qint32 first, qint32 last, Cell cell) {
-    QStringList cells;
-    for (qint32 i = first; i <= last; ++i)
-        cells << shown(cell(i));
-    return cells.join(u'|');
-}
-
-// The catalogue rows from row 0, each over columns 0-4; none without bounds.
+// The catalogue rows from row 0, each over columns 0-4 shown and joined by '|'; none without
+// bounds.
 inline QStringList catalogueLines(const VariantGrid& rows) {
     QStringList lines;
     if (IsArrayEmpty(rows))
@@ -143,9 +136,12 @@ inline QStringList catalogueLines(const VariantGrid& rows) {
     EXPECT_EQ(rows.lbound(1), 0);
     EXPECT_EQ(rows.ubound(1), 4);
     EXPECT_EQ(rows.lbound(2), 0);
-    for (qint32 row = 0; row <= rows.ubound(2); ++row)
-        lines << cellLine(CatalogueColumn::Database, CatalogueColumn::Checked,
-                          [&](qint32 column) { return rows.at(column, row); });
+    for (qint32 row = 0; row <= rows.ubound(2); ++row) {
+        QStringList cells;
+        for (qint32 column = CatalogueColumn::Database; column <= CatalogueColumn::Checked; ++column)
+            cells << shown(rows.at(column, row));
+        lines << cells.join(u'|');
+    }
     return lines;
 }
 

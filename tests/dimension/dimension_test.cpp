@@ -83,18 +83,10 @@ TEST(DimensionCollection, LooseFlagsGatherButDoNotShow) {
 }
 
 TEST(DimensionCollection, CubeMatchIsExactAndStopsAtTheFirstMatch) {
-    const auto cube = [](const QString& name, std::vector<QString> dimensions) {
-        return Olap::CubeData{name, 0, std::nullopt, std::nullopt, std::move(dimensions), {}, {}, {}, {}};
-    };
-    auto data = std::make_shared<Olap::ServerData>();
-    Olap::DatabaseData& db = data->databases.emplace_back();
-    for (const QString& name : {u"Time"_s, u"time"_s})
-        db.dimensions.push_back({name, false, 0, std::nullopt, 0, 0, {}});
-    db.cubes = {cube(u"A"_s, {u"time"_s}), cube(u"B"_s, {u"Time"_s, u"Time"_s}),
-                // Its second dimension cannot be read: only a walk that stops at "Time" gets by.
-                cube(u"C"_s, {u"Time"_s, u"Missing"_s})};
+    // Cube C's second dimension cannot be read: only a walk that stops at "Time" gets by.
+    const auto data = serverFile(u"cubematch.json"_s);
+    data->databases[0].cubes[2].dimensions[1] = u"Missing"_s;
     const auto database = Olap::ServerFromModel(data)->Databases()->Item(1);
-
     QStringList names;
     for (const auto& found : CubesUsingDimension(*database, u"Time"_s))
         names << found->Name();
