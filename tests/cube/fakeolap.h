@@ -1,8 +1,8 @@
 #pragma once
 
 // Hand-set OLAP objects for the failure paths the server model cannot produce: every value
-// left unset fails when read, and a collection can hold an empty slot or report a count of its
-// own.
+// left unset fails when read (the plain values of levels, measures, commands and partitions start
+// set), and a collection can hold an empty slot or report a count of its own.
 
 #include "external/olap.h"
 
@@ -43,9 +43,13 @@ public:
     }
 };
 
-template <class T> std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::shared_ptr<T>> items) {
+// A list of these items; a reported count past them makes the next one fail.
+template <class T>
+std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::shared_ptr<T>> items,
+                                            std::optional<qint32> reportedCount = std::nullopt) {
     auto list = std::make_shared<FakeCollection<T>>();
     list->items = std::move(items);
+    list->reportedCount = reportedCount;
     return list;
 }
 
@@ -60,7 +64,7 @@ public:
 class FakeLevel : public Olap::Level {
 public:
     std::optional<QString> name;
-    std::optional<bool> hidden, aggregation;
+    std::optional<bool> hidden = false, aggregation = false;
     QString Name() const override { return answer(name); }
     qint32 EstimatedSize() const override { failRead(); }
     qint32 LevelType() const override { return 0; }
@@ -74,7 +78,7 @@ public:
 class FakeDimension : public Olap::Dimension {
 public:
     std::optional<QString> name;
-    std::optional<bool> shared;
+    std::optional<bool> shared = true;
     Olap::CollectionPtr<Olap::Level> levels;
     QString Name() const override { return answer(name); }
     bool IsShared() const override { return answer(shared); }
@@ -87,9 +91,9 @@ public:
 
 class FakeMeasure : public Olap::Measure {
 public:
-    std::optional<QString> name, formatString, sourceColumn;
-    std::optional<qint32> aggregateFunction;
-    std::optional<bool> internal;
+    std::optional<QString> name, formatString = QString(), sourceColumn = QString();
+    std::optional<qint32> aggregateFunction = 0;
+    std::optional<bool> internal = false;
     QString Name() const override { return answer(name); }
     qint32 AggregateFunction() const override { return answer(aggregateFunction); }
     QString FormatString() const override { return answer(formatString); }
@@ -99,8 +103,8 @@ public:
 
 class FakeCommand : public Olap::Command {
 public:
-    std::optional<QString> name, statement;
-    std::optional<qint16> solveOrder;
+    std::optional<QString> name, statement = QString();
+    std::optional<qint16> solveOrder = 0;
     QString Name() const override { return answer(name); }
     QString Statement() const override { return answer(statement); }
     qint16 SolveOrder() const override { return answer(solveOrder); }
@@ -110,9 +114,9 @@ public:
 class FakeStore : public Olap::Store {
 public:
     std::optional<QString> name;
-    std::optional<qint32> state, storageMode;
+    std::optional<qint32> state, storageMode = 0;
     std::optional<double> estimatedSize;
-    Olap::CollectionPtr<Olap::Store> cubes, partitions, aggregations;
+    Olap::CollectionPtr<Olap::Store> cubes, partitions, aggregations = fakeList<Olap::Store>({});
     Olap::CollectionPtr<Olap::Dimension> dimensions;
     Olap::CollectionPtr<Olap::Role> roles;
     Olap::CollectionPtr<Olap::Measure> measures;
@@ -141,15 +145,6 @@ public:
     QString Name() const override { return QStringLiteral("FAKE"); }
     Olap::CollectionPtr<Olap::Store> Databases() const override { return answer(databases); }
 };
-
-// A list of these items; a reported count past them makes the next one fail.
-template <class T>
-std::shared_ptr<FakeCollection<T>> fakeList(std::vector<std::shared_ptr<T>> items,
-                                            std::optional<qint32> reportedCount) {
-    auto list = fakeList(std::move(items));
-    list->reportedCount = reportedCount;
-    return list;
-}
 
 // A database or cube of these cubes, processed, of 2 MB.
 inline std::shared_ptr<FakeStore> fakeStore(const QString& name,

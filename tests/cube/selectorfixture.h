@@ -2,11 +2,12 @@
 
 // What the cube, dimension and role tests share: a selector state with its kind, a recording
 // progress window, ticking of catalogue rows and categories, the page run into a fresh file,
-// and the selector's grids as text lines that compare in one go.
+// the selector's grids as text lines that compare in one go, and the pages of each kind.
 
 #include "core/grids.h"
 #include "core/selectorstate.h"
 #include "external/servermodel.h"
+#include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
 
 #include <QStringList>
@@ -126,15 +127,8 @@ inline QString shown(const QVariant& cell) {
     return QLatin1String(cell.typeName()) + u':' + cell.toString();
 }
 
-// Cells first to last of a line, shown and joined by '|'.
-template <class Cell> QString cellLine(qint32 first, qint32 last, Cell cell) {
-    QStringList cells;
-    for (qint32 i = first; i <= last; ++i)
-        cells << shown(cell(i));
-    return cells.join(u'|');
-}
-
-// The catalogue rows from row 0, each over columns 0-4; none without bounds.
+// The catalogue rows from row 0, each over columns 0-4 shown and joined by '|'; none without
+// bounds.
 inline QStringList catalogueLines(const VariantGrid& rows) {
     QStringList lines;
     if (IsArrayEmpty(rows))
@@ -142,9 +136,12 @@ inline QStringList catalogueLines(const VariantGrid& rows) {
     EXPECT_EQ(rows.lbound(1), 0);
     EXPECT_EQ(rows.ubound(1), 4);
     EXPECT_EQ(rows.lbound(2), 0);
-    for (qint32 row = 0; row <= rows.ubound(2); ++row)
-        lines << cellLine(CatalogueColumn::Database, CatalogueColumn::Checked,
-                          [&](qint32 column) { return rows.at(column, row); });
+    for (qint32 row = 0; row <= rows.ubound(2); ++row) {
+        QStringList cells;
+        for (qint32 column = CatalogueColumn::Database; column <= CatalogueColumn::Checked; ++column)
+            cells << shown(rows.at(column, row));
+        lines << cells.join(u'|');
+    }
     return lines;
 }
 
@@ -168,11 +165,28 @@ template <class Kind> QStringList countedCatalogue(float step) {
     return catalogueLines(s.state.catalogueRows);
 }
 
-// Compares a page with its expected file under tests/data, byte for byte.
-inline void expectPage(const QByteArray& page, const QString& expectedFile) {
-    const QByteArray expected = readBytes(dataPath(expectedFile));
-    ASSERT_FALSE(expected.isEmpty()) << expectedFile.toStdString();
-    EXPECT_EQ(page.toStdString(), expected.toStdString()) << expectedFile.toStdString();
+// Gathers each case of <kind>/pages.txt (page file, catalogue rows, categories, index 1/0) on
+// the server file afresh and compares the page with its file under tests/data, byte for byte.
+template <class Kind> void expectPages(const QString& kind, const QString& serverFileName) {
+    const auto numbers = [](const QByteArray& field) {
+        std::vector<qint32> list;
+        for (const QByteArray& number : field.split(','))
+            if (!number.isEmpty())
+                list.push_back(number.toInt());
+        return list;
+    };
+    presenter().clear();
+    for (const Case& c : cases(kind + QStringLiteral("/pages.txt"))) {
+        SCOPED_TRACE(c[0].toStdString());
+        Selector<Kind> s(serverFile(serverFileName));
+        s.state.indexOption = c[3] == "1";
+        s.gather(numbers(c[1]), numbers(c[2]));
+        const QByteArray page = s.runPage(), expected = readBytes(dataPath(kind + u'/' + text(c[0])));
+        ASSERT_FALSE(expected.isEmpty());
+        EXPECT_EQ(page.toStdString(), expected.toStdString());
+        EXPECT_EQ(s.state.reportFiles.at(0).toString(), s.pagePath);
+    }
+    EXPECT_TRUE(presenter().shown.empty());
 }
 
 } // namespace Lorvantic::Test

@@ -83,18 +83,10 @@ TEST(DimensionCollection, LooseFlagsGatherButDoNotShow) {
 }
 
 TEST(DimensionCollection, CubeMatchIsExactAndStopsAtTheFirstMatch) {
-    const auto cube = [](const QString& name, std::vector<QString> dimensions) {
-        return Olap::CubeData{name, 0, std::nullopt, std::nullopt, std::move(dimensions), {}, {}, {}, {}};
-    };
-    auto data = std::make_shared<Olap::ServerData>();
-    Olap::DatabaseData& db = data->databases.emplace_back();
-    for (const QString& name : {u"Time"_s, u"time"_s})
-        db.dimensions.push_back({name, false, 0, std::nullopt, 0, 0, {}});
-    db.cubes = {cube(u"A"_s, {u"time"_s}), cube(u"B"_s, {u"Time"_s, u"Time"_s}),
-                // Its second dimension cannot be read: only a walk that stops at "Time" gets by.
-                cube(u"C"_s, {u"Time"_s, u"Missing"_s})};
+    // Cube C's second dimension cannot be read: only a walk that stops at "Time" gets by.
+    const auto data = serverFile(u"cubematch.json"_s);
+    data->databases[0].cubes[2].dimensions[1] = u"Missing"_s;
     const auto database = Olap::ServerFromModel(data)->Databases()->Item(1);
-
     QStringList names;
     for (const auto& found : CubesUsingDimension(*database, u"Time"_s))
         names << found->Name();
@@ -151,42 +143,18 @@ TEST(DimensionCollection, FailingReadsReachTheCaller) {
     }
 }
 
-// A selector on the test server that has gathered these catalogue rows and categories.
-std::unique_ptr<DimensionSelector> gathered(const std::vector<qint32>& rows,
-                                            const std::vector<qint32>& categories = {}) {
-    auto s = std::make_unique<DimensionSelector>(dimensionServer());
-    s->gather(rows, categories);
-    return s;
-}
-
 TEST(DimensionPage, MatchesHandWrittenPages) {
-    const struct {
-        const char* file;
-        std::vector<qint32> rows, categories;
-        bool index;
-    } cases[] = {
-        {"all_categories.html", {0, 1, 2, 3, 4}, {dinLevel, dinLevelProp, dinCube}, false},
-        {"levels_cubes_index.html", {0, 1, 2, 3, 4}, {dinLevel, dinCube}, true},
-        {"bare_index.html", {1, 4}, {}, true},
-        {"bare_index.html", {1, 4}, {dinLevelProp}, true},
-        {"cubes_only.html", {0, 3}, {dinCube}, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        auto s = gathered(c.rows, c.categories);
-        s->state.indexOption = c.index;
-        expectPage(s->runPage(), u"dimension/"_s + QLatin1String(c.file));
-        EXPECT_EQ(s->state.reportFiles.at(0).toString(), s->pagePath);
-    }
+    expectPages<DimensionKind>(u"dimension"_s, u"dimensions.json"_s);
 }
 
 // The run is not guarded: a failing section ends it and reaches the caller, leaving the page
 // as far as it was written.
 TEST(DimensionPage, FailureInTheRunReachesTheCaller) {
-    auto s = gathered({0});
-    s->state.infoTreeRows.erase(); // the section's category reads now fail
-    EXPECT_EQ(failureOf([&] { s->runPage(); }), ErrorNumber::SubscriptOutOfRange);
-    const QByteArray page = readBytes(s->state.reportFiles.at(0).toString());
+    DimensionSelector s(dimensionServer());
+    s.gather({0}, {});
+    s.state.infoTreeRows.erase(); // the section's category reads now fail
+    EXPECT_EQ(failureOf([&] { s.runPage(); }), ErrorNumber::SubscriptOutOfRange);
+    const QByteArray page = readBytes(s.state.reportFiles.at(0).toString());
     EXPECT_TRUE(page.contains("<B>Time</B>"));
     EXPECT_FALSE(page.contains("</body></html>"));
 }

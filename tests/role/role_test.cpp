@@ -5,7 +5,6 @@
 #include "role/rolelookup.h"
 #include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
-#include "tests/schemas/cases.h"
 
 #include <gtest/gtest.h>
 
@@ -95,25 +94,7 @@ TEST(RoleCollection, FailuresPassToTheCaller) {
 }
 
 TEST(RolePage, MatchesHandWrittenPages) {
-    presenter().clear();
-    const struct {
-        const char* file;
-        std::vector<qint32> rows, categories;
-        bool index;
-    } cases[] = {
-        {"all_index.html", {0, 1, 2, 3, 4, 5}, {rinUser, rinCube}, true},
-        {"all_noindex.html", {0, 1, 2, 3, 4, 5}, {rinUser, rinCube}, false},
-        {"users_only.html", {1, 3}, {rinUser}, false},
-        {"cubes_only.html", {2, 3}, {rinCube}, true},
-        {"neither.html", {4}, {}, false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
-        auto s = gathered(c.rows, c.categories);
-        s->state.indexOption = c.index;
-        expectPage(s->runPage(), u"role/"_s + QLatin1String(c.file));
-    }
-    EXPECT_TRUE(presenter().shown.empty());
+    expectPages<RoleKind>(u"role"_s, Roles);
 }
 
 TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {

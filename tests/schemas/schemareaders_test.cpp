@@ -39,7 +39,8 @@ TEST(SchemaReaders, EachFileReadsToItsExpectedModel) {
         {foodMart, processedAt(QDateTime(QDate(2024, 5, 6), QTime(7, 8, 9))), "FoodMart.txt"},
         {dataPath(u"schemas/corners.xml"_s), processedAt(QDateTime()), "corners.txt"},
         // Levels in hierarchy order, a level without a count counts no members, a script's CREATE
-        // statements become commands, the statement's own SOLVE_ORDER winning over its property.
+        // statements become commands, the statement's own SOLVE_ORDER winning over its property
+        // (one cut short after its sign leaves the property's).
         {dataPath(u"schemas/HarborSales.asdatabase"_s), ReadAsslDatabase, "HarborSales.txt"},
         {dataPath(u"schemas/defaults.asdatabase"_s), ReadAsslDatabase, "defaults.txt"},
         // Values as written, defaults for those left out or null.
