@@ -222,22 +222,26 @@ public:
         ::dup2(file, STDERR_FILENO);
         ::close(file);
     }
-    ~CapturedStderr() { lines(QString()); }
+    ~CapturedStderr() { restore(); }
     CapturedStderr(const CapturedStderr&) = delete;
     CapturedStderr& operator=(const CapturedStderr&) = delete;
 
     // Ends the capture; the lines that contain the text.
     QStringList lines(const QString& containing) {
-        if (m_saved >= 0) {
-            std::fflush(stderr);
-            ::dup2(m_saved, STDERR_FILENO);
-            ::close(m_saved);
-            m_saved = -1;
-        }
+        restore();
         return QString::fromUtf8(readBytes(m_path)).split(u'\n').filter(containing);
     }
 
 private:
+    void restore() {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
     QString m_path = freshFolder() + u"/stderr";
     int m_saved = -1;
 };

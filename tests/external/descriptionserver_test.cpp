@@ -99,7 +99,7 @@ TEST_F(ServerFiles, FindsDescriptionsAsTheSearchStepsSay) {
             .replace(u"$U"_s, user);
     };
     QStringList planted;
-    std::optional<Support::ScopedEnv> searchPath;
+    std::optional<Support::ScopedEnv> stepPath;
     for (const Support::Case& c : Support::cases(u"external/server-search.txt"_s)) {
         SCOPED_TRACE(c.join('\t').toStdString());
         const QString name = expand(c.value(1));
@@ -111,8 +111,8 @@ TEST_F(ServerFiles, FindsDescriptionsAsTheSearchStepsSay) {
         } else if (c[0] == "mkdir") {
             QDir().mkpath(name);
         } else if (c[0] == "path") {
-            searchPath.reset();
-            searchPath.emplace("LORVANTIC_SERVER_PATH", name);
+            stepPath.reset();
+            stepPath.emplace("LORVANTIC_SERVER_PATH", name);
         } else if (c[0] == "find") {
             EXPECT_EQ(connectedName(name), expected);
         } else {
