@@ -25,12 +25,7 @@ constexpr auto Call = InvokeKind::Method;
 
 // The failure number of the call, 0 when it succeeds.
 qint32 failureOf(Dispatch& object, const QString& member, InvokeKind kind, const QVariantList& args = {}) {
-    try {
-        object.Invoke(member, kind, args);
-    } catch (const Error& error) {
-        return error.number();
-    }
-    return 0;
+    return Test::failureOf([&] { object.Invoke(member, kind, args); }).number;
 }
 
 // "Sales" of cubes.json, a cube of two measures.

@@ -28,9 +28,7 @@ namespace {
 const QString ServerFile = lt::dataPath(u"app/server.json"_s);
 
 std::shared_ptr<Olap::Server> testServer() {
-    auto server = Olap::CreateServer();
-    server->Connect(ServerFile);
-    return server;
+    return lt::connectedServer(ServerFile);
 }
 
 QString storedCheck(const QString& section, const QString& key) {

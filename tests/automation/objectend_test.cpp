@@ -43,18 +43,6 @@ protected:
     ScopedEnv temp{"TEMP", folder};
 };
 
-// The late-bound reference keeps the object, and its pages, alive; the last one erases them.
-TEST_F(ObjectEndTest, TheLastReferenceErasesEveryPageAndItsCompanion) {
-    auto cube = std::make_shared<PagedSelector<MetaSelCube>>();
-    cube->addPages(3);
-    std::shared_ptr<Dispatch> object = MakeDispatch(std::shared_ptr<MetaSelCube>(cube));
-    cube.reset();
-    EXPECT_EQ(files().size(), 6);
-    object.reset();
-    EXPECT_TRUE(files().isEmpty()) << files().join(u' ').toStdString();
-    EXPECT_TRUE(lt::presenter().shown.empty());
-}
-
 // One message for each page someone else deleted or that never was; the others go.
 TEST_F(ObjectEndTest, ReportsEachPageItCannotEraseAndGoesOn) {
     QString companion;

@@ -89,12 +89,8 @@ TEST_F(RegistrationTest, UnregisteringRemovesExactlyTheEntries) {
 
 TEST_F(RegistrationTest, FailsWhenTheFolderCannotBeMade) {
     lt::writeBytes(folder, "not a folder");
-    try {
-        RegisterServer(library);
-        FAIL() << "no failure";
-    } catch (const Error& error) {
-        EXPECT_EQ(error.number(), ErrorNumber::RegistrationFailed);
-        EXPECT_TRUE(error.description().contains(u"Lorvantic"_s)) << error.description().toStdString();
-    }
+    const lt::Failure failure = lt::failureOf([&] { RegisterServer(library); });
+    EXPECT_EQ(failure.number, ErrorNumber::RegistrationFailed);
+    EXPECT_TRUE(failure.description.contains(u"Lorvantic"_s)) << failure.description.toStdString();
     EXPECT_EQ(lt::readBytes(folder), "not a folder");
 }

@@ -16,9 +16,7 @@ namespace {
 
 std::shared_ptr<Olap::Server> serverOf(const QByteArray& description, const QString& path) {
     Lorvantic::Test::writeBytes(path, description);
-    const std::shared_ptr<Olap::Server> server = Olap::CreateServer();
-    server->Connect(path);
-    return server;
+    return Lorvantic::Test::connectedServer(path);
 }
 
 TEST(DiffGroups, ChangesInTheFirstAndLastGroupComeInDatabaseOrder) {

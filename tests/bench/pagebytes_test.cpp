@@ -73,10 +73,4 @@ TEST(PageBytes, ThePageWriterWritesWhatOneAppendLinePerLineWrites) {
     EXPECT_TRUE(readBytes(quick) == expected);
 }
 
-TEST(PageBytes, TheGeneratorIsDeterministic) {
-    Bench::GeneratorOptions options;
-    options.databases = 2;
-    EXPECT_EQ(Bench::GenerateDescription(options), Bench::GenerateDescription(options));
-}
-
 } // namespace

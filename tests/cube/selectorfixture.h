@@ -107,16 +107,6 @@ inline std::shared_ptr<const Olap::ServerData> countedServer(const std::vector<i
     return server;
 }
 
-// The error number the action fails with; 0 when it does not fail.
-template <class Action> qint32 failureOf(Action&& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 // A cell as the tests compare it: a string as it is, another value with its type
 // ("bool:false", "short:1600"), no value as "-".
 inline QString shown(const QVariant& cell) {

@@ -23,15 +23,10 @@ QString source(const char* path) {
     return QStringLiteral(LORVANTIC_SOURCE_DIR "/") + QLatin1String(path);
 }
 
-std::shared_ptr<Olap::Server> open(const QString& name) {
-    const std::shared_ptr<Olap::Server> server = Olap::CreateServer();
-    server->Connect(name);
-    return server;
-}
-
 std::vector<Change> compare(const QString& oldServer, const QString& newServer,
                             const std::vector<ReportKind>& kinds, bool processing = false) {
-    return CompareServers(open(oldServer), open(newServer), kinds, {processing});
+    return CompareServers(lt::connectedServer(oldServer), lt::connectedServer(newServer), kinds,
+                          {processing});
 }
 
 QString diffText(const char* oldServer, const char* newServer, const std::vector<ReportKind>& kinds,

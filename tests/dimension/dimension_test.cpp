@@ -35,13 +35,13 @@ TEST(DimensionCatalogue, FailuresReachTheCaller) {
     dimension->name = u"D1"_s;
     db->dimensions = fakeList<Olap::Dimension>({dimension});
     DimensionSelector s(fakeServer({db}, 2)); // the second database cannot be had
-    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::ItemNotFound);
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::ItemNotFound);
     EXPECT_EQ(catalogueLines(s.state.catalogueRows), QStringList{u"DB1|D1|N/A|Not Processed|bool:false"_s});
 
     s.state.DSOServer = fakeServer({}, 32768); // the database counter has 16 bits
-    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::Overflow);
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::Overflow);
     s.state.DSOServer.reset();
-    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }), ErrorNumber::ObjectNotSet);
+    EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::ObjectNotSet);
 }
 
 QStringList collected(const DimensionKind& kind) {
@@ -92,7 +92,8 @@ TEST(DimensionCollection, CubeMatchIsExactAndStopsAtTheFirstMatch) {
         names << found->Name();
     EXPECT_EQ(names, (QStringList{u"B"_s, u"C"_s}));
     // "time" is used by A, and its search must read C's unreadable dimension.
-    EXPECT_EQ(failureOf([&] { CubesUsingDimension(*database, u"time"_s); }), ErrorNumber::ItemNotFound);
+    EXPECT_EQ(failureOf([&] { CubesUsingDimension(*database, u"time"_s); }).number,
+              ErrorNumber::ItemNotFound);
 }
 
 // Nothing in the collection is guarded: each failing read ends RetrieveInfo and reaches the
@@ -138,7 +139,7 @@ TEST(DimensionCollection, FailingReadsReachTheCaller) {
             s.tick({0, 3, 4});
             s.check({dinLevel, dinCube});
         }
-        EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), c.number) << c.what;
+        EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, c.number) << c.what;
         EXPECT_EQ(collected(s.kind), c.gathered) << c.what;
     }
 }
@@ -153,7 +154,7 @@ TEST(DimensionPage, FailureInTheRunReachesTheCaller) {
     DimensionSelector s(dimensionServer());
     s.gather({0}, {});
     s.state.infoTreeRows.erase(); // the section's category reads now fail
-    EXPECT_EQ(failureOf([&] { s.runPage(); }), ErrorNumber::SubscriptOutOfRange);
+    EXPECT_EQ(failureOf([&] { s.runPage(); }).number, ErrorNumber::SubscriptOutOfRange);
     const QByteArray page = readBytes(s.state.reportFiles.at(0).toString());
     EXPECT_TRUE(page.contains("<B>Time</B>"));
     EXPECT_FALSE(page.contains("</body></html>"));

@@ -57,15 +57,3 @@ TEST(CubeUsers, TheIndexAnswersAsTheWalkDoes) {
         }
     }
 }
-
-TEST(CubeUsers, ABrokenReferenceFailsAsTheWalkWould) {
-    auto data = randomServer(7);
-    Olap::CubeData broken;
-    broken.name = QStringLiteral("Broken");
-    broken.dimensions = {QStringLiteral("Dim 1"), QStringLiteral("Nowhere")};
-    data->databases[0].cubes.insert(data->databases[0].cubes.begin(), broken);
-    const auto database = Olap::ServerFromModel(data)->Databases()->Item(1);
-    EXPECT_EQ(names(database->CubesUsingDimension(QStringLiteral("Dim 1"))).value(0),
-              QStringLiteral("Broken"));
-    EXPECT_THROW(database->CubesUsingDimension(QStringLiteral("Dim 2")), Error);
-}

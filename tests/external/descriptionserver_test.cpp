@@ -17,19 +17,8 @@ using Support::withDatabases;
 
 namespace {
 
-struct Failure {
-    qint32 number = 0;
-    QString description;
-};
-
-Failure failureOf(const std::function<void()>& call) {
-    try {
-        call();
-    } catch (const Error& e) {
-        return {e.number(), e.description()};
-    }
-    return {};
-}
+using Support::Failure;
+using Support::failureOf;
 
 Failure connectFailure(Server& server, const QString& name) {
     const Failure failure = failureOf([&] { server.Connect(name); });
@@ -42,9 +31,7 @@ Failure connectFailure(const QString& name) {
 }
 
 QString connectedName(const QString& name) {
-    const auto server = CreateServer();
-    server->Connect(name);
-    return server->Name();
+    return Support::connectedServer(name)->Name();
 }
 
 QByteArray described(const char* serverName) {

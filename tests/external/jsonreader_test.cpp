@@ -12,22 +12,14 @@ namespace {
 // The reader's chunk size: the tests place characters across chunk boundaries.
 constexpr qsizetype Chunk = 256 * 1024;
 
-struct Outcome {
-    QString failure; // error description, empty when the reading succeeded
-    qint32 number = 0;
-};
-
-Outcome readWith(const QByteArray& bytes, const std::function<void(JsonReader&)>& read) {
+Failure readWith(const QByteArray& bytes, const std::function<void(JsonReader&)>& read) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    try {
+    return failureOf([&] {
         JsonReader reader(buffer, QStringLiteral("T"));
         read(reader);
-    } catch (const Error& e) {
-        return {e.description(), e.number()};
-    }
-    return {};
+    });
 }
 
 void skipAll(JsonReader& reader) {
@@ -37,11 +29,11 @@ void skipAll(JsonReader& reader) {
 
 QString readString(const QByteArray& bytes) {
     QString text;
-    const Outcome outcome = readWith(bytes, [&text](JsonReader& r) {
+    const Failure outcome = readWith(bytes, [&text](JsonReader& r) {
         text = r.readString();
         r.finish();
     });
-    EXPECT_TRUE(outcome.failure.isEmpty()) << outcome.failure.toStdString();
+    EXPECT_TRUE(outcome.description.isEmpty()) << outcome.description.toStdString();
     return text;
 }
 
@@ -54,17 +46,17 @@ TEST(JsonReader, DecodesEveryKindOfStringContent) {
 
 TEST(JsonReader, RejectsBadTextWithItsPosition) {
     for (const Case& c : cases(u"external/json-bad.txt"_s)) {
-        const Outcome outcome = readWith(c[0], skipAll);
+        const Failure outcome = readWith(c[0], skipAll);
         EXPECT_EQ(outcome.number, ErrorNumber::BadDescription) << c[0].toStdString();
         const QString expected = text(c[1]) + u": "_s + text(c[2]);
-        EXPECT_TRUE(outcome.failure.startsWith(expected))
-            << c[0].toStdString() << "\n  got:      " << outcome.failure.toStdString()
+        EXPECT_TRUE(outcome.description.startsWith(expected))
+            << c[0].toStdString() << "\n  got:      " << outcome.description.toStdString()
             << "\n  expected: " << expected.toStdString();
     }
     for (const char* valid :
          {"0", "-0", "12", "1.5", "1e3", "1E+3", "-1.25e-2", "123456789012345678901234567890"}) {
         std::string read;
-        EXPECT_TRUE(readWith(valid, [&read](JsonReader& r) { read = r.readNumber(); }).failure.isEmpty());
+        EXPECT_TRUE(readWith(valid, [&read](JsonReader& r) { read = r.readNumber(); }).description.isEmpty());
         EXPECT_EQ(read, valid);
     }
 }
@@ -73,14 +65,14 @@ TEST(JsonReader, LimitsNestingWithoutExhaustingTheStack) {
     const auto nested = [](qsizetype depth) -> QByteArray {
         return QByteArray(depth, '[') + QByteArray(depth, ']');
     };
-    EXPECT_TRUE(readWith(nested(JsonReader::MaxDepth), skipAll).failure.isEmpty());
+    EXPECT_TRUE(readWith(nested(JsonReader::MaxDepth), skipAll).description.isEmpty());
     const QString expected = QStringLiteral("T:1:%1: objects and lists are nested more than %2 deep")
                                  .arg(JsonReader::MaxDepth + 1)
                                  .arg(JsonReader::MaxDepth);
-    EXPECT_EQ(readWith(nested(JsonReader::MaxDepth + 1), skipAll).failure, expected);
-    EXPECT_EQ(readWith(QByteArray(1'000'000, '['), skipAll).failure, expected);
+    EXPECT_EQ(readWith(nested(JsonReader::MaxDepth + 1), skipAll).description, expected);
+    EXPECT_EQ(readWith(QByteArray(1'000'000, '['), skipAll).description, expected);
     EXPECT_TRUE(readWith(QByteArray(R"({"a":)").repeated(1'000'000), skipAll)
-                    .failure.contains(QStringLiteral("nested more than")));
+                    .description.contains(QStringLiteral("nested more than")));
 }
 
 TEST(JsonReader, ReadsAndPlacesTokensAcrossChunkBoundaries) {
@@ -101,8 +93,8 @@ TEST(JsonReader, ReadsAndPlacesTokensAcrossChunkBoundaries) {
         QByteArray(Chunk / 2, 'a') + QByteArray(Chunk / 2, 'a').replace("aa", "\xC3\xA4");
     const QByteArray json = "[\n\"" + longText + "\", x]";
     const qsizetype characters = Chunk / 2 + Chunk / 4;
-    const Outcome outcome = readWith(json, skipAll);
-    EXPECT_EQ(outcome.failure, QStringLiteral("T:2:%1: expected a value, found 'x'").arg(characters + 5));
+    const Failure outcome = readWith(json, skipAll);
+    EXPECT_EQ(outcome.description, QStringLiteral("T:2:%1: expected a value, found 'x'").arg(characters + 5));
 }
 
 } // namespace

@@ -51,7 +51,7 @@ TEST(ServerDescription, CollectionsKeepFileOrderCountFromOneAndFindExactNames) {
 
     // Position 0 and past the end, another letter case, a trailing blank, a private name alone.
     const auto notFound = [](const std::function<void()>& lookup) {
-        EXPECT_EQ(errorNumberOf(lookup), ErrorNumber::ItemNotFound);
+        EXPECT_EQ(failureOf(lookup).number, ErrorNumber::ItemNotFound);
     };
     notFound([&] { databases->Item(0); });
     notFound([&] { databases->Item(3); });

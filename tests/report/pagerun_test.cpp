@@ -68,29 +68,6 @@ TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
     EXPECT_TRUE(f.progress) << "the selector keeps its window after a finished run";
 }
 
-TEST(PageRun, WritesTheIndexAndNoParagraphLines) {
-    Fixture f;
-    f.run.indexOption = true;
-    const QString path = f.page(testKind(false), {{QStringLiteral("D'b"), QStringLiteral("<x>")}});
-    EXPECT_EQ(
-        lt::readBytes(path),
-        header() +
-            "<TABLE width='100%'><TR bgcolor='#AEAEAE'><TH><B>Database</B></TH><TH><B>Thing</B></TH></TR>\r\n"
-            "<TR><TD>D'b</TD><TD><A HREF='#D'b_<x>'><x></A></TD></TR>\r\n"
-            "</TABLE>\r\n<P><HR><P>\r\nsection <x>\r\n</body></html>\r\n");
-    EXPECT_EQ(f.recorder->steps, std::vector<float>{}) << "no progress outside application mode";
-}
-
-TEST(PageRun, AnEmptyListShowsAMessageAndMakesNoFile) {
-    Fixture f;
-    f.run.applicationMode = true;
-    lt::presenter().clear();
-    EXPECT_EQ(f.page(testKind(true), {}), QString());
-    EXPECT_EQ(lt::presenter().texts(), QStringList{QStringLiteral("There is nothing to display!")});
-    EXPECT_TRUE(IsArrayEmpty(f.files));
-    EXPECT_FALSE(f.progress) << "the window is closed and released";
-}
-
 TEST(PageRun, AFileThatCannotBeMadeShowsAMessage) {
     Fixture f;
     ScopedEnv temp("TEMP", lt::freshFolder() + QStringLiteral("/missing"));
@@ -100,29 +77,6 @@ TEST(PageRun, AFileThatCannotBeMadeShowsAMessage) {
               QStringList{QStringLiteral("Error occurred during the creation of the temporary file!")});
     EXPECT_TRUE(IsArrayEmpty(f.files));
     EXPECT_TRUE(f.progress) << "the flow closes the window, not the run";
-}
-
-TEST(PageRun, AGuardedRunEndsQuietlyAnUnguardedOnePassesTheFailureOn) {
-    const std::vector<PageItem> items{{QStringLiteral("D"), QStringLiteral("one")},
-                                      {QStringLiteral("D"), QStringLiteral("two")}};
-    const SectionWriter failing = [](qint32 i, PageWriter& w) {
-        if (i == 2)
-            throw Error(91, QStringLiteral("gone"));
-        w.AppendLine(QStringLiteral("section one"));
-    };
-    {
-        Fixture f;
-        ScopedEnv browser("BROWSER", QStringLiteral("/no/browser"));
-        f.run.openInBrowser = true;
-        lt::presenter().clear();
-        const QString path = f.page(testKind(true), items, failing);
-        EXPECT_EQ(lt::readBytes(path), header() + "section one\r\n<P>\r\n")
-            << "the page stays as far as it was written";
-        EXPECT_EQ(f.files.at(0).toString(), path);
-        EXPECT_TRUE(lt::presenter().texts().isEmpty()) << "no message and no browser";
-    }
-    Fixture f;
-    EXPECT_THROW(f.page(testKind(false), items, failing), Error);
 }
 
 TEST(PageRun, AGuardedHeaderFailureEndsOnlyTheHeader) {

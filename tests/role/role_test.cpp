@@ -40,12 +40,12 @@ TEST(RoleCatalogue, FailuresPassToTheCaller) {
     full.kind.GetCatalogue();
     EXPECT_EQ(full.state.catalogueRows.ubound(2), 32766);
     RoleSelector over(countedServer({32768})); // the role counter has 16 bits
-    EXPECT_EQ(failureOf([&] { over.kind.GetCatalogue(); }), ErrorNumber::Overflow);
+    EXPECT_EQ(failureOf([&] { over.kind.GetCatalogue(); }).number, ErrorNumber::Overflow);
 
     RoleSelector unreachable(std::make_shared<FakeServer>()); // its databases cannot be read
-    EXPECT_EQ(failureOf([&] { unreachable.kind.GetCatalogue(); }), ErrorNumber::NotAnswered);
+    EXPECT_EQ(failureOf([&] { unreachable.kind.GetCatalogue(); }).number, ErrorNumber::NotAnswered);
     RoleSelector noServer;
-    EXPECT_EQ(failureOf([&] { noServer.kind.GetCatalogue(); }), ErrorNumber::ObjectNotSet);
+    EXPECT_EQ(failureOf([&] { noServer.kind.GetCatalogue(); }).number, ErrorNumber::ObjectNotSet);
 }
 
 // The cases: tests/data/role/users.txt.
@@ -77,20 +77,20 @@ TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
 TEST(RoleCollection, FailuresPassToTheCaller) {
     RoleSelector s(serverFile(Roles));
     s.kind.GetInfoTree();
-    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::SubscriptOutOfRange);
+    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, ErrorNumber::SubscriptOutOfRange);
     ASSERT_TRUE(s.kind.roleInfoList());
     EXPECT_EQ(s.kind.roleInfoList()->Count(), 0);
 
     s.build().tick({0});
     s.state.catalogueRows.at(CatalogueColumn::Name, 0) = u"READERS"_s; // names compare with letter case
-    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }), ErrorNumber::ItemNotFound);
+    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, ErrorNumber::ItemNotFound);
 
     // A processed cube without a processing date, and a cube naming a role the database lacks.
     const auto broken = serverFile(Roles);
     broken->databases[2].cubes[0].lastProcessed.reset();
-    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::NotAnswered);
+    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }).number, ErrorNumber::NotAnswered);
     broken->databases[2].cubes[0].roles = {u"Ghost"_s};
-    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }), ErrorNumber::ItemNotFound);
+    EXPECT_EQ(failureOf([&] { gathered({5}, {rinCube}, broken); }).number, ErrorNumber::ItemNotFound);
 }
 
 TEST(RolePage, MatchesHandWrittenPages) {
@@ -99,11 +99,11 @@ TEST(RolePage, MatchesHandWrittenPages) {
 
 TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {
     RoleSelector s(serverFile(Roles));
-    EXPECT_EQ(failureOf([&] { s.runPage(); }), ErrorNumber::ObjectNotSet); // nothing gathered yet
+    EXPECT_EQ(failureOf([&] { s.runPage(); }).number, ErrorNumber::ObjectNotSet); // nothing gathered yet
 
     auto f = gathered({0}, {rinUser, rinCube});
     f->state.infoTreeRows.erase();
-    EXPECT_EQ(failureOf([&] { f->runPage(); }), ErrorNumber::SubscriptOutOfRange);
+    EXPECT_EQ(failureOf([&] { f->runPage(); }).number, ErrorNumber::SubscriptOutOfRange);
     const QByteArray page = readBytes(f->pagePath);
     EXPECT_TRUE(page.startsWith("<html><body>\r\n"));
     EXPECT_FALSE(page.contains("</body></html>"));

@@ -44,16 +44,6 @@ inline QByteArray withDatabases(const QByteArray& databases) {
     return R"({"format": "olap-server/1", "name": "S", "databases": [)" + databases + "]}";
 }
 
-// The number of the failure the call raises, 0 when it succeeds.
-template <class Call> qint32 errorNumberOf(Call call) {
-    try {
-        call();
-    } catch (const Error& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 template <class Items, class Visit> void each(const Items& items, Visit visit) {
     for (qint32 i = 1; i <= items->Count(); ++i)
         visit(items->Item(i));

@@ -85,6 +85,12 @@ std::shared_ptr<Olap::ServerData> serverFile(const QString& name) {
     return std::make_shared<Olap::ServerData>(Olap::LoadServerDescription(name, path));
 }
 
+std::shared_ptr<Olap::Server> connectedServer(const QString& name) {
+    std::shared_ptr<Olap::Server> server = Olap::CreateServer();
+    server->Connect(name);
+    return server;
+}
+
 QString freshFolder() {
     static std::vector<std::unique_ptr<QTemporaryDir>> folders;
     folders.push_back(std::make_unique<QTemporaryDir>());

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/messages.h"
+#include "external/error.h"
+#include "external/olap.h"
 #include "external/servermodel.h"
 
 #include <QByteArray>
@@ -52,6 +54,20 @@ private:
     std::optional<QByteArray> m_old;
 };
 
+// How a call failed: its error's number and description; number 0 when it did not fail.
+struct Failure {
+    qint32 number = 0;
+    QString description;
+};
+template <class Call> Failure failureOf(Call&& call) {
+    try {
+        call();
+    } catch (const Error& e) {
+        return {e.number(), e.description()};
+    }
+    return {};
+}
+
 // Processes events until the predicate holds or the time runs out; returns the predicate.
 bool waitUntil(const std::function<bool()>& predicate, int timeoutMs = 5000);
 
@@ -61,6 +77,8 @@ void writeBytes(const QString& path, const QByteArray& bytes);
 QString dataPath(const QString& name);
 // A server description under tests/data/servers, read by the real reader.
 std::shared_ptr<Olap::ServerData> serverFile(const QString& name);
+// A server object connected to the description or address name.
+std::shared_ptr<Olap::Server> connectedServer(const QString& name);
 // A fresh, empty folder for this test (removed at the end of the test program).
 QString freshFolder();
 

@@ -30,18 +30,8 @@ QString liveUrl() {
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
-struct Failure {
-    qint32 number = 0;
-    QString description;
-};
-
 Failure connectFailure(const QString& url) {
-    try {
-        CreateServer()->Connect(url);
-    } catch (const Error& e) {
-        return {e.number(), e.description()};
-    }
-    return {};
+    return failureOf([&] { CreateServer()->Connect(url); });
 }
 
 // One HTTP exchange as the loopback server sees it.
