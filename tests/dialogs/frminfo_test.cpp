@@ -305,11 +305,16 @@ TEST_F(SelectionDialog, LeavingWithoutReportKeepsTheGrids) {
 }
 
 TEST(SelectionDialogGrids, BadRowsEndTheFillsAndReportReadsBackWhatIsShown) {
-    const auto numbered = [](qint32 last) {
-        std::vector<CatalogueRow> rows;
-        for (qint32 r = 0; r <= last; ++r)
-            rows.push_back({u"Db"_s, QString::number(r)});
-        return catalogue(rows);
+    // Rows first to last, the name of each its number.
+    const auto numbered = [](qint32 first, qint32 last) {
+        VariantGrid grid;
+        grid.redim(CatalogueColumn::Database, CatalogueColumn::Checked, first, last);
+        for (qint32 r = first; r <= last; ++r) {
+            const QVariant cells[] = {u"Db"_s, QString::number(r), QString(), QString(), false};
+            for (qint32 c = CatalogueColumn::Database; c <= CatalogueColumn::Checked; ++c)
+                grid.at(c, r) = cells[c - CatalogueColumn::Database];
+        }
+        return grid;
     };
     const VariantGrid orphan = infoTree({{u"k1"_s, u"First"_s, QString()},
                                          {u"k2"_s, u"Orphan"_s, u"missing"_s},
@@ -326,9 +331,11 @@ TEST(SelectionDialogGrids, BadRowsEndTheFillsAndReportReadsBackWhatIsShown) {
          catalogue({{u"Alpha"_s, u"One"_s}, {u"AB"_s, u"C"_s}, {u"A"_s, u"BC"_s}, {u"Zeta"_s, u"Two"_s}}), 4,
          2, 5},
         {"two widths, orphan node", catalogue(sampleRows()), 2, 0, 1, orphan, columnArray({1600, 3200})},
-        {"rows 0 to 32767", numbered(32767), 4, 32768, 5},
-        {"past 16-bit rows", numbered(32768), 4, 0, 5},
-        {"no rows", numbered(-1), 4, 0, 5},
+        {"rows 0 to 32767", numbered(0, 32767), 4, 32768, 5},
+        {"past 16-bit rows", numbered(0, 32768), 4, 0, 5},
+        {"rows from -32768", numbered(-32768, -32766), 4, 3, 5},
+        {"before 16-bit rows", numbered(-32769, -32768), 4, 0, 5},
+        {"no rows", numbered(0, -1), 4, 0, 5},
         // Alignment code 7 is no alignment: the list ends before that column and has no rows.
         {"alignment code 7", catalogue(sampleRows()), 3, 0, 5, cubeTree(), cubeWidths(),
          columnArray({0, 0, 1, 7})},
