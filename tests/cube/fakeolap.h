@@ -39,6 +39,9 @@ public:
         return items[static_cast<std::size_t>(position - 1)];
     }
     std::shared_ptr<T> Item(const QString& name) const override {
+        for (const std::shared_ptr<T>& item : items)
+            if (item && item->Name() == name)
+                return item;
         throw Error(ErrorNumber::ItemNotFound, name);
     }
 };

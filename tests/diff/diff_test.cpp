@@ -4,6 +4,7 @@
 #include "diff/diffpage.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
+#include "tests/cube/fakeolap.h"
 #include "tests/support/testsupport.h"
 
 #include <QRegularExpression>
@@ -91,4 +92,35 @@ TEST(DiffPage, IsTheGoldenPage) {
         WriteDiffPage(page, {u"OLAPDEMO01"_s, u"OLAPDEMO02 <new> & more"_s}, AllKinds, changes);
     }
     expectGolden(lt::readBytes(path), u"sample-edited.html"_s);
+}
+
+// No items, or one without a name, which cannot be read.
+template <class Base, class Fake> Olap::CollectionPtr<Base> unreadableItemIf(bool wanted) {
+    return lt::fakeList(wanted ? std::vector<std::shared_ptr<Base>>{std::make_shared<Fake>()}
+                               : std::vector<std::shared_ptr<Base>>{});
+}
+
+// A part of a cube that cannot be read is no removed part: the diff fails and names it.
+TEST(ServerCompare, APartOfACubeThatCannotBeReadEndsTheDiff) {
+    using namespace Lorvantic::Test;
+    for (const QString& part : {QString(), u"roles"_s, u"partitions"_s, u"dimensions"_s, u"levels"_s,
+                                u"measures"_s, u"calculated members"_s}) {
+        auto cube = fakeStore(u"C"_s); // without a processing date to read
+        cube->state = 0;
+        cube->roles = unreadableItemIf<Olap::Role, FakeRole>(part == u"roles");
+        cube->partitions = unreadableItemIf<Olap::Store, FakeStore>(part == u"partitions");
+        auto dimension = std::make_shared<FakeDimension>();
+        dimension->name = u"X"_s;
+        dimension->shared = part == u"dimensions" ? std::nullopt : std::optional(true);
+        dimension->levels = unreadableItemIf<Olap::Level, FakeLevel>(part == u"levels");
+        cube->dimensions = fakeList<Olap::Dimension>({dimension});
+        cube->measures = unreadableItemIf<Olap::Measure, FakeMeasure>(part == u"measures");
+        cube->commands = unreadableItemIf<Olap::Command, FakeCommand>(part == u"calculated members");
+        const std::shared_ptr<Olap::Server> server = fakeServer({fakeStore(u"D"_s, {cube})});
+        const QString what = part == u"levels" ? u"levels of dimension 'X'"_s : part;
+        EXPECT_EQ(failureOf([&] { CompareServers(server, server, {ReportKind::Cubes}); }).description,
+                  part.isEmpty()
+                      ? QString()
+                      : u"Server 'FAKE': the %1 of cube 'C' of database 'D' could not be read"_s.arg(what));
+    }
 }
