@@ -356,14 +356,19 @@ TEST(SelectionDialogGrids, BadRowsEndTheFillsAndReportReadsBackWhatIsShown) {
     }
 }
 
-TEST_F(SelectionDialog, CellsTakeNumbersTextsAndNothingButOnlyABooleanChecks) {
+// Only a Boolean checks a list row; a tree node takes "True" and "False" in any case and
+// numbers as well.
+TEST_F(SelectionDialog, CellsTakeNumbersTextsAndNothingButOnlyABooleanChecksARow) {
     loadDialog(dialog,
                catalogue({{u"Db"_s, u"0"_s, {}, {}, QVariant()},
                           {u"Db"_s, u"1"_s, {}, {}, u"True"_s},
                           {u"Db"_s, u"2"_s, {}, {}, 1},
                           {u"Db"_s, u"3"_s, {}, {}, true}}),
-               cubeTree(), columnArray({2, u"1"_s, QVariant(), 0}),
-               columnArray({u"1600"_s, 1e300, QVariant(), -5}));
+               infoTree({{u"k1"_s, u"A"_s, QString(), u" tRUE "_s},
+                         {u"k2"_s, u"B"_s, QString(), u"False"_s},
+                         {u"k3"_s, u"C"_s, QString(), u"2"_s},
+                         {u"k4"_s, u"D"_s, QString(), QVariant()}}),
+               columnArray({2, u"1"_s, QVariant(), 0}), columnArray({u"1600"_s, 1e300, QVariant(), -5}));
     QTreeWidget* list = dialog.lstCubes;
     ASSERT_EQ(list->columnCount(), 4);
     EXPECT_EQ(checkMarks(list), (std::vector<bool>{false, false, false, true}));
@@ -372,6 +377,7 @@ TEST_F(SelectionDialog, CellsTakeNumbersTextsAndNothingButOnlyABooleanChecks) {
     EXPECT_EQ(list->headerItem()->textAlignment(2) & Qt::AlignHorizontal_Mask, Qt::AlignLeft);
     EXPECT_EQ(list->header()->sectionSize(0), qRound(1600 * list->logicalDpiX() / 1440.0));
     EXPECT_EQ(list->header()->sectionSize(1), 32767);
+    EXPECT_EQ(checkMarks(dialog.tvInformation), (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(SelectionDialog, RoleTreeEmptyLastRowIsAnEmptyNodeThatEndsTheReadBack) {
