@@ -42,6 +42,12 @@ void expectGolden(const QByteArray& actual, const QString& name) {
     EXPECT_EQ(actual, lt::readBytes(path)) << name.toStdString();
 }
 
+// No items, or one without a name, which cannot be read.
+template <class Base, class Fake> Olap::CollectionPtr<Base> unreadableItemIf(bool wanted) {
+    return lt::fakeList(wanted ? std::vector<std::shared_ptr<Base>>{std::make_shared<Fake>()}
+                               : std::vector<std::shared_ptr<Base>>{});
+}
+
 } // namespace
 
 TEST(ServerCompare, ShowsWhatAReaderOfBothReportsWouldSee) {
@@ -92,12 +98,6 @@ TEST(DiffPage, IsTheGoldenPage) {
         WriteDiffPage(page, {u"OLAPDEMO01"_s, u"OLAPDEMO02 <new> & more"_s}, AllKinds, changes);
     }
     expectGolden(lt::readBytes(path), u"sample-edited.html"_s);
-}
-
-// No items, or one without a name, which cannot be read.
-template <class Base, class Fake> Olap::CollectionPtr<Base> unreadableItemIf(bool wanted) {
-    return lt::fakeList(wanted ? std::vector<std::shared_ptr<Base>>{std::make_shared<Fake>()}
-                               : std::vector<std::shared_ptr<Base>>{});
 }
 
 // A part of a cube that cannot be read is no removed part: the diff fails and names it.

@@ -31,7 +31,7 @@ QString liveUrl() {
 }
 
 Failure connectFailure(const QString& url) {
-    return failureOf([&] { CreateServer()->Connect(url); });
+    return failureOf([&] { connectedServer(url); });
 }
 
 // One HTTP exchange as the loopback server sees it.
@@ -329,8 +329,7 @@ TEST(XmlaLive, CredentialsComeFromTheUrlOrTheNetrcFile) {
     writeBytes(netrcPath, "machine 127.0.0.1 login alice password \"s3 cr&t:;\"\n");
     {
         const ScopedEnv netrc("NETRC", dataPath(u"xmla/none.netrc"_s));
-        const auto connected = CreateServer();
-        connected->Connect(server.url(u"alice:s3%20cr&t%3A;@"_s));
+        const auto connected = connectedServer(server.url(u"alice:s3%20cr&t%3A;@"_s));
         EXPECT_EQ(connected->Name(), server.url(u"alice@"_s));
         EXPECT_EQ(connected->Databases()->Item(1)->Name(), u"Empty"_s);
         EXPECT_EQ(connectFailure(server.url()).number, ErrorNumber::ServerNotFound);
