@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <deque>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace Lorvantic::Test {
 
@@ -53,9 +54,17 @@ protected:
             if (m_script.size() > 1)
                 m_script.pop_front();
             QPointer<frmInfo> target(dialog);
-            QTimer::singleShot(0, dialog, [target, action] {
-                if (target && target->isVisible())
-                    action(*target);
+            QTimer::singleShot(0, dialog, [this, target, action, showing = showings] {
+                if (!target || !target->isVisible())
+                    return;
+                action(*target);
+                // A dialog the action left open would hold the flow in its modal loop for good.
+                QTimer::singleShot(20000, this, [this, target, showing] {
+                    if (target && target->isVisible() && showings == showing) {
+                        ADD_FAILURE() << "the selection dialog was still open";
+                        target->done(QDialog::Rejected);
+                    }
+                });
             });
         }
         return false;
