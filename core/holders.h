@@ -4,6 +4,7 @@
 // section writers read. Lists keep the order of adding; list members exist, empty, from the
 // holder's creation.
 
+#include <QDateTime>
 #include <QString>
 #include <QVariant>
 #include <algorithm>
@@ -132,6 +133,7 @@ public:
     QString DatabaseName;
     QString Size;
     QString ProcessingDate;
+    QDateTime ProcessedAt; // the moment behind ProcessingDate; invalid when not processed
     RoleInfoList Roles;
     PartitionInfoList Partitions;
     DimensionInfoList Dimensions;
@@ -156,6 +158,7 @@ public:
     QString Type;
     QString Kind;
     QString ProcessingDate;
+    QDateTime ProcessedAt; // the moment behind ProcessingDate; invalid when not processed
     LevelInfoList Levels;
     DimensionCubeList Cubes;
 };

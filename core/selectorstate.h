@@ -16,6 +16,9 @@
 
 namespace Lorvantic {
 
+// What a report is written as: the page, or its content as JSON or Markdown.
+enum class ReportFormat { Html, Json, Markdown };
+
 struct LORVANTIC_EXPORT SelectorState {
     std::shared_ptr<Olap::Server> DSOServer;
     QString ServerName;
@@ -29,6 +32,7 @@ struct LORVANTIC_EXPORT SelectorState {
     // folder, opened in the browser, unless a caller such as the command line says otherwise.
     std::function<bool(QString& path)> pageFile;
     bool openPages = true;
+    ReportFormat pageFormat = ReportFormat::Html;
 
     bool applicationMode() const { return InitMode == imApplication; }
     // The progress window when the selector runs in application mode and has one open.

@@ -70,8 +70,7 @@ void CubeKind::GetCubeInfo(const QString& databaseName, const QString& cubeName)
         info->DatabaseName = databaseName;
         info->Name = cube->Name();
         info->Size = GetSizeInMB(*cube);
-        info->ProcessingDate =
-            cube->State() != 0 ? GeneralDateText(cube->LastProcessed()) : QStringLiteral("Not processed");
+        info->ProcessingDate = ProcessingDateText(*cube, info->ProcessedAt, QStringLiteral("Not processed"));
         if (categoryChecked(cinCubeRoles))
             GetCubeRoles(*cube, *info);
         if (categoryChecked(cinpart))

@@ -9,7 +9,7 @@
 #include "core/variantgrid.h"
 #include "external/olap.h"
 #include "report/pagerun.h"
-#include "report/pagewriter.h"
+#include "report/reportwriter.h"
 
 #include <QString>
 #include <memory>
@@ -60,16 +60,16 @@ public:
     // The page over the info list, where the state's page view says (a new report file and
     // the browser unless the caller changed that).
     void CreateReport() override;
-    void WriteSection(const CubeInfo& cube, PageWriter& page) const;
+    void WriteSection(const CubeInfo& cube, ReportWriter& report) const;
 
 private:
     bool categoryChecked(CubeInfoNames category) const;
     template <class Step> bool guarded(Step&& step);
-    void writeRolePart(const CubeInfo& cube, PageWriter& page) const;
-    void writePartitionPart(const CubeInfo& cube, PageWriter& page) const;
-    void writeDimensionPart(const CubeInfo& cube, PageWriter& page) const;
-    void writeMeasurePart(const CubeInfo& cube, PageWriter& page) const;
-    void writeCalcMemberPart(const CubeInfo& cube, PageWriter& page) const;
+    void writeRolePart(const CubeInfo& cube, ReportWriter& report) const;
+    void writePartitionPart(const CubeInfo& cube, ReportWriter& report) const;
+    void writeDimensionPart(const CubeInfo& cube, ReportWriter& report) const;
+    void writeMeasurePart(const CubeInfo& cube, ReportWriter& report) const;
+    void writeCalcMemberPart(const CubeInfo& cube, ReportWriter& report) const;
 
     SelectorState& m_state;
     std::shared_ptr<CubeInfoList> m_info;

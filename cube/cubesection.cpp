@@ -7,76 +7,127 @@ namespace Lorvantic {
 
 namespace {
 
-const QString TableEnd = QStringLiteral("</TABLE>");
+using Column = ReportColumn;
 
-QString tableStart(int margin, int width) {
-    return QStringLiteral(
-               "<table border='1' style='margin-left:%1' cellspacing='0' width='%2%'><tr bgcolor='")
-               .arg(margin)
-               .arg(width) +
-           QLatin1String(Page::HeaderColour) + QStringLiteral("'>");
+const TableShape& summaryShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("cube"),
+        QStringLiteral("Cube"),
+        {{QStringLiteral("database"), QStringLiteral("Database")},
+         {QStringLiteral("name"), QStringLiteral("Cube Name")},
+         {QStringLiteral("size"), QStringLiteral("Size (MB)"), CellType::Number},
+         {QStringLiteral("lastProcessed"), QStringLiteral("Last Processed Date"), CellType::Date}},
+        {},
+        {.margin = 10, .width = 95, .rowClosesTable = true, .closedAtEnd = false},
+    });
+    return shape;
 }
 
-// One heading cell; left-aligned where the table says so.
-QString heading(const QString& text, bool alignLeft = false) {
-    return (alignLeft ? QStringLiteral("<TH vAlign='top' Align='left'><B>")
-                      : QStringLiteral("<TH vAlign='top'><B>")) +
-           text + QStringLiteral("</B></TH>");
+const TableShape& roleShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("roles"),
+        QStringLiteral("Roles"),
+        {{QStringLiteral("role"), QStringLiteral("Role"), CellType::Text, true}},
+        QStringLiteral("No Roles available"),
+        {.emptyCell = QStringLiteral("vAlign='top'")},
+    });
+    return shape;
 }
 
-const QString& cubeTableHeader() {
-    static const QString line = tableStart(10, 95) + heading(QStringLiteral("Database")) +
-                                heading(QStringLiteral("Cube Name")) + heading(QStringLiteral("Size (MB)")) +
-                                heading(QStringLiteral("Last Processed Date")) + QStringLiteral("</TR>");
-    return line;
+std::vector<Column> partitionColumns(bool dataSources) {
+    std::vector<Column> columns{
+        {QStringLiteral("name"), QStringLiteral("Partition Name")},
+        {QStringLiteral("storageMode"), QStringLiteral("Type")},
+        {QStringLiteral("aggregations"), QStringLiteral("Number of Aggregations"), CellType::Number}};
+    if (dataSources) {
+        columns.push_back({QStringLiteral("dataSource"), QStringLiteral("Used DataSource")});
+        columns.push_back({QStringLiteral("driver"), QStringLiteral("Used Driver")});
+        columns.push_back({QStringLiteral("source"), QStringLiteral("Source")});
+    }
+    return columns;
 }
 
-const QString& roleTableHeader() {
-    static const QString line =
-        tableStart(60, 90) + heading(QStringLiteral("Role"), true) + QStringLiteral("</TR>");
-    return line;
+const TableShape& partitionShape(bool dataSources) {
+    static const TableShape withSources =
+        MakeTableShape({QStringLiteral("partitions"), QStringLiteral("Partitions"), partitionColumns(true)});
+    static const TableShape withoutSources =
+        MakeTableShape({QStringLiteral("partitions"), QStringLiteral("Partitions"), partitionColumns(false)});
+    return dataSources ? withSources : withoutSources;
 }
 
-const QString& partitionTableStart() {
-    static const QString piece = tableStart(60, 90) + heading(QStringLiteral("Partition Name")) +
-                                 heading(QStringLiteral("Type")) +
-                                 heading(QStringLiteral("Number of Aggregations"));
-    return piece;
+// Data sources alone gather no partitions: the page then closes a table it never opened.
+const TableShape& dataSourcesAloneShape() {
+    static const TableShape shape =
+        MakeTableShape({QStringLiteral("dataSources"), QStringLiteral("Data Sources")});
+    return shape;
 }
 
-const QString& dataSourceColumns() {
-    static const QString piece = heading(QStringLiteral("Used DataSource")) +
-                                 heading(QStringLiteral("Used Driver")) + heading(QStringLiteral("Source")) +
-                                 QStringLiteral("</TR>");
-    return piece;
+std::vector<Column> dimensionColumns() {
+    return {{QStringLiteral("name"), QStringLiteral("Dimension Name"), CellType::Text, true},
+            {QStringLiteral("type"), QStringLiteral("Type"), CellType::Text, true}};
 }
 
-const QString& dimensionTableHeader() {
-    static const QString line = tableStart(60, 90) + heading(QStringLiteral("Dimension Name"), true) +
-                                heading(QStringLiteral("Type"), true) + QStringLiteral("</TR>");
-    return line;
+const TableShape& dimensionShape() {
+    static const TableShape shape =
+        MakeTableShape({QStringLiteral("dimensions"), QStringLiteral("Dimensions"), dimensionColumns()});
+    return shape;
 }
 
-const QString& levelTableHeader() {
-    static const QString line =
-        tableStart(110, 75) + heading(QStringLiteral("Level Name")) + heading(QStringLiteral("Visible")) +
-        heading(QStringLiteral("Available for Aggregation")) + QStringLiteral("</TR>");
-    return line;
+// With levels each dimension gets a table of its own, followed by its level table; only the
+// last level table is closed, by the end of the dimensions.
+const TableShape& dimensionWithLevelsShape() {
+    static const TableShape shape = MakeTableShape({QStringLiteral("dimensions"),
+                                                    QStringLiteral("Dimensions"),
+                                                    dimensionColumns(),
+                                                    {},
+                                                    {.headerPerRow = true, .rowClosesTable = true}});
+    return shape;
 }
 
-const QString& measureTableHeader() {
-    static const QString line =
-        tableStart(60, 90) + heading(QStringLiteral("Measure Name")) + heading(QStringLiteral("Internal")) +
-        heading(QStringLiteral("Display Format")) + heading(QStringLiteral("Warehouse Table")) +
-        heading(QStringLiteral("Applied Function")) + QStringLiteral("</TR>");
-    return line;
+const TableShape& levelShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("levels"),
+        QStringLiteral("Levels"),
+        {{QStringLiteral("name"), QStringLiteral("Level Name")},
+         {QStringLiteral("visible"), QStringLiteral("Visible"), CellType::Boolean},
+         {QStringLiteral("aggregation"), QStringLiteral("Available for Aggregation"), CellType::Boolean}},
+        {},
+        {.margin = 110, .width = 75, .closedAtEnd = false},
+    });
+    return shape;
 }
 
-const QString& calcMemberTableHeader() {
-    static const QString line = tableStart(60, 90) + heading(QStringLiteral("Calc.&nbspMember Name")) +
-                                heading(QStringLiteral("MDX Statement")) +
-                                heading(QStringLiteral("Solve Order")) + QStringLiteral("</TR>");
-    return line;
+const TableShape& measureShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("measures"),
+        QStringLiteral("Measures"),
+        {{QStringLiteral("name"), QStringLiteral("Measure Name")},
+         {QStringLiteral("internal"), QStringLiteral("Internal"), CellType::Boolean},
+         {QStringLiteral("format"), QStringLiteral("Display Format"), CellType::Text, false, false,
+          QStringLiteral("Not available")},
+         {QStringLiteral("source"), QStringLiteral("Warehouse Table")},
+         {QStringLiteral("aggregation"), QStringLiteral("Applied Function")}},
+    });
+    return shape;
+}
+
+const TableShape& calcMemberShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("calculatedMembers"),
+        QStringLiteral("Calculated Members"),
+        {{QStringLiteral("name"),
+          QStringLiteral("Calc. Member Name"),
+          CellType::Text,
+          false,
+          false,
+          {},
+          QStringLiteral("Calc.&nbspMember Name")},
+         {QStringLiteral("statement"), QStringLiteral("MDX Statement")},
+         {QStringLiteral("solveOrder"), QStringLiteral("Solve Order"), CellType::Number}},
+        QStringLiteral("No Calculated Members found."),
+        {.emptyCell = QStringLiteral("colspan='3'")},
+    });
+    return shape;
 }
 
 } // namespace
@@ -94,91 +145,80 @@ void CubeKind::CreateReport() {
     const CubeInfoList& cubes = *m_info;
     PageRunState run = PageRunOf(m_state);
     CreateListReport(pageKind(), run, cubes,
-                     [this](const CubeInfo& cube, PageWriter& page) { WriteSection(cube, page); });
+                     [this](const CubeInfo& cube, ReportWriter& report) { WriteSection(cube, report); });
 }
 
-void CubeKind::WriteSection(const CubeInfo& cube, PageWriter& page) const {
-    if (m_state.indexOption)
-        Page::AppendBackToTop(page, cube.DatabaseName, cube.Name);
-    page.AppendLine(cubeTableHeader());
-    page.AppendRow({cube.DatabaseName, cube.Name, cube.Size, cube.ProcessingDate}, TableEnd);
+void CubeKind::WriteSection(const CubeInfo& cube, ReportWriter& report) const {
+    report.beginItem({cube.DatabaseName, cube.Name}, summaryShape(),
+                     {cube.DatabaseName, cube.Name, cube.Size, {cube.ProcessingDate, cube.ProcessedAt}});
     if (categoryChecked(cinCubeRoles))
-        writeRolePart(cube, page);
+        writeRolePart(cube, report);
     if (categoryChecked(cinpart) || categoryChecked(cinDS))
-        writePartitionPart(cube, page);
+        writePartitionPart(cube, report);
     if (categoryChecked(cinDim))
-        writeDimensionPart(cube, page);
+        writeDimensionPart(cube, report);
     if (categoryChecked(cinMsr))
-        writeMeasurePart(cube, page);
+        writeMeasurePart(cube, report);
     if (categoryChecked(cinCalcMbr))
-        writeCalcMemberPart(cube, page);
+        writeCalcMemberPart(cube, report);
+    report.endItem();
 }
 
-void CubeKind::writeRolePart(const CubeInfo& cube, PageWriter& page) const {
-    page.AppendLine(roleTableHeader());
-    if (cube.Roles.Count() == 0)
-        page.AppendRow({u"No Roles available"});
+void CubeKind::writeRolePart(const CubeInfo& cube, ReportWriter& report) const {
+    report.beginTable(roleShape());
     for (const auto& role : cube.Roles)
-        page.AppendRow({role->Name});
-    page.AppendLine(TableEnd);
+        report.row({role->Name});
+    report.endTable();
 }
 
-void CubeKind::writePartitionPart(const CubeInfo& cube, PageWriter& page) const {
+void CubeKind::writePartitionPart(const CubeInfo& cube, ReportWriter& report) const {
     const bool partitions = categoryChecked(cinpart);
     const bool dataSources = categoryChecked(cinDS);
-    // Data sources alone gather no partitions: the part is then only the closing line.
-    const bool sixColumns = partitions && dataSources;
-    if (sixColumns)
-        page.AppendLine(partitionTableStart() + dataSourceColumns());
-    else if (partitions)
-        page.AppendLine(partitionTableStart() + QStringLiteral("</TR>"));
-    for (const auto& part : cube.Partitions) {
-        if (sixColumns)
-            page.AppendRow({part->Name, part->Type, part->AggregationCount, part->DataSourceName,
-                            part->Driver, part->Source});
-        else
-            page.AppendRow({part->Name, part->Type, part->AggregationCount});
-    }
-    page.AppendLine(TableEnd);
-}
-
-void CubeKind::writeDimensionPart(const CubeInfo& cube, PageWriter& page) const {
-    // The level flag counts when it converts to true, unlike the other categories.
-    if (!m_state.categoryChecked(cinDimLevelName, false)) {
-        page.AppendLine(dimensionTableHeader());
-        for (const auto& dimension : cube.Dimensions)
-            page.AppendRow({dimension->Name, dimension->Type});
-        page.AppendLine(TableEnd);
+    if (!partitions) {
+        report.beginTable(dataSourcesAloneShape());
+        report.endTable();
         return;
     }
-    // One table per dimension with its level table after it; only the last level table is
-    // closed, by the line after the walk.
-    for (const auto& dimension : cube.Dimensions) {
-        page.AppendLine(dimensionTableHeader());
-        page.AppendRow({dimension->Name, dimension->Type}, TableEnd);
-        page.AppendLine(levelTableHeader());
-        for (const auto& level : dimension->Levels)
-            page.AppendRow({level->Name, level->Visible, level->AvailableForAggregation});
+    report.beginTable(partitionShape(dataSources));
+    for (const auto& part : cube.Partitions) {
+        if (dataSources)
+            report.row({part->Name, part->Type, part->AggregationCount, part->DataSourceName, part->Driver,
+                        part->Source});
+        else
+            report.row({part->Name, part->Type, part->AggregationCount});
     }
-    page.AppendLine(TableEnd);
+    report.endTable();
 }
 
-void CubeKind::writeMeasurePart(const CubeInfo& cube, PageWriter& page) const {
-    page.AppendLine(measureTableHeader());
+void CubeKind::writeDimensionPart(const CubeInfo& cube, ReportWriter& report) const {
+    // The level flag counts when it converts to true, unlike the other categories.
+    const bool levels = m_state.categoryChecked(cinDimLevelName, false);
+    report.beginTable(levels ? dimensionWithLevelsShape() : dimensionShape());
+    for (const auto& dimension : cube.Dimensions) {
+        report.row({dimension->Name, dimension->Type});
+        if (!levels)
+            continue;
+        report.beginTable(levelShape());
+        for (const auto& level : dimension->Levels)
+            report.row({level->Name, level->Visible, level->AvailableForAggregation});
+        report.endTable();
+    }
+    report.endTable();
+}
+
+void CubeKind::writeMeasurePart(const CubeInfo& cube, ReportWriter& report) const {
+    report.beginTable(measureShape());
     for (const auto& measure : cube.Measures)
-        page.AppendRow({measure->Name, measure->Internal, measure->DisplayFormat, measure->WarehouseTable,
-                        measure->AppliedFunction});
-    page.AppendLine(TableEnd);
+        report.row({measure->Name, measure->Internal, measure->DisplayFormat, measure->WarehouseTable,
+                    measure->AppliedFunction});
+    report.endTable();
 }
 
-void CubeKind::writeCalcMemberPart(const CubeInfo& cube, PageWriter& page) const {
-    page.AppendLine(calcMemberTableHeader());
-    if (cube.CalcMembers.Count() == 0)
-        page.AppendLine(QStringLiteral("<TR bgcolor='") + QLatin1String(Page::RowColour) +
-                        QStringLiteral("'><TD colspan='3'>No Calculated Members found.</TD></TR>"));
+void CubeKind::writeCalcMemberPart(const CubeInfo& cube, ReportWriter& report) const {
+    report.beginTable(calcMemberShape());
     for (const auto& member : cube.CalcMembers)
-        page.AppendRow({member->Name, member->Statement, member->SolveOrder});
-    page.AppendLine(TableEnd);
+        report.row({member->Name, member->Statement, member->SolveOrder});
+    report.endTable();
 }
 
 } // namespace Lorvantic

@@ -82,8 +82,8 @@ void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimen
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Dimension> dimension = database->Dimensions()->Item(dimensionName);
     tempDimension->Name = dimensionName;
-    tempDimension->ProcessingDate = dimension->State() != 0 ? GeneralDateText(dimension->LastProcessed())
-                                                            : QStringLiteral("Not processed");
+    tempDimension->ProcessingDate =
+        ProcessingDateText(*dimension, tempDimension->ProcessedAt, QStringLiteral("Not processed"));
     tempDimension->Kind =
         dimension->DimensionType() == 1 ? QStringLiteral("Time") : QStringLiteral("Standard");
     tempDimension->Type = dimensionTypeText(*dimension);
@@ -128,7 +128,7 @@ void DimensionKind::GetDimCubes(const Olap::Dimension& obj, const Olap::Store& d
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =
-            cube->State() != 0 ? GeneralDateText(cube->LastProcessed()) : QStringLiteral("Not Processed");
+            ProcessingDateText(*cube, tempCube->ProcessedAt, QStringLiteral("Not Processed"));
         tempDimension.Cubes.Add(tempCube);
     }
 }

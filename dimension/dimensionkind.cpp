@@ -114,7 +114,7 @@ void DimensionKind::CreateReport() {
     // Held for the whole run, whatever replaces the selector's list meanwhile.
     const std::shared_ptr<const DimensionInfoList> list = m_infoList;
     CreateListReport(pageKind(), run, *list,
-                     [this](const DimensionInfo& item, PageWriter& page) { WriteSection(item, page); });
+                     [this](const DimensionInfo& item, ReportWriter& report) { WriteSection(item, report); });
 }
 
 } // namespace Lorvantic

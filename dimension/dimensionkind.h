@@ -8,7 +8,7 @@
 #include "core/selectorstate.h"
 #include "external/olap.h"
 #include "report/pagerun.h"
-#include "report/pagewriter.h"
+#include "report/reportwriter.h"
 
 #include <QString>
 #include <memory>
@@ -39,14 +39,14 @@ public:
     // The page over the info list, written where PageRunOf(state) says.
     static PageKind pageKind();
     void CreateReport() override;
-    void WriteSection(const DimensionInfo& item, PageWriter& page) const;
+    void WriteSection(const DimensionInfo& item, ReportWriter& report) const;
 
     const std::shared_ptr<DimensionInfoList>& infoList() const { return m_infoList; }
 
 private:
     const Olap::Server& server() const;
     void appendCatalogueRows(const Olap::Store& database, const QString& databaseName);
-    void writeLevels(const LevelInfoList& levels, PageWriter& page) const;
+    void writeLevels(const LevelInfoList& levels, ReportWriter& report) const;
 
     SelectorState& m_state;
     std::shared_ptr<DimensionInfoList> m_infoList;

@@ -31,15 +31,12 @@ ProgressWindow* progressOf(const PageRunState& state) {
     return state.applicationMode && state.progress ? state.progress->get() : nullptr;
 }
 
-void writeIndex(const PageKind& kind, qint32 count, const ItemReader& item, PageWriter& page) {
-    page.AppendLine(kind.indexTableOpening + QLatin1String(Page::HeaderColour) + kind.indexHeaderClosing);
-    for (qint32 i = 1; i <= count; ++i) {
-        const PageItem it = item(i);
-        page.AppendJoined({u"<TR><TD>", it.databaseName, u"</TD><TD><A HREF='#", it.databaseName, u"_",
-                           it.name, u"'>", it.name, u"</A></TD></TR>"});
-    }
-    page.AppendLine(QStringLiteral("</TABLE>"));
-    page.AppendLine(QStringLiteral("<P><HR><P>"));
+std::vector<ReportItem> indexItems(qint32 count, const ItemReader& item) {
+    std::vector<ReportItem> items;
+    items.reserve(static_cast<std::size_t>(count));
+    for (qint32 i = 1; i <= count; ++i)
+        items.push_back(item(i));
+    return items;
 }
 
 void runPage(const PageKind& kind, PageRunState& state, qint32 count, const ItemReader& item,
@@ -60,21 +57,22 @@ void runPage(const PageKind& kind, PageRunState& state, qint32 count, const Item
     if (state.reportFiles)
         AppendReportFile(*state.reportFiles, path);
 
-    PageWriter page(path);
-    runPart(kind.guarded, [&] { WriteReportHeader(kind, state.server.get(), page); });
+    PageWriter page(path, FormatEndsLinesWithFeedOnly(state.format));
+    const std::unique_ptr<ReportWriter> report = MakeReportWriter(state.format, page);
+    const ReportHeader header{kind.noun,     kind.kindName,     state.server.get(),
+                              ReportClock(), state.indexOption, &kind};
+    runPart(kind.guarded, [&] { report->beginReport(header); });
     if (state.indexOption)
-        writeIndex(kind, count, item, page);
+        report->index(indexItems(count, item));
     for (qint32 i = 1; i <= count; ++i) {
         if (ProgressWindow* progress = progressOf(state)) {
             progress->Progress(step);
             progress->Status(kind.progressPrefix + item(i).name);
             LetEventsRun();
         }
-        writeSection(i, page);
-        if (!state.indexOption)
-            page.AppendLine(QStringLiteral("<P>"));
+        writeSection(i, *report);
     }
-    runPart(kind.guarded, [&] { WriteReportEnd(page); });
+    runPart(kind.guarded, [&] { report->endReport(); });
     page.flush();
     closeProgress(state, false);
     if (state.openInBrowser && !LaunchBrowser(path))
@@ -124,6 +122,8 @@ PageKind MakePageKind(const QString& noun, const QString& headerTableLine, const
     kind.indexHeaderClosing =
         QStringLiteral("'><TH><B>Database</B></TH><TH><B>") + noun + QStringLiteral("</B></TH></TR>");
     kind.progressPrefix = QStringLiteral("Generating HTML for ") + noun + QStringLiteral(": ");
+    kind.noun = noun;
+    kind.kindName = KindNameOfNoun(noun);
     kind.guarded = guarded;
     return kind;
 }
@@ -137,6 +137,7 @@ PageRunState PageRunOf(SelectorState& state) {
     run.reportFiles = &state.reportFiles;
     run.createFile = state.pageFile;
     run.openInBrowser = state.openPages;
+    run.format = state.pageFormat;
     return run;
 }
 

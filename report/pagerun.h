@@ -10,6 +10,7 @@
 #include "external/error.h"
 #include "external/olap.h"
 #include "report/pagewriter.h"
+#include "report/reportwriter.h"
 
 #include <QString>
 #include <functional>
@@ -23,6 +24,8 @@ struct PageKind {
     QString indexTableOpening;  // "<TABLE width='100%'><TR bgcolor='"
     QString indexHeaderClosing; // "'><TH><B>Database</B></TH><TH><B>Cube</B></TH></TR>"
     QString progressPrefix;     // "Generating HTML for Cube: "
+    QString noun;               // "Cube"
+    QString kindName;           // "cubes"
     // Guarded: any failure ends the run quietly, and the header and end writers are guarded
     // on their own. Unguarded: a failure passes to the caller.
     bool guarded = false;
@@ -32,6 +35,11 @@ struct PageKind {
 // header table's opening line, the index table's width ("100%") and whether the run is guarded.
 PageKind MakePageKind(const QString& noun, const QString& headerTableLine, const QString& indexWidth,
                       bool guarded);
+
+// The report's own frame: its kind's noun ("Cube") and its command-line name ("cubes").
+inline QString KindNameOfNoun(const QString& noun) {
+    return noun.toLower() + u's';
+}
 
 // The selector state a run reads and changes.
 struct PageRunState {
@@ -43,18 +51,16 @@ struct PageRunState {
     // Where the page goes: a new report file by default; the command line writes elsewhere.
     std::function<bool(QString& path)> createFile;
     bool openInBrowser = true;
+    ReportFormat format = ReportFormat::Html;
 };
 
 // The page run's view of a selector's state.
 PageRunState PageRunOf(SelectorState& state);
 
 // One item of the page: what the index and the run read of it.
-struct PageItem {
-    QString databaseName;
-    QString name;
-};
+using PageItem = ReportItem;
 
-using SectionWriter = std::function<void(qint32 index, PageWriter& page)>;
+using SectionWriter = std::function<void(qint32 index, ReportWriter& report)>;
 using ItemReader = std::function<PageItem(qint32 index)>;
 
 // The page run over count items (1-based index); writeSection writes item i's section.
@@ -63,7 +69,7 @@ QString CreateReport(const PageKind& kind, PageRunState& state, qint32 count, co
                      const SectionWriter& writeSection);
 
 // The page run over a kind's gathered list (1-based, each entry a pointer to an item with
-// DatabaseName and Name); writeSection(item, page) writes one item's section.
+// DatabaseName and Name); writeSection(item, report) writes one item's section.
 template <class List, class WriteSection>
 QString CreateListReport(const PageKind& kind, PageRunState& state, const List& list,
                          WriteSection writeSection) {
@@ -73,7 +79,7 @@ QString CreateListReport(const PageKind& kind, PageRunState& state, const List& 
             const auto& item = *list[i];
             return PageItem{item.DatabaseName, item.Name};
         },
-        [&list, &writeSection](qint32 i, PageWriter& page) { writeSection(*list[i], page); });
+        [&list, &writeSection](qint32 i, ReportWriter& report) { writeSection(*list[i], report); });
 }
 
 // The seven header lines and the end line.

@@ -72,8 +72,9 @@ uchar* writeUtf8(QStringView text, uchar* out) {
 }
 } // namespace
 
-PageWriter::PageWriter(QString path)
-    : m_path(std::move(path)) {
+PageWriter::PageWriter(QString path, bool lineFeedOnly)
+    : m_path(std::move(path))
+    , m_lineEnd(lineFeedOnly ? "\n" : "\r\n") {
     m_buffer.resize(2 * FlushThreshold);
 }
 
@@ -145,7 +146,7 @@ void PageWriter::AppendJoined(std::initializer_list<QStringView> pieces) {
 }
 
 void PageWriter::endLine() {
-    append("\r\n");
+    append(m_lineEnd);
     if (m_used >= FlushThreshold)
         flush();
 }

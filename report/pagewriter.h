@@ -14,7 +14,8 @@ namespace Lorvantic {
 // would be.
 class PageWriter {
 public:
-    explicit PageWriter(QString path);
+    // Lines end in CR LF, or in LF alone where lineFeedOnly says so (the data formats).
+    explicit PageWriter(QString path, bool lineFeedOnly = false);
     ~PageWriter();
     PageWriter(const PageWriter&) = delete;
     PageWriter& operator=(const PageWriter&) = delete;
@@ -26,6 +27,10 @@ public:
     void AppendRow(std::initializer_list<QStringView> values, QStringView tail = {});
     // One line of several pieces: the bytes of AppendLine(the pieces joined).
     void AppendJoined(std::initializer_list<QStringView> pieces);
+    // Pieces of one line, and its end.
+    void AppendText(QStringView text) { appendUtf8(text); }
+    void AppendAscii(QByteArrayView bytes) { append(bytes); }
+    void EndLine() { endLine(); }
     void flush() noexcept;
 
 private:
@@ -45,6 +50,7 @@ private:
     QString m_path;
     std::vector<char> m_buffer; // its first m_used bytes are the lines not yet in the file
     qsizetype m_used = 0;
+    QByteArrayView m_lineEnd;
 };
 
 // Row pieces every section uses.

@@ -51,6 +51,16 @@ QString GeneralDateText(const QDateTime& when);
 QString ShortDateText(const QDateTime& when);
 QString TimeText(const QDateTime& when);
 
+// The text of when the object (a cube or a dimension) was last processed, with the moment in
+// when; notProcessed, and when left as it is, for one never processed.
+template <class Object>
+QString ProcessingDateText(const Object& object, QDateTime& when, const QString& notProcessed) {
+    if (object.State() == 0)
+        return notProcessed;
+    when = object.LastProcessed();
+    return GeneralDateText(when);
+}
+
 // The moment a page header shows: SOURCE_DATE_EPOCH (as UTC) when set, else the clock.
 QDateTime ReportClock();
 

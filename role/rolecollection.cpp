@@ -55,7 +55,7 @@ void RoleKind::GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, 
         tempCube->Name = cube->Name();
         tempCube->Size = GetSizeInMB(*cube);
         tempCube->ProcessingDate =
-            cube->State() != 0 ? GeneralDateText(cube->LastProcessed()) : QStringLiteral("Not processed");
+            ProcessingDateText(*cube, tempCube->ProcessedAt, QStringLiteral("Not processed"));
         tempRole.Cubes.Add(std::move(tempCube));
     }
 }

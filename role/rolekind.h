@@ -8,7 +8,7 @@
 #include "core/holders.h"
 #include "core/selectorstate.h"
 #include "report/pagerun.h"
-#include "report/pagewriter.h"
+#include "report/reportwriter.h"
 
 #include <QString>
 #include <memory>
@@ -42,7 +42,7 @@ public:
     // The page run with the given destination; anchors in the sections follow the selector's
     // index option. Returns the page's path ("" when no page was made).
     QString CreateReport(PageRunState& run);
-    void WriteSection(const RoleInfo& tempRole, PageWriter& page) const;
+    void WriteSection(const RoleInfo& tempRole, ReportWriter& report) const;
 
     // Empty until the first RetrieveInfo.
     const std::shared_ptr<RoleInfoList>& roleInfoList() const { return m_roles; }

@@ -6,22 +6,40 @@ namespace Lorvantic {
 
 namespace {
 
-QString emptyTableRow(const QString& text) {
-    return QStringLiteral("<TR bgcolor='") + QLatin1String(Page::RowColour) +
-           QStringLiteral("'><TD vAlign='top' colspan='2'>") + text + QStringLiteral("</TD></TR>");
+const TableShape& summaryShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("role"),
+        QStringLiteral("Role"),
+        {{QStringLiteral("database"), QStringLiteral("Database")},
+         {QStringLiteral("name"), QStringLiteral("Role Name"), CellType::Text, true, true}},
+        {},
+        {.margin = 10, .width = 95, .rowClosesTable = true, .closedAtEnd = false},
+    });
+    return shape;
 }
 
-// A table of header line, one row per item (or the empty row) and the closing line; writeRow
-// writes an item's row.
-template <class List, class WriteRow>
-void writeTable(PageWriter& page, const QString& headerLine, const List& items, const QString& emptyText,
-                WriteRow writeRow) {
-    page.AppendLine(headerLine);
-    if (items.Count() == 0)
-        page.AppendLine(emptyTableRow(emptyText));
-    for (const auto& item : items)
-        writeRow(*item);
-    page.AppendLine(QStringLiteral("</TABLE>"));
+const TableShape& userShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("users"),
+        QStringLiteral("Users"),
+        {{QStringLiteral("name"), QStringLiteral("Users / User groups"), CellType::Text, true}},
+        QStringLiteral("No users found"),
+        {.emptyCell = QStringLiteral("vAlign='top' colspan='2'")},
+    });
+    return shape;
+}
+
+const TableShape& cubeShape() {
+    static const TableShape shape = MakeTableShape({
+        QStringLiteral("cubes"),
+        QStringLiteral("Cubes"),
+        {{QStringLiteral("name"), QStringLiteral("Used in Cube"), CellType::Text, true},
+         {QStringLiteral("size"), QStringLiteral("Cube Size (MB)"), CellType::Number},
+         {QStringLiteral("lastProcessed"), QStringLiteral("Processing Date"), CellType::Date}},
+        QStringLiteral("No Cubes found for this role"),
+        {.emptyCell = QStringLiteral("vAlign='top' colspan='2'")},
+    });
+    return shape;
 }
 
 } // namespace
@@ -41,35 +59,27 @@ QString RoleKind::CreateReport(PageRunState& run) {
     // Held here so that the list outlives the run whatever the sections do.
     const std::shared_ptr<RoleInfoList> roles = m_roles;
     const RoleInfoList& list = roleList();
-    return CreateListReport(pageKind(), run, list,
-                            [this](const RoleInfo& role, PageWriter& page) { WriteSection(role, page); });
+    return CreateListReport(pageKind(), run, list, [this](const RoleInfo& role, ReportWriter& report) {
+        WriteSection(role, report);
+    });
 }
 
-void RoleKind::WriteSection(const RoleInfo& tempRole, PageWriter& page) const {
-    if (m_state.indexOption)
-        Page::AppendBackToTop(page, tempRole.DatabaseName, tempRole.Name);
-    page.AppendLine(QStringLiteral("<table border='1' style='margin-left:10' cellspacing='0' width='95%'>"
-                                   "<tr bgcolor='#AEAEAE'><TH vAlign='top'><B>Database</B></TH>"
-                                   "<TH vAlign='top' Align='left'><B>Role Name</B></TH></TR>"));
-    const QString boldName = QStringLiteral("<B>") + tempRole.Name + QStringLiteral("</B>");
-    page.AppendRow({tempRole.DatabaseName, boldName}, u"</TABLE>");
-    if (m_state.categoryChecked(rinUser))
-        writeTable(page,
-                   QStringLiteral("<table border='1' style='margin-left:60' cellspacing='0' width='90%'>"
-                                  "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'>"
-                                  "<B>Users / User groups</B></TH></TR>"),
-                   tempRole.Users, QStringLiteral("No users found"),
-                   [&page](const UserInfo& user) { page.AppendRow({user.Name}); });
-    if (m_state.categoryChecked(rinCube))
-        writeTable(
-            page,
-            QStringLiteral("<table border='1' style='margin-left:60' cellspacing='0' width='90%'>"
-                           "<tr bgcolor='#AEAEAE'><TH vAlign='top' Align='left'><B>Used in Cube</B></TH>"
-                           "<TH vAlign='top'><B>Cube Size (MB)</B></TH>"
-                           "<TH vAlign='top'><B>Processing Date</B></TH></TR>"),
-            tempRole.Cubes, QStringLiteral("No Cubes found for this role"), [&page](const CubeInfo& cube) {
-                page.AppendRow({cube.Name, cube.Size, cube.ProcessingDate});
-            });
+void RoleKind::WriteSection(const RoleInfo& tempRole, ReportWriter& report) const {
+    report.beginItem({tempRole.DatabaseName, tempRole.Name}, summaryShape(),
+                     {tempRole.DatabaseName, tempRole.Name});
+    if (m_state.categoryChecked(rinUser)) {
+        report.beginTable(userShape());
+        for (const auto& user : tempRole.Users)
+            report.row({user->Name});
+        report.endTable();
+    }
+    if (m_state.categoryChecked(rinCube)) {
+        report.beginTable(cubeShape());
+        for (const auto& cube : tempRole.Cubes)
+            report.row({cube->Name, cube->Size, {cube->ProcessingDate, cube->ProcessedAt}});
+        report.endTable();
+    }
+    report.endItem();
 }
 
 } // namespace Lorvantic

@@ -18,6 +18,17 @@ PageKind testKind(bool guarded) {
                         QStringLiteral("100%"), guarded);
 }
 
+// An item's section: the line "section" and a row holding its name.
+const TableShape& itemShape() {
+    static const TableShape shape =
+        MakeTableShape({QStringLiteral("thing"),
+                        QStringLiteral("Thing"),
+                        {{QStringLiteral("name"), QStringLiteral("Name")}},
+                        {},
+                        {.rowClosesTable = true, .closedAtEnd = false, .header = QStringLiteral("section")}});
+    return shape;
+}
+
 struct Fixture {
     Fixture() {
         auto data = std::make_shared<Olap::ServerData>();
@@ -35,7 +46,11 @@ struct Fixture {
         return CreateReport(
             kind, run, static_cast<qint32>(items.size()),
             [&](qint32 i) { return items[static_cast<std::size_t>(i - 1)]; },
-            section ? section : [&](qint32 i, PageWriter& w) { w.AppendLine(QStringLiteral("section ") + items[static_cast<std::size_t>(i - 1)].name); });
+            section ? section : [&](qint32 i, ReportWriter& w) {
+                const PageItem& item = items[static_cast<std::size_t>(i - 1)];
+                w.beginItem(item, itemShape(), {item.name});
+                w.endItem();
+            });
     }
 
     ScopedEnv epoch{"SOURCE_DATE_EPOCH", QStringLiteral("0")};
@@ -51,6 +66,10 @@ QByteArray header() {
     return lt::readBytes(lt::dataPath(QStringLiteral("report/header.html")));
 }
 
+QByteArray row(const char* name) {
+    return QByteArray("<TR bgcolor='yellow'><TD vAlign='top'>") + name + "</TD></TR></TABLE>\r\n";
+}
+
 } // namespace
 
 TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
@@ -58,7 +77,8 @@ TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
     f.run.applicationMode = true;
     const QString path = f.page(testKind(false), {{QStringLiteral("DB"), QStringLiteral("A&B")},
                                                   {QStringLiteral("DB"), QStringLiteral("C")}});
-    EXPECT_EQ(lt::readBytes(path), header() + "section A&B\r\n<P>\r\nsection C\r\n<P>\r\n</body></html>\r\n");
+    EXPECT_EQ(lt::readBytes(path), header() + "section\r\n" + row("A&B") + "<P>\r\nsection\r\n" + row("C") +
+                                       "<P>\r\n</body></html>\r\n");
     EXPECT_EQ(f.files.ubound(), 0);
     EXPECT_EQ(f.files.at(0).toString(), path);
     EXPECT_EQ(f.recorder->steps, (std::vector<float>{7.5f, 7.5f}));
@@ -84,8 +104,9 @@ TEST(PageRun, AGuardedHeaderFailureEndsOnlyTheHeader) {
     f.run.server.reset();
     const QString path = f.page(testKind(true), {{QStringLiteral("D"), QStringLiteral("N")}});
     const QByteArray bytes = lt::readBytes(path);
-    EXPECT_TRUE(bytes.endsWith(
-        "<td valign='top'><b>Time:</b>00:00:00</td>\r\nsection N\r\n<P>\r\n</body></html>\r\n"));
+    const QByteArray end = QByteArray("<td valign='top'><b>Time:</b>00:00:00</td>\r\nsection\r\n") +
+                           row("N") + "<P>\r\n</body></html>\r\n";
+    EXPECT_TRUE(bytes.endsWith(end));
     Fixture unguarded;
     unguarded.run.server.reset();
     EXPECT_THROW(unguarded.page(testKind(false), {{QStringLiteral("D"), QStringLiteral("N")}}), Error);

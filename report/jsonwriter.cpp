@@ -1,0 +1,281 @@
+// The JSON writer: the report as data ("format": "lorvantic-report/1", fields in doc/json.md),
+// written as it is emitted, one row a line.
+
+#include "report/jsonwriter.h"
+
+#include "external/olap.h"
+#include "report/reportwriter.h"
+
+#include <QLocale>
+#include <cmath>
+
+namespace Lorvantic {
+
+namespace Json {
+
+void AppendString(PageWriter& out, QStringView text) {
+    static constexpr char Hex[] = "0123456789abcdef";
+    out.AppendAscii("\"");
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c >= 0x20 && c != u'"' && c != u'\\' && c != u'<' && c != u'>' && c != u'&')
+            continue;
+        out.AppendText(text.sliced(run, i - run));
+        run = i + 1;
+        if (c == u'"')
+            out.AppendAscii("\\\"");
+        else if (c == u'\\')
+            out.AppendAscii("\\\\");
+        else if (c == u'\n')
+            out.AppendAscii("\\n");
+        else if (c == u'\r')
+            out.AppendAscii("\\r");
+        else if (c == u'\t')
+            out.AppendAscii("\\t");
+        else {
+            const char escape[] = {'\\', 'u', '0', '0', Hex[(c >> 4) & 0xF], Hex[c & 0xF]};
+            out.AppendAscii(QByteArrayView(escape, sizeof escape));
+        }
+    }
+    out.AppendText(text.sliced(run));
+    out.AppendAscii("\"");
+}
+
+QByteArray Number(QStringView text) {
+    static const QLocale c = [] {
+        QLocale locale = QLocale::c();
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        return locale;
+    }();
+    static const QLocale user = [] {
+        QLocale locale = QLocale::system();
+        locale.setNumberOptions(QLocale::RejectGroupSeparator);
+        return locale;
+    }();
+    bool ok = false;
+    double value = c.toDouble(text, &ok);
+    if (!ok)
+        value = user.toDouble(text, &ok);
+    if (!ok || !std::isfinite(value))
+        return QByteArrayLiteral("null");
+    if (value == std::trunc(value) && std::abs(value) < 1e15)
+        return QByteArray::number(static_cast<qint64>(value));
+    return QByteArray::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+QString Moment(const QDateTime& when) {
+    return when.toString(Qt::ISODate);
+}
+
+} // namespace Json
+
+namespace {
+
+QByteArrayView typeName(CellType type) {
+    switch (type) {
+    case CellType::Number:
+        return "number";
+    case CellType::Boolean:
+        return "boolean";
+    case CellType::Date:
+        return "date";
+    case CellType::Text:
+        break;
+    }
+    return "text";
+}
+
+class JsonReportWriter final : public ReportWriter {
+public:
+    explicit JsonReportWriter(PageWriter& out)
+        : m_out(out) {}
+
+    void beginReport(const ReportHeader& header) override {
+        m_out.AppendAscii(R"({"format":"lorvantic-report/1","server":)");
+        if (header.server)
+            Json::AppendString(m_out, header.server->Name());
+        else
+            m_out.AppendAscii("null");
+        m_out.AppendAscii(R"(,"made":)");
+        Json::AppendString(m_out, Json::Moment(header.made));
+        m_out.AppendAscii(R"(,"kind":)");
+        Json::AppendString(m_out, header.kind);
+        m_out.AppendAscii(R"(,"title":)");
+        Json::AppendString(m_out, QString(QStringLiteral("Information Per ") + header.noun));
+        m_out.AppendAscii(R"(,"databases":[)");
+    }
+
+    // The index is the page's way round; the data has the items themselves.
+    void index(std::span<const ReportItem> /*items*/) override {}
+
+    void beginItem(const ReportItem& item, const TableShape& summary,
+                   std::span<const ReportCell> cells) override {
+        if (!m_inDatabase || item.databaseName != m_database) {
+            if (m_inDatabase)
+                close("]}");
+            next(m_firstDatabase);
+            m_out.AppendAscii(R"({"name":)");
+            Json::AppendString(m_out, item.databaseName);
+            m_out.AppendAscii(R"(,"items":[)");
+            m_database = item.databaseName;
+            m_inDatabase = true;
+            m_firstItem = true;
+        }
+        next(m_firstItem);
+        m_out.AppendAscii("{");
+        writeFields(summary, cells);
+        m_itemSectionsOpen = false;
+        m_firstSection = true;
+    }
+
+    void beginTable(const TableShape& shape) override {
+        if (m_tables.empty()) {
+            if (!m_itemSectionsOpen) {
+                m_out.AppendAscii(R"(,"sections":[)");
+                m_itemSectionsOpen = true;
+            }
+            next(m_firstSection);
+        } else {
+            Table& parent = m_tables.back();
+            if (!parent.rowSectionsOpen) {
+                m_out.AppendAscii(R"(,"sections":[)");
+                parent.rowSectionsOpen = true;
+            }
+            next(parent.firstChild);
+        }
+        m_tables.push_back({&shape});
+        m_out.AppendAscii(R"({"key":)");
+        Json::AppendString(m_out, shape.key);
+        m_out.AppendAscii(R"(,"title":)");
+        Json::AppendString(m_out, shape.title);
+        m_out.AppendAscii(R"(,"columns":[)");
+        bool first = true;
+        for (const ReportColumn& column : shape.columns) {
+            m_out.AppendAscii(first ? R"({"key":)" : R"(,{"key":)");
+            first = false;
+            Json::AppendString(m_out, column.key);
+            m_out.AppendAscii(R"(,"caption":)");
+            Json::AppendString(m_out, column.caption);
+            m_out.AppendAscii(R"(,"type":")");
+            m_out.AppendAscii(typeName(column.type));
+            m_out.AppendAscii(R"("})");
+        }
+        m_out.AppendAscii(R"(],"rows":[)");
+    }
+
+    void row(std::span<const ReportCell> cells) override {
+        Table& table = m_tables.back();
+        closeRow(table);
+        next(table.firstRow);
+        m_out.AppendAscii("{");
+        writeFields(*table.shape, cells);
+        table.rowOpen = true;
+    }
+
+    void endTable() override {
+        closeRow(m_tables.back());
+        m_tables.pop_back();
+        close("]}");
+    }
+
+    void endItem() override {
+        if (m_itemSectionsOpen)
+            close("]}");
+        else
+            m_out.AppendAscii("}");
+    }
+
+    void endReport() override {
+        if (m_inDatabase)
+            close("]}");
+        close("]}");
+        m_out.EndLine();
+    }
+
+private:
+    struct Table {
+        const TableShape* shape;
+        bool firstRow = true;
+        bool rowOpen = false;
+        bool rowSectionsOpen = false;
+        bool firstChild = true;
+    };
+
+    // Starts an element of an array: a comma after the one before, each on its own line.
+    void next(bool& first) {
+        if (!first)
+            m_out.AppendAscii(",");
+        first = false;
+        m_out.EndLine();
+    }
+
+    void close(QByteArrayView closing) {
+        m_out.EndLine();
+        m_out.AppendAscii(closing);
+    }
+
+    void closeRow(Table& table) {
+        if (!table.rowOpen)
+            return;
+        if (table.rowSectionsOpen)
+            close("]}");
+        else
+            m_out.AppendAscii("}");
+        table.rowOpen = false;
+        table.rowSectionsOpen = false;
+        table.firstChild = true;
+    }
+
+    void writeFields(const TableShape& shape, std::span<const ReportCell> cells) {
+        const std::size_t count = std::min(cells.size(), shape.columns.size());
+        for (std::size_t i = 0; i < count; ++i) {
+            const ReportColumn& column = shape.columns[i];
+            if (i > 0)
+                m_out.AppendAscii(",");
+            Json::AppendString(m_out, column.key);
+            m_out.AppendAscii(":");
+            writeValue(column, cells[i]);
+        }
+    }
+
+    void writeValue(const ReportColumn& column, const ReportCell& cell) {
+        switch (column.type) {
+        case CellType::Number:
+            m_out.AppendAscii(Json::Number(cell.text));
+            return;
+        case CellType::Boolean:
+            m_out.AppendAscii(cell.text == u"Yes" ? "true" : cell.text == u"No" ? "false" : "null");
+            return;
+        case CellType::Date:
+            if (cell.when)
+                Json::AppendString(m_out, Json::Moment(*cell.when));
+            else
+                m_out.AppendAscii("null");
+            return;
+        case CellType::Text:
+            break;
+        }
+        if (!column.absentText.isEmpty() && cell.text == column.absentText)
+            m_out.AppendAscii("null");
+        else
+            Json::AppendString(m_out, cell.text);
+    }
+
+    PageWriter& m_out;
+    bool m_firstDatabase = true;
+    bool m_inDatabase = false;
+    QString m_database;
+    bool m_firstItem = true;
+    bool m_itemSectionsOpen = false;
+    bool m_firstSection = true;
+    std::vector<Table> m_tables;
+};
+
+} // namespace
+
+std::unique_ptr<ReportWriter> MakeJsonReportWriter(PageWriter& sink) {
+    return std::make_unique<JsonReportWriter>(sink);
+}
+
+} // namespace Lorvantic

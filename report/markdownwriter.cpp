@@ -1,0 +1,231 @@
+// The Markdown writer: the report as GitHub Flavoured Markdown, for documentation kept in a
+// repository. The header as a short list, a heading per database and per item, a table per
+// section; a table that belongs to a row follows under its own heading.
+
+#include "report/markdownwriter.h"
+
+#include "external/olap.h"
+#include "report/pagewriter.h"
+#include "report/reportfile.h"
+#include "report/reportwriter.h"
+
+namespace Lorvantic {
+
+namespace Markdown {
+
+namespace {
+
+bool needsEscape(char16_t c) {
+    switch (c) {
+    case u'|':
+    case u'\\':
+    case u'*':
+    case u'_':
+    case u'`':
+    case u'<':
+    case u'>':
+    case u'&':
+    case u'[':
+    case u']':
+    case u'#':
+    case u'~':
+    case u'!':
+        return true;
+    default:
+        return c < 0x20 || c == 0x7F;
+    }
+}
+
+void appendReference(QString& out, char16_t c) {
+    out += QStringLiteral("&#%1;").arg(static_cast<int>(c));
+}
+
+} // namespace
+
+QString Text(QStringView text) {
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    bool plain = first == 0 && last == text.size();
+    for (qsizetype i = 0; plain && i < text.size(); ++i)
+        plain = !needsEscape(text[i].unicode());
+    if (plain)
+        return text.toString();
+
+    QString out;
+    out.reserve(text.size() + 16);
+    for (qsizetype i = 0; i < first; ++i)
+        appendReference(out, u' ');
+    for (qsizetype i = first; i < last; ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'<')
+            out += QLatin1String("&lt;");
+        else if (c == u'>')
+            out += QLatin1String("&gt;");
+        else if (c == u'&')
+            out += QLatin1String("&amp;");
+        else if (c < 0x20 || c == 0x7F)
+            appendReference(out, c);
+        else if (needsEscape(c))
+            out += u'\\', out += QChar(c);
+        else
+            out += QChar(c);
+    }
+    for (qsizetype i = last; i < text.size(); ++i)
+        appendReference(out, u' ');
+    return out;
+}
+
+} // namespace Markdown
+
+namespace {
+
+// The heading's text as Markdown shows it: the page's entities made characters.
+QString plainCaption(const QString& caption) {
+    QString text = caption;
+    return text.replace(QLatin1String("&nbsp"), QLatin1String(" "));
+}
+
+class MarkdownReportWriter final : public ReportWriter {
+public:
+    explicit MarkdownReportWriter(PageWriter& out)
+        : m_out(out) {}
+
+    void beginReport(const ReportHeader& header) override {
+        m_noun = header.noun;
+        line(QStringLiteral("# Information Per ") + header.noun);
+        blank();
+        line(QStringLiteral("- Date: ") + ShortDateText(header.made));
+        line(QStringLiteral("- Time: ") + TimeText(header.made));
+        line(QStringLiteral("- OLAP Server Name: ") +
+             (header.server ? Markdown::Text(header.server->Name()) : QString()));
+    }
+
+    void index(std::span<const ReportItem> items) override {
+        blank();
+        line(QStringLiteral("| Database | ") + m_noun + QStringLiteral(" |"));
+        line(QStringLiteral("|---|---|"));
+        for (const ReportItem& item : items)
+            line(QStringLiteral("| ") + Markdown::Text(item.databaseName) + QStringLiteral(" | ") +
+                 Markdown::Text(item.name) + QStringLiteral(" |"));
+    }
+
+    void beginItem(const ReportItem& item, const TableShape& summary,
+                   std::span<const ReportCell> cells) override {
+        if (!m_inDatabase || item.databaseName != m_database) {
+            blank();
+            line(QStringLiteral("## ") + Markdown::Text(item.databaseName));
+            m_database = item.databaseName;
+            m_inDatabase = true;
+        }
+        blank();
+        line(QStringLiteral("### ") + Markdown::Text(item.name));
+        blank();
+        writeHeader(summary);
+        writeRow(summary, cells);
+    }
+
+    void beginTable(const TableShape& shape) override {
+        QString parent;
+        if (!m_tables.empty()) {
+            m_tables.back().interrupted = true;
+            parent = m_tables.back().lastFirstCell;
+        }
+        m_tables.push_back({&shape});
+        if (shape.columns.empty())
+            return;
+        blank();
+        const QString level(static_cast<qsizetype>(std::min<std::size_t>(4 + m_tables.size() - 1, 6)), u'#');
+        line(level + u' ' + Markdown::Text(shape.title) +
+             (parent.isEmpty() ? QString() : QStringLiteral(": ") + Markdown::Text(parent)));
+        blank();
+        writeHeader(shape);
+    }
+
+    void row(std::span<const ReportCell> cells) override {
+        Table& table = m_tables.back();
+        if (table.interrupted) {
+            blank();
+            writeHeader(*table.shape);
+            table.interrupted = false;
+        }
+        writeRow(*table.shape, cells);
+        ++table.rows;
+        table.lastFirstCell.resize(0);
+        if (!cells.empty())
+            table.lastFirstCell.append(cells.front().text);
+    }
+
+    void endTable() override {
+        const Table table = m_tables.back();
+        m_tables.pop_back();
+        if (table.rows == 0 && !table.shape->emptyText.isEmpty()) {
+            blank();
+            line(QStringLiteral("*") + Markdown::Text(table.shape->emptyText) + QStringLiteral("*"));
+        }
+        if (!m_tables.empty())
+            m_tables.back().interrupted = true;
+    }
+
+    void endItem() override {}
+
+    void endReport() override {}
+
+private:
+    struct Table {
+        const TableShape* shape;
+        qint32 rows = 0;
+        bool interrupted = false;
+        QString lastFirstCell = {};
+    };
+
+    void line(const QString& text) {
+        m_out.AppendText(text);
+        m_out.EndLine();
+    }
+
+    void blank() { m_out.EndLine(); }
+
+    void writeHeader(const TableShape& shape) {
+        QString heading = QStringLiteral("|");
+        QString rule = QStringLiteral("|");
+        for (const ReportColumn& column : shape.columns) {
+            heading += u' ' + Markdown::Text(plainCaption(column.caption)) + QStringLiteral(" |");
+            rule += QStringLiteral("---|");
+        }
+        line(heading);
+        line(rule);
+    }
+
+    // A cell the page leaves blank with an entity ("&nbsp") stays blank.
+    void writeRow(const TableShape& shape, std::span<const ReportCell> cells) {
+        m_out.AppendAscii("|");
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const QStringView text = cells[i].text;
+            const bool blank =
+                i < shape.columns.size() && text.startsWith(u'&') && text == shape.columns[i].absentText;
+            m_out.AppendAscii(" ");
+            if (!blank)
+                m_out.AppendText(Markdown::Text(text));
+            m_out.AppendAscii(" |");
+        }
+        m_out.EndLine();
+    }
+
+    PageWriter& m_out;
+    QString m_noun;
+    QString m_database;
+    bool m_inDatabase = false;
+    std::vector<Table> m_tables;
+};
+
+} // namespace
+
+std::unique_ptr<ReportWriter> MakeMarkdownReportWriter(PageWriter& sink) {
+    return std::make_unique<MarkdownReportWriter>(sink);
+}
+
+} // namespace Lorvantic

@@ -1,0 +1,15 @@
+#pragma once
+
+// Markdown pieces the report's writers share (GitHub Flavoured Markdown).
+
+#include <QString>
+#include <QStringView>
+
+namespace Lorvantic::Markdown {
+
+// The text so that it stays text in a table cell or a heading: every character Markdown could
+// read as markup is escaped, '<' and '&' become entities, line breaks and other control
+// characters numeric references, and blanks at either end references too (a cell drops them).
+QString Text(QStringView text);
+
+} // namespace Lorvantic::Markdown
