@@ -6,16 +6,21 @@
 #include "core/messages.h"
 #include "core/selector.h"
 #include "core/selectorflow.h"
+#include "diff/diffdata.h"
 #include "diff/diffpage.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
 #include "report/reportfile.h"
+#include "report/reportwriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
@@ -60,9 +65,33 @@ struct Options {
     QString oldServer;
     QString newServer;
     std::vector<ReportKind> kinds; // in the table's order, each once
-    bool text = false;
     bool processing = false;
+    // --format as given; empty when not given
+    QString format;
 };
+
+// The formats each command writes; the first is the default.
+const QStringList& formatsOf(const QString& command) {
+    static const QStringList report{QStringLiteral("html"), QStringLiteral("json"), QStringLiteral("markdown")};
+    static const QStringList list{QStringLiteral("tsv"), QStringLiteral("json")};
+    static const QStringList diff{QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("json"),
+                                  QStringLiteral("markdown")};
+    return command == u"diff" ? diff : command == u"list" ? list : report;
+}
+
+// A --format value the command writes; anything else is a usage error that lists them.
+QString checkedFormat(const QString& command, const QString& format) {
+    if (!formatsOf(command).contains(format))
+        throw UsageFailure{QStringLiteral("unknown FORMAT '%1' for '%2' (one of: %3)")
+                               .arg(format, command, formatsOf(command).join(QStringLiteral(", ")))};
+    return format;
+}
+
+// Only a page is something a browser shows.
+void checkOpenable(const Options& options) {
+    if (options.open && !options.format.isEmpty() && options.format != u"html")
+        throw UsageFailure{QStringLiteral("--open shows a page: it needs --format html, not '%1'").arg(options.format)};
+}
 
 // The argument after the option at i (i moves to it); missing, a usage error.
 QString optionValue(const QStringList& arguments, qsizetype& i, const char* what) {
@@ -98,7 +127,9 @@ Options parseDiff(const QStringList& arguments) {
         else if (option == u"--open")
             options.open = true;
         else if (option == u"--text")
-            options.text = true;
+            options.format = QStringLiteral("text");
+        else if (option == u"--format")
+            options.format = checkedFormat(options.command, value("a FORMAT"));
         else if (option == u"--processing")
             options.processing = true;
         else
@@ -110,6 +141,7 @@ Options parseDiff(const QStringList& arguments) {
         for (const ReportKindEntry& kind : ReportKinds())
             options.kinds.push_back(kind.kind);
     }
+    checkOpenable(options);
     std::sort(options.kinds.begin(), options.kinds.end());
     options.kinds.erase(std::unique(options.kinds.begin(), options.kinds.end()), options.kinds.end());
     return options;
@@ -155,12 +187,15 @@ Options parse(const QStringList& arguments) {
             options.output = value("a FILE");
         } else if (report && option == u"--open") {
             options.open = true;
+        } else if (option == u"--format") {
+            options.format = checkedFormat(options.command, value("a FORMAT"));
         } else {
             throw UsageFailure{QStringLiteral("unknown option '%1' for '%2'").arg(option, options.command)};
         }
     }
     if (!hasServer)
         throw UsageFailure{QStringLiteral("'%1' needs --server NAME").arg(options.command)};
+    checkOpenable(options);
     return options;
 }
 
@@ -303,6 +338,7 @@ int runReport(const Options& options) {
 
     SelectorState& state = session.state();
     state.openPages = false;
+    ReportFormatNamed(options.format, state.pageFormat);
     QString made;
     std::unique_ptr<QTemporaryFile> staging;
     if (!options.output.isEmpty()) {
@@ -358,11 +394,22 @@ int runDiff(const Options& options) {
     const std::vector<Diff::Change> changes =
         Diff::CompareServers(oldServer, newServer, options.kinds, {options.processing});
 
-    const bool text = options.text || (options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1);
+    // Without --format: text lines on a terminal without --output, else the page.
+    const QString format = !options.format.isEmpty() ? options.format
+                           : options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1 ? QStringLiteral("text")
+                                                                                        : QStringLiteral("html");
+    const bool text = format == u"text";
     const bool pageToStandardOutput = !text && options.output.isEmpty();
+    const Diff::DiffPageSides sides{oldServer->Name(), newServer->Name()};
     const auto writePage = [&](const QString& path) {
-        PageWriter page(path);
-        Diff::WriteDiffPage(page, {oldServer->Name(), newServer->Name()}, options.kinds, changes);
+        // With text lines, a page asked for with --output is the HTML page.
+        PageWriter page(path, format == u"json" || format == u"markdown");
+        if (format == u"json")
+            Diff::WriteDiffJson(page, sides, options.kinds, changes);
+        else if (format == u"markdown")
+            page.AppendText(Diff::DiffMarkdown(sides, options.kinds, changes));
+        else
+            Diff::WriteDiffPage(page, sides, options.kinds, changes);
     };
     QString opened;
     if (!options.output.isEmpty()) {
@@ -391,18 +438,42 @@ int runDiff(const Options& options) {
     return changes.empty() ? Success : DifferencesFound;
 }
 
+// The catalogue as data: its column headings made field names ("Database" -> "database").
+void printListJson(const Options& options, const QString& server, const QStringList& headings,
+                   const VariantGrid& rows, qint32 count) {
+    QJsonArray items;
+    for (qint32 r = 0; r < count; ++r) {
+        QJsonObject item;
+        for (qint32 c = 0; c < headings.size(); ++c)
+            item.insert(headings.at(c), rows.at(c, r).toString());
+        items.append(item);
+    }
+    const QJsonObject list{{QStringLiteral("format"), QStringLiteral("lorvantic-list/1")},
+                           {QStringLiteral("server"), server},
+                           {QStringLiteral("kind"), ReportKindOf(options.kind).name},
+                           {QStringLiteral("columns"), QJsonArray::fromStringList(headings)},
+                           {QStringLiteral("items"), items}};
+    printOut(QString::fromUtf8(QJsonDocument(list).toJson(QJsonDocument::Indented)));
+}
+
 int runList(const Options& options) {
     Session session(options.kind);
     session.openCatalogue(options.server);
     VariantGrid headers;
     session.kind().GetColumnHeaders(headers);
-    qint32 columns = 0;
-    for (qint32 i = headers.lbound(); i <= headers.ubound(); ++i)
-        columns += headers.at(i).isValid() ? 1 : 0;
+    QStringList headings;
+    for (qint32 i = headers.lbound(); i <= headers.ubound(); ++i) {
+        if (headers.at(i).isValid())
+            headings << headers.at(i).toString().toLower().remove(u' ');
+    }
     const VariantGrid& rows = session.state().catalogueRows;
+    if (options.format == u"json") {
+        printListJson(options, session.state().DSOServer->Name(), headings, rows, session.rowCount());
+        return Success;
+    }
     for (qint32 r = 0; r < session.rowCount(); ++r) {
         QStringList cells;
-        for (qint32 c = 0; c < columns; ++c)
+        for (qint32 c = 0; c < headings.size(); ++c)
             cells << rows.at(c, r).toString();
         printOut(cells.join(u'\t') + u'\n');
     }
@@ -426,19 +497,22 @@ QString UsageText() {
         "Usage:\n"
         "  kavenor                                   open the connection dialog\n"
         "  kavenor report KIND --server NAME [--item DATABASE NAME]... [--info CATEGORY]...\n"
-        "                 [--index] [--output FILE] [--open]\n"
-        "  kavenor list KIND --server NAME           print the catalogue, one row per line\n"
+        "                 [--index] [--format html|json|markdown] [--output FILE] [--open]\n"
+        "  kavenor list KIND --server NAME [--format tsv|json]\n"
+        "                                            print the catalogue, one row per line\n"
         "  kavenor diff --old NAME --new NAME [--kind KIND]... [--output FILE] [--open]\n"
-        "               [--text] [--processing]     compare two servers\n"
+        "               [--format text|html|json|markdown] [--text] [--processing]\n"
+        "                                            compare two servers\n"
         "  kavenor servers                           list the server descriptions found\n"
         "  kavenor --help | --version\n"
         "\n"
         "KIND is cubes, dimensions or roles. Without --item every item of the catalogue is\n"
         "reported; without --info every category. CATEGORY is a caption of the information\n"
         "tree (\"Data Sources\", \"Level properties\", \"User\", ...), in any letter case.\n"
-        "The page goes to FILE, or to standard output. Exit codes: 0 done, 1 failure, 2 usage.\n"
+        "The page (or its content as JSON or Markdown) goes to FILE, or to standard output.\n"
+        "Exit codes: 0 done, 1 failure, 2 usage.\n"
         "diff compares what the reports of the two servers show: text lines on a terminal or\n"
-        "with --text, else the page. Exit codes: 0 no differences, 1 differences, 2 usage,\n"
+        "with --text (--format text), else the page. Exit codes: 0 no differences, 1 differences, 2 usage,\n"
         "3 a server could not be read or the page not written.\n");
 }
 

@@ -8,6 +8,7 @@
 #include "tests/automation/flowdriver.h"
 #include "tests/support/testsupport.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -32,13 +33,34 @@ const QString Server = lt::dataPath(u"app/server.json"_s);
 // The "browser" of every run writes the pages it was asked to open here.
 const QString Opened = lt::freshFolder() + u"/opened.txt"_s;
 
-// The words of a command line; $SERVER, $DATA/, $SOURCE/ and $MISSING stand for
-// paths.
+// Copies of the schema files with a fixed modification time, the processing time
+// their readers give.
+QString fixedSchemas() {
+    static const QString folder = [] {
+        const QString made = lt::freshFolder();
+        for (const QString& name : {u"schemas/HarborSales.asdatabase"_s, u"../../samples/servers/FoodMart.xml"_s}) {
+            const QString copy = made + u'/' + QFileInfo(name).fileName();
+            QFile::copy(lt::dataPath(name), copy);
+            QFile file(copy);
+            file.open(QIODevice::ReadWrite);
+            file.setFileTime(QDateTime::fromSecsSinceEpoch(1764511500, Qt::UTC),
+                             QFileDevice::FileModificationTime);
+        }
+        return made;
+    }();
+    return folder;
+}
+
+// The words of a command line; $SERVER, $DATA/, $SOURCE/, $FIXED/ and $MISSING
+// stand for paths, '~' for a blank inside a word.
 QStringList words(const QString& line) {
     static const QString missing = lt::freshFolder() + u"/no/such/folder/out.html"_s;
     QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
     for (QString& word : arguments) {
-        if (word == u"$SERVER")
+        word.replace(u'~', u' ');
+        if (word.startsWith(u"$FIXED/"))
+            word = fixedSchemas() + word.mid(6);
+        else if (word == u"$SERVER")
             word = Server;
         else if (word == u"$MISSING")
             word = missing;
@@ -139,6 +161,21 @@ TEST(CommandLine, ChoosesItemsAndCategoriesAndListsTheCatalogueAndTheServers) {
     const Result servers = kavenor(u"servers"_s);
     EXPECT_EQ(servers.exitCode, 0);
     EXPECT_TRUE(servers.out.contains("sample\t")) << servers.out.toStdString();
+}
+
+// Every format of every command, over description, schema and ASSL servers.
+TEST(CommandLine, WritesEveryFormatAsTheExpectedFiles) {
+    const QStringList lines =
+        QString::fromUtf8(golden(u"formats/formats.txt"_s)).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString& line : lines) {
+        const QStringList fields = line.split(u'|');
+        if (line.startsWith(u'#') || fields.size() != 2)
+            continue;
+        SCOPED_TRACE(fields[1].toStdString());
+        const Result r = kavenor(fields[1]);
+        EXPECT_EQ(r.exitCode, fields[1].startsWith(u"diff") ? 1 : 0) << r.err.toStdString();
+        EXPECT_EQ(r.out, golden(u"formats/"_s + fields[0]));
+    }
 }
 
 TEST(CommandLine, ReportsErrorsWithTheirExitCodes) {
