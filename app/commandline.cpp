@@ -72,7 +72,8 @@ struct Options {
 
 // The formats each command writes; the first is the default.
 const QStringList& formatsOf(const QString& command) {
-    static const QStringList report{QStringLiteral("html"), QStringLiteral("json"), QStringLiteral("markdown")};
+    static const QStringList report{QStringLiteral("html"), QStringLiteral("json"),
+                                    QStringLiteral("markdown")};
     static const QStringList list{QStringLiteral("tsv"), QStringLiteral("json")};
     static const QStringList diff{QStringLiteral("text"), QStringLiteral("html"), QStringLiteral("json"),
                                   QStringLiteral("markdown")};
@@ -90,7 +91,8 @@ QString checkedFormat(const QString& command, const QString& format) {
 // Only a page is something a browser shows.
 void checkOpenable(const Options& options) {
     if (options.open && !options.format.isEmpty() && options.format != u"html")
-        throw UsageFailure{QStringLiteral("--open shows a page: it needs --format html, not '%1'").arg(options.format)};
+        throw UsageFailure{
+            QStringLiteral("--open shows a page: it needs --format html, not '%1'").arg(options.format)};
 }
 
 // The argument after the option at i (i moves to it); missing, a usage error.
@@ -396,8 +398,9 @@ int runDiff(const Options& options) {
 
     // Without --format: text lines on a terminal without --output, else the page.
     const QString format = !options.format.isEmpty() ? options.format
-                           : options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1 ? QStringLiteral("text")
-                                                                                        : QStringLiteral("html");
+                           : options.output.isEmpty() && ::isatty(STDOUT_FILENO) == 1
+                               ? QStringLiteral("text")
+                               : QStringLiteral("html");
     const bool text = format == u"text";
     const bool pageToStandardOutput = !text && options.output.isEmpty();
     const Diff::DiffPageSides sides{oldServer->Name(), newServer->Name()};

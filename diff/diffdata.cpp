@@ -116,8 +116,8 @@ QString DiffSummary(const std::vector<ReportKind>& kinds, const std::vector<Chan
 
 QString DiffMarkdown(const DiffPageSides& sides, const std::vector<ReportKind>& kinds,
                      const std::vector<Change>& changes, qsizetype maxCharacters) {
-    QString text = u"**"_s + DiffSummary(kinds, changes) + u"** ("_s + Markdown::Text(sides.oldServer) + u" -> "_s +
-                   Markdown::Text(sides.newServer) + u")\n"_s;
+    QString text = u"**"_s + DiffSummary(kinds, changes) + u"** ("_s + Markdown::Text(sides.oldServer) +
+                   u" -> "_s + Markdown::Text(sides.newServer) + u")\n"_s;
     std::size_t shown = 0;
     for (std::size_t start = 0; start < changes.size();) {
         // One table for a run of changes of one kind and database (the changes come grouped).

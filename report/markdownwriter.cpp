@@ -147,7 +147,8 @@ public:
 
     void row(std::span<const ReportCell> cells) override {
         Table& table = m_tables.back();
-        if (table.interrupted) {
+        // A table the page repeats for every row is one table a row here too.
+        if (table.interrupted || (table.rows > 0 && table.shape->page.headerPerRow)) {
             blank();
             writeHeader(*table.shape);
             table.interrupted = false;

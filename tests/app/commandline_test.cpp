@@ -38,7 +38,8 @@ const QString Opened = lt::freshFolder() + u"/opened.txt"_s;
 QString fixedSchemas() {
     static const QString folder = [] {
         const QString made = lt::freshFolder();
-        for (const QString& name : {u"schemas/HarborSales.asdatabase"_s, u"../../samples/servers/FoodMart.xml"_s}) {
+        for (const QString& name :
+             {u"schemas/HarborSales.asdatabase"_s, u"../../samples/servers/FoodMart.xml"_s}) {
             const QString copy = made + u'/' + QFileInfo(name).fileName();
             QFile::copy(lt::dataPath(name), copy);
             QFile file(copy);

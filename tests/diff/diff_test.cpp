@@ -1,6 +1,7 @@
 // The diff of two servers over real description files and schemas: the changes as text lines
 // and as a page, against golden files (LORVANTIC_UPDATE_GOLDEN=1 rewrites them).
 
+#include "diff/diffdata.h"
 #include "diff/diffpage.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
@@ -123,4 +124,32 @@ TEST(ServerCompare, APartOfACubeThatCannotBeReadEndsTheDiff) {
                       ? QString()
                       : u"Server 'FAKE': the %1 of cube 'C' of database 'D' could not be read"_s.arg(what));
     }
+}
+
+// A pull-request comment has a size limit: the Markdown stops before the table that would pass
+// it and says how many changes it left out.
+TEST(DiffMarkdown, StopsAtAWholeTableBelowTheLimitAndCountsWhatItLeftOut) {
+    std::vector<Change> changes;
+    for (int database = 0; database < 40; ++database) {
+        for (int i = 0; i < 60; ++i) {
+            Change change;
+            change.kind = ReportKind::Cubes;
+            change.database = u"DB %1"_s.arg(database, 2, 10, QChar(u'0'));
+            change.item = u"Cube | %1"_s.arg(i);
+            change.value = "Display Format"_L1;
+            change.oldText = u"#,##0"_s;
+            change.newText = u"Currency"_s;
+            changes.push_back(change);
+        }
+    }
+    const QString text = DiffMarkdown({u"A"_s, u"B"_s}, {ReportKind::Cubes}, changes);
+    EXPECT_LE(text.size(), MarkdownLimit);
+    EXPECT_TRUE(text.startsWith(u"**Cubes: 0 added, 0 removed, 2400 changed.** (A -> B)\n"_s));
+    const qsizetype tables = text.count(u"\n### Cubes in DB "_s);
+    EXPECT_GT(tables, 10);
+    EXPECT_EQ(text.count(u"| changed | Cube \\| "_s), tables * 60) << "only whole tables";
+    EXPECT_TRUE(text.endsWith(u"\n%1 of 2400 changes are not shown here. `kavenor diff --format text` (or "
+                              "`--format json`) lists them all.\n"_s.arg(2400 - tables * 60)));
+    EXPECT_FALSE(DiffMarkdown({u"A"_s, u"B"_s}, {ReportKind::Cubes}, {changes.begin(), changes.begin() + 60})
+                     .contains(u"not shown"_s));
 }
