@@ -82,6 +82,10 @@ for server in servers:
     documents.append((f"list {server}", kavenor("list", "cubes", "--server", server, "--format", "json")))
 documents.append(("diff", kavenor("diff", "--old", SAMPLE, "--new", os.path.join(DATA, "diff", "sample-edited.json"),
                                   "--format", "json", expect=(1,))))
+# What a live server gave (recorded by tests/xmla's live test).
+for kind in ("cubes", "dimensions", "roles"):
+    path = os.path.join(DATA, "xmla", kind + ".json")
+    documents.append((path, open(path, encoding="utf-8").read()))
 for name, text in documents:
     for error in validator.iter_errors(json.loads(text)):
         failures.append(f"{name}: {error.message} at {list(error.absolute_path)}")
