@@ -19,6 +19,7 @@
 #include "bench/measure.h"
 #include "core/grids.h"
 #include "dialogs/frminfo.h"
+#include "report/reportwriter.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -140,6 +142,47 @@ void checkAllRows(VariantGrid& rows) {
         rows.at(CatalogueColumn::Checked, r) = true;
 }
 
+// The data formats and the page of the cube report, as the bench names them.
+const std::array<std::pair<const char*, ReportFormat>, 3> CubeReportFormats{
+    {{"page", ReportFormat::Html}, {"json", ReportFormat::Json}, {"markdown", ReportFormat::Markdown}}};
+
+// The child's side of a report's memory measurement: load, collect every cube with every category
+// and write the report in one format, so that the peak resident memory is that whole route's.
+int reportChild(const QString& path, const QString& format, const QString& output) {
+    SelectorState state;
+    state.DSOServer = Olap::CreateServer();
+    state.DSOServer->Connect(path);
+    state.ServerName = path;
+    std::unique_ptr<SelectorKind> selector = ReportKindOf(ReportKind::Cubes).makeKind(state);
+    selector->GetInfoTree();
+    checkAllCategories(state.infoTreeRows);
+    selector->GetCatalogue();
+    checkAllRows(state.catalogueRows);
+    selector->RetrieveInfo();
+    state.indexOption = true;
+    state.openPages = false;
+    ReportFormatNamed(format, state.pageFormat);
+    state.pageFile = [&output](QString& made) {
+        made = output;
+        return true;
+    };
+    selector->CreateReport();
+    std::printf("%lld\n", statusKilobytes("VmHWM"));
+    return 0;
+}
+
+// Peak resident memory in MB of the cube report of the server in the format (a child process).
+double reportPeakInChild(const QString& path, const QString& format, const QString& folder) {
+    const QString output = folder + QStringLiteral("/peak-report");
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--report-child"), path, format, output});
+    if (!child.waitForFinished(600'000) || child.exitCode() != 0)
+        qFatal("the report child failed: %s", child.readAllStandardError().constData());
+    QFile::remove(output);
+    return child.readAllStandardOutput().trimmed().toDouble() * 1024 / 1e6;
+}
+
 // The figures of one server size; each step keeps its quickest run.
 struct Figures {
     double megabytes = 0;
@@ -205,6 +248,20 @@ void runKind(const ReportKindEntry& kind, const std::shared_ptr<Olap::Server>& s
                  writeWithOneStream(bytes, page + QStringLiteral(".stream")));
     QFile::remove(page);
     QFile::remove(page + QStringLiteral(".stream"));
+    // The same cube report as data and as Markdown: the same content through the other writers.
+    if (kind.kind != ReportKind::Cubes)
+        return;
+    for (const auto& [format, value] : CubeReportFormats) {
+        if (value == ReportFormat::Html)
+            continue;
+        state.pageFormat = value;
+        figures.keep(QLatin1String(format) + QStringLiteral(" cubes"),
+                     measureRepeated([&] { selector->CreateReport(); }, [&] { QFile::remove(page); }));
+        figures.counts[QLatin1String(format) + QStringLiteral(" MB cubes")] =
+            static_cast<double>(QFileInfo(page).size()) / 1e6;
+        QFile::remove(page);
+    }
+    state.pageFormat = ReportFormat::Html;
 }
 
 // A fresh dialog for every run: the fill happens once per dialog.
@@ -295,6 +352,15 @@ void printSize(const char* size, const Figures& f) {
                       .arg(page.cpu / stream.cpu, 0, 'f', 2)
                       .arg(page.wall / stream.wall, 0, 'f', 2));
     }
+    for (const char* format : {"json", "markdown"}) {
+        const QString step = QLatin1String(format) + QStringLiteral(" cubes");
+        const Time time = f.steps.at(step);
+        const Time page = f.steps.at(QStringLiteral("page cubes"));
+        printTime(size, step, time,
+                  QStringLiteral(" (%1 MB; / page = %2 cpu)")
+                      .arg(f.counts.at(QLatin1String(format) + QStringLiteral(" MB cubes")), 0, 'f', 1)
+                      .arg(time.cpu / page.cpu, 0, 'f', 2));
+    }
     printTime(size, QStringLiteral("list fill"), f.steps.at(QStringLiteral("list fill")),
               QStringLiteral(" (%1 rows)").arg(f.counts.at(QStringLiteral("list rows")), 0, 'f', 0));
     printTime(size, QStringLiteral("header sort"), f.steps.at(QStringLiteral("header sort")));
@@ -312,6 +378,11 @@ struct Goal {
 int main(int argc, char** argv) {
     if (argc == 3 && QByteArray(argv[1]) == "--load-child")
         return loadChild(QString::fromLocal8Bit(argv[2]));
+    if (argc == 5 && QByteArray(argv[1]) == "--report-child") {
+        QCoreApplication app(argc, argv);
+        return reportChild(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+                           QString::fromLocal8Bit(argv[4]));
+    }
 
     qint64 megabytes = 100;
     int repeat = 3;
@@ -391,6 +462,21 @@ int main(int argc, char** argv) {
                          four.steps.at(QStringLiteral("page ") + name).cpu /
                              four.steps.at(QStringLiteral("one stream ") + name).cpu,
                          1.5, true});
+    }
+    // The data formats of the cube report against its page: time, and the whole route's peak memory.
+    std::map<QString, double> peaks;
+    for (const auto& [format, value] : CubeReportFormats)
+        peaks[QLatin1String(format)] = reportPeakInChild(large, ReportFormatName(value), folder);
+    for (const char* format : {"json", "markdown"}) {
+        const QString name = QLatin1String(format);
+        Print("%-22s 4x: %.1f MB peak, page %.1f MB\n", qPrintable(name + QStringLiteral(" cubes memory")),
+              peaks.at(name), peaks.at(QStringLiteral("page")));
+        goals.push_back({name + QStringLiteral(" cubes / page cubes (time)"),
+                         four.steps.at(name + QStringLiteral(" cubes")).cpu /
+                             four.steps.at(QStringLiteral("page cubes")).cpu,
+                         1.1, true});
+        goals.push_back({name + QStringLiteral(" cubes / page cubes (peak memory)"),
+                         peaks.at(name) / peaks.at(QStringLiteral("page")), 1.1, true});
     }
     goals.push_back({QStringLiteral("load MB/s"), four.megabytes / four.load.time.cpu, 100, false});
     goals.push_back(

@@ -7,11 +7,49 @@
 #include "report/reportwriter.h"
 
 #include <QLocale>
+#include <array>
 #include <cmath>
+#include <unordered_map>
 
 namespace Lorvantic {
 
 namespace Json {
+
+namespace {
+
+// The characters a JSON string here escapes, as a table of the first 128.
+constexpr std::array<bool, 128> EscapedTable = [] {
+    std::array<bool, 128> table{};
+    for (std::size_t c = 0; c < 0x20; ++c)
+        table[c] = true;
+    for (const char c : {'"', '\\', '<', '>', '&'})
+        table[static_cast<std::size_t>(c)] = true;
+    return table;
+}();
+
+bool escaped(char16_t c) {
+    return c < 128 && EscapedTable[c];
+}
+
+// True when the text is a number as JSON writes it: -?(0|[1-9][0-9]*)(.[0-9]+)?
+bool isJsonNumber(QStringView text) {
+    qsizetype i = text.startsWith(u'-') ? 1 : 0;
+    const qsizetype digits = i;
+    while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+        ++i;
+    if (i == digits || (text[digits] == u'0' && i - digits > 1))
+        return false;
+    if (i < text.size() && text[i] == u'.') {
+        const qsizetype fraction = ++i;
+        while (i < text.size() && text[i] >= u'0' && text[i] <= u'9')
+            ++i;
+        if (i == fraction)
+            return false;
+    }
+    return i == text.size();
+}
+
+} // namespace
 
 void AppendString(PageWriter& out, QStringView text) {
     static constexpr char Hex[] = "0123456789abcdef";
@@ -19,7 +57,7 @@ void AppendString(PageWriter& out, QStringView text) {
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
-        if (c >= 0x20 && c != u'"' && c != u'\\' && c != u'<' && c != u'>' && c != u'&')
+        if (!escaped(c))
             continue;
         out.AppendText(text.sliced(run, i - run));
         run = i + 1;
@@ -42,7 +80,16 @@ void AppendString(PageWriter& out, QStringView text) {
     out.AppendAscii("\"");
 }
 
+void AppendNumber(PageWriter& out, QStringView text) {
+    if (isJsonNumber(text))
+        out.AppendText(text);
+    else
+        out.AppendAscii(Number(text));
+}
+
 QByteArray Number(QStringView text) {
+    if (isJsonNumber(text))
+        return text.toLatin1();
     static const QLocale c = [] {
         QLocale locale = QLocale::c();
         locale.setNumberOptions(QLocale::RejectGroupSeparator);
@@ -145,23 +192,7 @@ public:
             next(parent.firstChild);
         }
         m_tables.push_back({&shape});
-        m_out.AppendAscii(R"({"key":)");
-        Json::AppendString(m_out, shape.key);
-        m_out.AppendAscii(R"(,"title":)");
-        Json::AppendString(m_out, shape.title);
-        m_out.AppendAscii(R"(,"columns":[)");
-        bool first = true;
-        for (const ReportColumn& column : shape.columns) {
-            m_out.AppendAscii(first ? R"({"key":)" : R"(,{"key":)");
-            first = false;
-            Json::AppendString(m_out, column.key);
-            m_out.AppendAscii(R"(,"caption":)");
-            Json::AppendString(m_out, column.caption);
-            m_out.AppendAscii(R"(,"type":")");
-            m_out.AppendAscii(typeName(column.type));
-            m_out.AppendAscii(R"("})");
-        }
-        m_out.AppendAscii(R"(],"rows":[)");
+        m_out.AppendAscii(pieces(shape).head);
     }
 
     void row(std::span<const ReportCell> cells) override {
@@ -227,29 +258,60 @@ private:
         table.firstChild = true;
     }
 
+    // What every occurrence of a table writes the same: its head and its fields' names, made once.
+    struct Pieces {
+        QByteArray head;               // {"key":..,"title":..,"columns":[..],"rows":[
+        std::vector<QByteArray> names; // "key": (with a comma before all but the first)
+    };
+
+    const Pieces& pieces(const TableShape& shape) {
+        auto found = m_pieces.find(&shape);
+        if (found != m_pieces.end())
+            return found->second;
+        Pieces made;
+        QString head = QStringLiteral(R"({"key":)") + quoted(shape.key) + QStringLiteral(R"(,"title":)") +
+                       quoted(shape.title) + QStringLiteral(R"(,"columns":[)");
+        for (std::size_t i = 0; i < shape.columns.size(); ++i) {
+            const ReportColumn& column = shape.columns[i];
+            head += (i > 0 ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"key":)") +
+                    quoted(column.key) + QStringLiteral(R"(,"caption":)") + quoted(column.caption) +
+                    QStringLiteral(R"(,"type":")") + QLatin1String(typeName(column.type)) +
+                    QStringLiteral(R"("})");
+            made.names.push_back((i > 0 ? QByteArray(",") : QByteArray()) + quoted(column.key).toUtf8() +
+                                 ':');
+        }
+        made.head = (head + QStringLiteral(R"(],"rows":[)")).toUtf8();
+        return m_pieces.emplace(&shape, std::move(made)).first->second;
+    }
+
+    // The text as a JSON string, for pieces made once.
+    static QString quoted(const QString& text) {
+        QString out = text;
+        return QLatin1Char('"') +
+               out.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\"")) +
+               QLatin1Char('"');
+    }
+
     void writeFields(const TableShape& shape, std::span<const ReportCell> cells) {
+        const Pieces& names = pieces(shape);
         const std::size_t count = std::min(cells.size(), shape.columns.size());
         for (std::size_t i = 0; i < count; ++i) {
-            const ReportColumn& column = shape.columns[i];
-            if (i > 0)
-                m_out.AppendAscii(",");
-            Json::AppendString(m_out, column.key);
-            m_out.AppendAscii(":");
-            writeValue(column, cells[i]);
+            m_out.AppendAscii(names.names[i]);
+            writeValue(shape.columns[i], cells[i]);
         }
     }
 
     void writeValue(const ReportColumn& column, const ReportCell& cell) {
         switch (column.type) {
         case CellType::Number:
-            m_out.AppendAscii(Json::Number(cell.text));
+            Json::AppendNumber(m_out, cell.text);
             return;
         case CellType::Boolean:
             m_out.AppendAscii(cell.text == u"Yes" ? "true" : cell.text == u"No" ? "false" : "null");
             return;
         case CellType::Date:
             if (cell.when)
-                Json::AppendString(m_out, Json::Moment(*cell.when));
+                Json::AppendString(m_out, moment(*cell.when));
             else
                 m_out.AppendAscii("null");
             return;
@@ -262,7 +324,18 @@ private:
             Json::AppendString(m_out, cell.text);
     }
 
+    // The last moment's text: the same moment comes under many rows (a cube's under its users).
+    const QString& moment(const QDateTime& when) {
+        if (when != m_lastMoment || m_lastMomentText.isEmpty()) {
+            m_lastMoment = when;
+            m_lastMomentText = Json::Moment(when);
+        }
+        return m_lastMomentText;
+    }
+
     PageWriter& m_out;
+    QDateTime m_lastMoment;
+    QString m_lastMomentText;
     bool m_firstDatabase = true;
     bool m_inDatabase = false;
     QString m_database;
@@ -270,6 +343,7 @@ private:
     bool m_itemSectionsOpen = false;
     bool m_firstSection = true;
     std::vector<Table> m_tables;
+    std::unordered_map<const TableShape*, Pieces> m_pieces;
 };
 
 } // namespace

@@ -17,6 +17,7 @@ void AppendString(PageWriter& out, QStringView text);
 // The text read as a number, in the C locale or else the user's (no group separators); "null"
 // when it is none or not finite.
 QByteArray Number(QStringView text);
+void AppendNumber(PageWriter& out, QStringView text);
 // A moment as ISO 8601 ("2026-11-30T14:05:00", with "Z" or an offset where it has one).
 QString Moment(const QDateTime& when);
 

@@ -9,31 +9,29 @@
 #include "report/reportfile.h"
 #include "report/reportwriter.h"
 
+#include <algorithm>
+#include <array>
+#include <unordered_map>
+
 namespace Lorvantic {
 
 namespace Markdown {
 
 namespace {
 
+// The characters Markdown could read as markup, and the control characters, of the first 128.
+constexpr std::array<bool, 128> EscapedTable = [] {
+    std::array<bool, 128> table{};
+    for (std::size_t c = 0; c < 0x20; ++c)
+        table[c] = true;
+    table[0x7F] = true;
+    for (const char c : {'|', '\\', '*', '_', '`', '<', '>', '&', '[', ']', '#', '~', '!'})
+        table[static_cast<std::size_t>(c)] = true;
+    return table;
+}();
+
 bool needsEscape(char16_t c) {
-    switch (c) {
-    case u'|':
-    case u'\\':
-    case u'*':
-    case u'_':
-    case u'`':
-    case u'<':
-    case u'>':
-    case u'&':
-    case u'[':
-    case u']':
-    case u'#':
-    case u'~':
-    case u'!':
-        return true;
-    default:
-        return c < 0x20 || c == 0x7F;
-    }
+    return c < 128 && EscapedTable[c];
 }
 
 void appendReference(QString& out, char16_t c) {
@@ -41,6 +39,12 @@ void appendReference(QString& out, char16_t c) {
 }
 
 } // namespace
+
+bool IsPlain(QStringView text) {
+    if (text.startsWith(u' ') || text.endsWith(u' '))
+        return false;
+    return std::none_of(text.begin(), text.end(), [](QChar c) { return needsEscape(c.unicode()); });
+}
 
 QString Text(QStringView text) {
     qsizetype first = 0;
@@ -190,15 +194,22 @@ private:
 
     void blank() { m_out.EndLine(); }
 
+    // The heading row and the rule under it, made once per shape (tables repeat them often).
     void writeHeader(const TableShape& shape) {
-        QString heading = QStringLiteral("|");
-        QString rule = QStringLiteral("|");
-        for (const ReportColumn& column : shape.columns) {
-            heading += u' ' + Markdown::Text(plainCaption(column.caption)) + QStringLiteral(" |");
-            rule += QStringLiteral("---|");
+        auto found = m_headers.find(&shape);
+        if (found == m_headers.end()) {
+            QString heading = QStringLiteral("|");
+            QString rule = QStringLiteral("|");
+            for (const ReportColumn& column : shape.columns) {
+                heading += u' ' + Markdown::Text(plainCaption(column.caption)) + QStringLiteral(" |");
+                rule += QStringLiteral("---|");
+            }
+            found = m_headers.emplace(&shape, std::pair{heading.toUtf8(), rule.toUtf8()}).first;
         }
-        line(heading);
-        line(rule);
+        m_out.AppendAscii(found->second.first);
+        m_out.EndLine();
+        m_out.AppendAscii(found->second.second);
+        m_out.EndLine();
     }
 
     // A cell the page leaves blank with an entity ("&nbsp") stays blank.
@@ -210,10 +221,18 @@ private:
                 i < shape.columns.size() && text.startsWith(u'&') && text == shape.columns[i].absentText;
             m_out.AppendAscii(" ");
             if (!blank)
-                m_out.AppendText(Markdown::Text(text));
+                appendText(text);
             m_out.AppendAscii(" |");
         }
         m_out.EndLine();
+    }
+
+    // Most texts need no escaping: those go as they are, without a copy.
+    void appendText(QStringView text) {
+        if (Markdown::IsPlain(text))
+            m_out.AppendText(text);
+        else
+            m_out.AppendText(Markdown::Text(text));
     }
 
     PageWriter& m_out;
@@ -221,6 +240,7 @@ private:
     QString m_database;
     bool m_inDatabase = false;
     std::vector<Table> m_tables;
+    std::unordered_map<const TableShape*, std::pair<QByteArray, QByteArray>> m_headers;
 };
 
 } // namespace

@@ -11,5 +11,7 @@ namespace Lorvantic::Markdown {
 // read as markup is escaped, '<' and '&' become entities, line breaks and other control
 // characters numeric references, and blanks at either end references too (a cell drops them).
 QString Text(QStringView text);
+// True when Text would give the text back unchanged.
+bool IsPlain(QStringView text);
 
 } // namespace Lorvantic::Markdown
