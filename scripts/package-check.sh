@@ -42,12 +42,18 @@ stray=$(dpkg -L lorvantic liblorvantic-dev | grep -Ev '^/(\.|usr)?$' | grep -v '
 [ -z "$stray" ] || fail "files outside /usr: $stray"
 ! dpkg -L lorvantic liblorvantic-dev | grep -q '^/usr/local' || fail "files in /usr/local"
 [ "$(command -v kavenor)" = /usr/bin/kavenor ] || fail "kavenor is not /usr/bin/kavenor"
-kavenor --version
+[ "$(kavenor --version)" = "kavenor $(dpkg-query -W -f='${Version}' lorvantic)" ] || fail "kavenor --version: $(kavenor --version)"
 desktop-file-validate /usr/share/applications/kavenor.desktop
+# The menu entry's command opens the connection dialog, which stays until closed.
+exec_line=$(sed -n 's/^Exec=//p' /usr/share/applications/kavenor.desktop)
+{ [ "$exec_line" = kavenor ] && [ -f /usr/share/icons/hicolor/scalable/apps/kavenor.svg ]; } || fail "desktop entry: $exec_line"
+status=0
+QT_QPA_PLATFORM=offscreen timeout 3 kavenor 2>/dev/null || status=$?
+[ "$status" -eq 124 ] || fail "kavenor without arguments ended with $status instead of showing the dialog"
 
 # The README's sample report, from a folder far from the source tree: the bundled server must
 # come from /usr/share/lorvantic.
-(cd "$work" && env -u LORVANTIC_SERVER_PATH kavenor servers | grep -q "^sample	/usr/share/lorvantic/servers/") ||
+grep -q "^sample	/usr/share/lorvantic/servers/" <<<"$(cd "$work" && env -u LORVANTIC_SERVER_PATH kavenor servers)" ||
   fail "the bundled servers are not found in /usr/share/lorvantic/servers"
 (cd "$work" && kavenor report cubes --server sample --index --output report.html && grep -q '</html>' report.html) ||
   fail "the sample report failed"
