@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The longer check: the static checks (clang-format, clang-tidy), 30 s of each fuzz target, the
-# whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, and last the README's test
+# whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, the Debian packages (built,
+# installed, used and purged: scripts/package-check.sh), and last the README's test
 # command, so that CTest's summary is the last test output. Every stage runs; any failure fails
 # the run.
 set -uo pipefail
@@ -20,6 +21,7 @@ stage setup scripts/setup.sh build
 stage lint scripts/lint.sh build
 stage fuzz fuzz/run.sh all 30
 stage sanitizers scripts/test-asan.sh
+stage packages scripts/package-check.sh
 if [ ${#failed[@]} -gt 0 ]; then
   echo "=== failed: ${failed[*]}"
 fi

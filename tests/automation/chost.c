@@ -3,13 +3,19 @@
  * entries. It loads the library, registers it, finds Lorvantic.MetaSelCube in the entries,
  * creates the object through the class object, drives it by name, releases it, unregisters
  * and checks that the entries are gone. Along the way it feeds the entry points bad input.
+ * Built with LORVANTIC_CHOST_LINKED it is linked against the installed library instead (found
+ * with find_package or pkg-config) and takes no argument.
  *
  * Usage: automation_chost PATH-OF-LIBLORVANTIC
  */
 
 #define _POSIX_C_SOURCE 200809L
 
+#ifdef LORVANTIC_CHOST_LINKED
+#include <lorvantic/lorvantic.h>
+#else
 #include "lorvantic.h"
+#endif
 
 #include <dlfcn.h>
 #include <stdio.h>
@@ -40,6 +46,17 @@ struct Library {
     LvLastErrorDescriptionFn lastError;
 };
 
+#ifdef LORVANTIC_CHOST_LINKED
+/* The entry points are the linked library's; the registration names the file it was found in. */
+static int load(const char* path, struct Library* lib) {
+    (void)path;
+    const struct Library linked = {
+        NULL,           DllRegisterServer,     DllUnregisterServer, DllGetClassObject, DllCanUnloadNow,
+        LvVariantClear, LvLastErrorDescription};
+    *lib = linked;
+    return 1;
+}
+#else
 /* dlsym hands out object pointers; copying the bytes is the POSIX way to a function pointer. */
 #define BIND(field, name)                                                                                    \
     ((symbol = dlsym(lib->handle, name)) && memcpy(&lib->field, &symbol, sizeof lib->field))
@@ -55,6 +72,7 @@ static int load(const char* path, struct Library* lib) {
         fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
     return bound;
 }
+#endif
 
 /* True when the file holds the text (a registration entry is far below 64 KiB). */
 static int fileHas(const char* path, const char* text) {
@@ -195,8 +213,15 @@ static void showFormWithoutApplication(const struct Library* lib, LvObject* cube
 int main(int argc, char** argv) {
     char home[] = "/tmp/lorvantic-chost-XXXXXX";
     struct Library lib;
-    if (argc != 2 || !mkdtemp(home) || !load(argv[1], &lib)) {
-        fprintf(stderr, "usage: %s PATH-OF-LIBLORVANTIC (and a temporary folder)\n", argv[0]);
+#ifdef LORVANTIC_CHOST_LINKED
+    const int arguments = 1;
+    const char *libraryPath = "/liblorvantic.so.", *usage = "";
+#else
+    const int arguments = 2;
+    const char *libraryPath = argc > 1 ? argv[1] : "", *usage = " PATH-OF-LIBLORVANTIC";
+#endif
+    if (argc != arguments || !mkdtemp(home) || !load(libraryPath, &lib)) {
+        fprintf(stderr, "usage: %s%s (and a temporary folder)\n", argc > 0 ? argv[0] : "chost", usage);
         return 2;
     }
     setenv("XDG_DATA_HOME", home, 1);
@@ -206,7 +231,11 @@ int main(int argc, char** argv) {
 
     /* The entry names the class and leads to the library loaded. */
     const char* classId = "{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}";
-    snprintf(library, sizeof library, "\"library\": \"%s\"", argv[1]);
+#ifdef LORVANTIC_CHOST_LINKED
+    snprintf(library, sizeof library, "%s", libraryPath);
+#else
+    snprintf(library, sizeof library, "\"library\": \"%s\"", libraryPath);
+#endif
     CHECK(lib.registerServer() == LV_S_OK);
     CHECK(fileHas(entryPath, "\"progId\": \"Lorvantic.MetaSelCube\""));
     CHECK(fileHas(entryPath, "\"classId\": \"{7496BFE1-D493-11D3-A6DB-00805FA6ADDE}\""));
@@ -244,7 +273,8 @@ int main(int argc, char** argv) {
 
     CHECK(lib.unregisterServer() == LV_S_OK);
     CHECK(access(folder, F_OK) != 0); /* entries and their emptied folder gone */
-    dlclose(lib.handle);
+    if (lib.handle)
+        dlclose(lib.handle);
     CHECK(rmdir(home) == 0);
     if (failures)
         fprintf(stderr, "%d check(s) failed\n", failures);
