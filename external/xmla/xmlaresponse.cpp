@@ -56,7 +56,13 @@ ResponseReader::Kind ResponseReader::childOf(const Frame& parent) {
     const QStringView name = m_xml.name();
     switch (parent.kind) {
     case Kind::Envelope:
+        if (name == QLatin1String("Header"))
+            return Kind::Header;
         return name == QLatin1String("Body") ? Kind::Body : Kind::Skip;
+    case Kind::Header:
+        if (name == QLatin1String("Session"))
+            m_sessionId = m_xml.attributes().value(QLatin1String("SessionId")).toString();
+        return Kind::Skip;
     case Kind::Body:
         if (name == QLatin1String("Fault"))
             return Kind::Fault;
