@@ -21,6 +21,7 @@
 #include <QUrl>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -230,8 +231,6 @@ public:
                 tell(m_answered, asked(requests.size() - next), request.what, false);
                 item.reply =
                     m_manager.post(networkRequest(), withHeader(request.body, sessionHeaderOfNext()));
-                // Qt holds no more than this of an answer we have not taken yet.
-                item.reply->setReadBufferSize(ReadBuffer);
                 item.timer.setSingleShot(true);
                 item.timer.setInterval(m_timeoutMs);
                 QObject::connect(&item.timer, &QTimer::timeout, &loop, [&, pointer = &item] {
@@ -240,6 +239,11 @@ public:
                             .arg(m_timeoutMs / 1000);
                     pointer->reply->abort();
                 });
+                // Qt holds no more than ReadBuffer of an answer we have not taken yet. Set once the
+                // answer begins: Qt's network thread takes a limit set before then only when it
+                // starts the request, which it does on its own time after post() returns.
+                QObject::connect(item.reply, &QNetworkReply::metaDataChanged, &loop,
+                                 [pointer = &item] { pointer->reply->setReadBufferSize(ReadBuffer); });
                 QObject::connect(item.reply, &QNetworkReply::readyRead, &loop, [&, pointer = &item] {
                     pointer->timer.start();
                     try {
@@ -451,7 +455,9 @@ private:
         case QNetworkReply::ContentNotFoundError:
             return QStringLiteral("no XMLA service at this address (%1)").arg(http);
         case QNetworkReply::RemoteHostClosedError:
-            return QStringLiteral("the server closed the connection before it answered in full");
+            // Over TLS, a server that wants a client certificate may close before its alert is read.
+            return QStringLiteral("the server closed the connection before it answered in full") +
+                   (m_https && status == 0 ? clientCertificateHint() : QString());
         case QNetworkReply::TimeoutError:
         case QNetworkReply::OperationCanceledError:
             return QStringLiteral("the server sent nothing for %1 s (LORVANTIC_XMLA_TIMEOUT)")
@@ -617,24 +623,31 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     clock.start();
     Exchange exchange(url, label);
 
-    std::vector<std::unique_ptr<Catalog>> catalogs;
+    // Names and roles only while the list comes in, in a deque that is not copied as it grows:
+    // an endless list stopped at LORVANTIC_XMLA_MAX_MB then holds less than twice its size.
+    std::deque<std::pair<QString, QString>> listed;
     std::vector<Request> first{discover(Xmla::CatalogsRowset(), {}, QString(), [&](const Row& row) {
         if (!row[0].isEmpty())
-            catalogs.push_back(std::make_unique<Catalog>(Catalog{row[0], row[1], {}, {}}));
+            listed.emplace_back(row[0], row[1]);
     })};
     // A server of one catalogue takes its definition, or its rowsets, after the catalogues.
     exchange.expectLater(1 + RowsetsPerCatalogue);
     exchange.run(first);
     if (first[0].fault)
         faulted(label, first[0]);
+    std::vector<Catalog> catalogs;
+    catalogs.reserve(listed.size());
+    for (auto& [name, roles] : listed)
+        catalogs.push_back(Catalog{std::move(name), std::move(roles), {}, {}});
+    listed.clear();
 
     std::vector<Request> metadata;
     metadata.reserve(catalogs.size());
-    for (const auto& catalog : catalogs)
+    for (Catalog& catalog : catalogs)
         metadata.push_back(discover(Xmla::MetadataRowset(),
-                                    {{QStringLiteral("DatabaseID"), catalog->name},
+                                    {{QStringLiteral("DatabaseID"), catalog.name},
                                      {QStringLiteral("ObjectExpansion"), QStringLiteral("ExpandFull")}},
-                                    catalog->name, [target = catalog.get()](const Row& row) {
+                                    catalog.name, [target = &catalog](const Row& row) {
                                         if (target->metadata.isEmpty())
                                             target->metadata = row[0];
                                     }));
@@ -645,7 +658,7 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     const QDateTime cap = Xmla::ProcessedCapFromEnvironment();
     std::vector<Catalog*> fromRowsets;
     for (std::size_t i = 0; i < catalogs.size(); ++i) {
-        Catalog& catalog = *catalogs[i];
+        Catalog& catalog = catalogs[i];
         if (metadata[i].fault || catalog.metadata.trimmed().isEmpty()) {
             catalog.builder = std::make_unique<Xmla::DatabaseBuilder>(
                 catalog.name, label + QStringLiteral(": catalogue '") + catalog.name + u'\'', cap);
@@ -659,7 +672,7 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     ServerData server;
     server.name = shown;
     for (std::size_t i = 0; i < catalogs.size(); ++i) {
-        Catalog& catalog = *catalogs[i];
+        Catalog& catalog = catalogs[i];
         if (catalog.builder) {
             server.databases.push_back(catalog.builder->build());
             continue;

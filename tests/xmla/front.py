@@ -11,6 +11,8 @@
   front.py proxy --auth USER:PASSWORD --port-file FILE --log FILE
       a forwarding proxy (CONNECT tunnels and absolute-URI requests) that asks for Basic
       credentials (407).
+  front.py endless --port-file FILE --log FILE
+      answers every POST with a catalogue list in gzip that never ends.
 
 Binds 127.0.0.1 on a free port, writes the port to FILE, and appends one line per request to
 the log: what was asked, never a credential. Runs until killed.
@@ -28,6 +30,7 @@ import ssl
 import threading
 import urllib.parse
 import uuid
+import zlib
 
 LOCK = threading.Lock()
 
@@ -171,9 +174,42 @@ def make_proxy(args):
     return Proxy
 
 
+def make_endless(args):
+    head = (b'<?xml version="1.0"?><SOAP-ENV:Envelope xmlns:SOAP-ENV="http://schemas.xmlsoap.org/soap/envelope/">'
+            b'<SOAP-ENV:Body><DiscoverResponse xmlns="urn:schemas-microsoft-com:xml-analysis"><return>'
+            b'<root xmlns="urn:schemas-microsoft-com:xml-analysis:rowset">')
+
+    class Endless(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.0"
+
+        def log_message(self, *_):
+            pass
+
+        def do_POST(self):
+            self.rfile.read(int(self.headers.get("Content-Length", "0")))
+            log(args, "endless answer")
+            self.send_response(200)
+            self.send_header("Content-Type", "text/xml")
+            self.send_header("Content-Encoding", "gzip")
+            self.end_headers()
+            packer = zlib.compressobj(6, zlib.DEFLATED, 31)
+            self.wfile.write(packer.compress(head))
+            first = 0
+            try:
+                while True:
+                    rows = b"".join(b"<row><CATALOG_NAME>catalogue-%09d</CATALOG_NAME></row>" % (first + i)
+                                    for i in range(1000))
+                    self.wfile.write(packer.compress(rows) + packer.flush(zlib.Z_SYNC_FLUSH))
+                    first += 1000
+            except OSError:
+                pass
+
+    return Endless
+
+
 def main():
     parser = argparse.ArgumentParser()
-    parser.add_argument("kind", choices=["front", "proxy"])
+    parser.add_argument("kind", choices=["front", "proxy", "endless"])
     parser.add_argument("--upstream")
     parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"))
     parser.add_argument("--client-ca")
@@ -184,7 +220,7 @@ def main():
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--log", required=True)
     args = parser.parse_args()
-    handler = make_front(args) if args.kind == "front" else make_proxy(args)
+    handler = {"front": make_front, "proxy": make_proxy, "endless": make_endless}[args.kind](args)
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     server.daemon_threads = True
     if args.tls:
