@@ -124,7 +124,7 @@ QByteArray withHeader(const QByteArray& body, const QByteArray& header) {
 
 QByteArray sessionHeader(QLatin1String element, const QString& id) {
     QByteArray header = "<" + QByteArray(element.data(), element.size()) +
-                        " xmlns=\"urn:schemas-microsoft-com:xml-analysis\" mustUnderstand=\"1\"";
+                        R"( xmlns="urn:schemas-microsoft-com:xml-analysis" mustUnderstand="1")";
     if (!id.isEmpty())
         header += " SessionId=\"" + id.toHtmlEscaped().toUtf8() + '"';
     return header + "/>";
@@ -177,6 +177,7 @@ public:
     ~Exchange() { endSession(); }
 
     const XmlaTransfer& transfer() const { return m_transfer; }
+    bool inSession() const { return !m_session.isEmpty(); }
     // The requests the next rounds are expected to send, for the progress a read tells.
     void expectLater(int requests) { m_later = requests; }
 
@@ -633,6 +634,11 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     // A server of one catalogue takes its definition, or its rowsets, after the catalogues.
     exchange.expectLater(1 + RowsetsPerCatalogue);
     exchange.run(first);
+    if (first[0].fault && !exchange.inSession()) {
+        // A server may refuse the request for the session it asked for: once more without.
+        first[0].fault.reset();
+        exchange.run(first);
+    }
     if (first[0].fault)
         faulted(label, first[0]);
     std::vector<Catalog> catalogs;
