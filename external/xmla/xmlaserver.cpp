@@ -268,8 +268,13 @@ public:
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         for (const auto& p : pending)
             delete p->reply;
-        if (failure)
+        if (failure) {
+            // A server that cannot be reached or stopped answering is not asked to end the
+            // session: the error comes within the timeout.
+            if (failure->number() == ErrorNumber::ServerNotFound)
+                m_session.clear();
             throw *failure;
+        }
     }
 
 private:

@@ -7,7 +7,8 @@
       and asks for a client certificate signed by CA); --token: refuses requests without
       "Authorization: Bearer TOKEN" (401); --gzip: refuses requests that do not accept gzip
       (406) and answers in gzip; --session: answers only requests that carry the XMLA session
-      it began (BeginSession), with a SOAP fault otherwise.
+      it began (BeginSession), with a SOAP fault otherwise; --break TYPE: answers requests of
+      that RequestType with a page that is not XML.
   front.py proxy --auth USER:PASSWORD --port-file FILE --log FILE
       a forwarding proxy (CONNECT tunnels and absolute-URI requests) that asks for Basic
       credentials (407).
@@ -92,6 +93,9 @@ def make_front(args):
                     log(args, "session ended")
                 header = f'<SOAP-ENV:Header><Session xmlns="urn:schemas-microsoft-com:xml-analysis" SessionId="{sid}"/></SOAP-ENV:Header>'.encode()
                 body = re.sub(rb"<SOAP-ENV:Header>.*?</SOAP-ENV:Header>", b"", body, flags=re.S)
+            if args.break_type and b"<RequestType>%s<" % args.break_type.encode() in body:
+                log(args, "broken answer")
+                return self.answer(200, b"not xml", [("Content-Type", "text/xml")])
             log(args, "forwarded")
             connection = http.client.HTTPConnection(upstream.hostname, upstream.port, timeout=60)
             connection.request("POST", upstream.path, body, {
@@ -216,6 +220,7 @@ def main():
     parser.add_argument("--token")
     parser.add_argument("--gzip", action="store_true")
     parser.add_argument("--session", action="store_true")
+    parser.add_argument("--break", dest="break_type")
     parser.add_argument("--auth", default="")
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--log", required=True)
