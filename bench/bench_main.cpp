@@ -5,7 +5,7 @@
 // sort; then how each step grows from 1x to 4x and whether the goals are met.
 //
 //   lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]
-//   lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER]
+//   lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER] [--tls-gzip]
 //
 // --live runs the live-server case instead (bench/livebench.h): a real XMLA server over a
 // generated schema of N cubes (default 1000).
@@ -388,12 +388,13 @@ int main(int argc, char** argv) {
     int repeat = 3;
     QString keep;
     bool live = false;
+    bool tlsGzip = false;
     int cubes = 1000;
     bool usage = false;
     for (int i = 1; i < argc; ++i) {
         const QByteArray option = argv[i];
-        if (option == "--live") {
-            live = true;
+        if (option == "--live" || option == "--tls-gzip") {
+            (option == "--live" ? live : tlsGzip) = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -414,7 +415,7 @@ int main(int argc, char** argv) {
     }
     if (usage) {
         std::fputs("usage: lorvantic_bench [--megabytes N] [--repeat N] [--keep FOLDER]\n"
-                   "       lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER]\n",
+                   "       lorvantic_bench --live [--cubes N] [--repeat N] [--keep FOLDER] [--tls-gzip]\n",
                    stderr);
         return 2;
     }
@@ -422,7 +423,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     if (live)
-        return Bench::RunLiveBench({cubes, repeat, keep});
+        return Bench::RunLiveBench({cubes, repeat, keep, tlsGzip});
     // Pages go to memory where the system offers it, so that the disk's mood does not decide.
     QTemporaryDir temporary(QDir(QStringLiteral("/dev/shm")).exists()
                                 ? QStringLiteral("/dev/shm/lorvantic-bench-XXXXXX")

@@ -2,6 +2,7 @@
 
 #include "bench/generator.h"
 #include "bench/measure.h"
+#include "external/xmla/connection.h"
 #include "external/xmla/xmlaserver.h"
 
 #include <QDir>
@@ -13,10 +14,12 @@
 #include <QNetworkReply>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
+#include <optional>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +28,8 @@
 extern char** environ; // NOLINT(readability-redundant-declaration): posix_spawn's environment
 
 namespace Lorvantic::Bench {
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -70,11 +75,58 @@ private:
     int m_status = 0;
 };
 
+// The TLS front of tests/xmla/front.py before the server, answering in gzip, with a certificate
+// authority made for the run; LORVANTIC_XMLA_CA_FILE names it for this process and kavenor.
+class TlsGzipFront {
+public:
+    TlsGzipFront(const QString& folder, const QString& upstream) {
+        const auto openssl = [&](const QString& arguments) {
+            QProcess::execute(QStringLiteral("sh"),
+                              {QStringLiteral("-c"),
+                               u"cd '"_s + folder + u"' && openssl "_s + arguments + u" 2>/dev/null"_s});
+        };
+        openssl(u"req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout ca.key "
+                "-out ca.pem -days 2 -subj /CN=bench"_s);
+        openssl(u"req -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -keyout front.key "
+                "-out front.csr -subj /CN=127.0.0.1"_s);
+        QFile extension(folder + u"/front.ext"_s);
+        if (extension.open(QIODevice::WriteOnly))
+            extension.write("subjectAltName=IP:127.0.0.1\n");
+        extension.close();
+        openssl(u"x509 -req -in front.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 "
+                "-extfile front.ext -out front.pem"_s);
+        qputenv("LORVANTIC_XMLA_CA_FILE", QFile::encodeName(folder + u"/ca.pem"_s));
+        m_front.setWorkingDirectory(folder);
+        m_front.start(u"python3"_s, {QStringLiteral(LORVANTIC_SOURCE_DIR "/tests/xmla/front.py"), u"front"_s,
+                                     u"--upstream"_s, upstream, u"--tls"_s, u"front.pem"_s, u"front.key"_s,
+                                     u"--gzip"_s, u"--port-file"_s, u"port"_s, u"--log"_s, u"front.log"_s});
+        QFile port(folder + u"/port"_s);
+        for (int i = 0; i < 200 && !port.exists(); ++i)
+            QThread::msleep(50);
+        if (port.open(QIODevice::ReadOnly))
+            m_url = u"https://127.0.0.1:"_s + QString::fromUtf8(port.readAll().trimmed()) + u"/xmla"_s;
+    }
+    ~TlsGzipFront() {
+        m_front.kill();
+        m_front.waitForFinished();
+    }
+    TlsGzipFront(const TlsGzipFront&) = delete;
+    TlsGzipFront& operator=(const TlsGzipFront&) = delete;
+    const QString& url() const { return m_url; }
+
+private:
+    QProcess m_front;
+    QString m_url;
+};
+
 // Sends the same requests, round by round, and only counts the answers' bytes: the time the
 // transfer alone takes, the server's work included.
 double receiveOnly(const QString& url, const std::vector<std::vector<QByteArray>>& rounds, qint64& bytes) {
     QNetworkAccessManager manager;
     QNetworkRequest request{QUrl(url)};
+    if (url.startsWith(u"https:"_s))
+        request.setSslConfiguration(Olap::Xmla::TlsConfigurationFromEnvironment(u"bench"_s));
+    request.setDecompressedSafetyCheckThreshold(-1);
     request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
     request.setRawHeader("SOAPAction", "\"urn:schemas-microsoft-com:xml-analysis:Discover\"");
     bytes = 0;
@@ -185,10 +237,19 @@ int RunLiveBench(const LiveOptions& options) {
     }
     Print("%-26s %.1f s to start and load the schema (%s)\n", "server start",
           static_cast<double>(startClock.elapsed()) / 1000, qPrintable(server.url()));
+    std::optional<TlsGzipFront> front;
+    if (options.tlsGzip) {
+        front.emplace(folder, server.url());
+        if (front->url().isEmpty())
+            qFatal("the TLS front did not start (python3 and openssl are needed; see %s)",
+                   qPrintable(folder));
+        Print("%-26s %s (TLS, gzip)\n", "through the front", qPrintable(front->url()));
+    }
+    const QString url = front ? front->url() : server.url();
 
     // The first read fills the server's own caches; the runs after it are measured.
     Olap::XmlaTransfer transfer;
-    Olap::ReadXmlaServer(server.url(), &transfer);
+    Olap::ReadXmlaServer(url, &transfer);
     double read = 1e9;
     double receive = 1e9;
     ChildRun report{1e9, 0, 0};
@@ -196,12 +257,12 @@ int RunLiveBench(const LiveOptions& options) {
     const QString page = folder + QStringLiteral("/cubes.html");
     const QString log = folder + QStringLiteral("/kavenor.log");
     for (int r = 0; r < options.repeat; ++r) {
-        receive = std::min(receive, receiveOnly(server.url(), transfer.rounds, received));
+        receive = std::min(receive, receiveOnly(url, transfer.rounds, received));
         Olap::XmlaTransfer again;
-        Olap::ReadXmlaServer(server.url(), &again);
+        Olap::ReadXmlaServer(url, &again);
         read = std::min(read, static_cast<double>(again.milliseconds) / 1000);
         const ChildRun run = runChild({QStringLiteral(LORVANTIC_KAVENOR_PROGRAM), QStringLiteral("report"),
-                                       QStringLiteral("cubes"), QStringLiteral("--server"), server.url(),
+                                       QStringLiteral("cubes"), QStringLiteral("--server"), url,
                                        QStringLiteral("--index"), QStringLiteral("--output"), page},
                                       log);
         if (run.status != 0)

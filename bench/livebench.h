@@ -14,6 +14,9 @@ struct LiveOptions {
     int cubes = 1000;
     int repeat = 3;
     QString keep; // work folder to keep (schema, server log, page); empty: a temporary one
+    // Through the TLS front of tests/xmla/front.py answering in gzip, with a certificate
+    // authority made by openssl for the run (every figure, receive only included).
+    bool tlsGzip = false;
 };
 
 // 0 when the goals are met or the server's packages are missing (said on the output); 1 when a

@@ -9,7 +9,8 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev googletest libgtest-dev l
           xvfb xauth clang libclang-rt-14-dev clang-tidy clang-format
           curl default-jre-headless default-jdk-headless libmondrian-java libjetty9-java
           libhsqldb-java libslf4j-java libcommons-collections3-java libcommons-lang3-java
-          libcommons-io-java libxerces2-java libservlet-api-java cmark-gfm python3-jsonschema)
+          libcommons-io-java libxerces2-java libservlet-api-java python3 openssl cmark-gfm
+          python3-jsonschema)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

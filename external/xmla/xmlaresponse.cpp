@@ -1,5 +1,7 @@
 #include "external/xmla/xmlaresponse.h"
 
+#include <utility>
+
 namespace Lorvantic::Olap::Xmla {
 
 ResponseReader::ResponseReader(const QStringList& columns, RowHandler onRow, QString origin)
@@ -56,7 +58,13 @@ ResponseReader::Kind ResponseReader::childOf(const Frame& parent) {
     const QStringView name = m_xml.name();
     switch (parent.kind) {
     case Kind::Envelope:
+        if (name == QLatin1String("Header"))
+            return Kind::Header;
         return name == QLatin1String("Body") ? Kind::Body : Kind::Skip;
+    case Kind::Header:
+        if (name == QLatin1String("Session"))
+            m_sessionId = m_xml.attributes().value(QLatin1String("SessionId")).toString();
+        return Kind::Skip;
     case Kind::Body:
         if (name == QLatin1String("Fault"))
             return Kind::Fault;
@@ -164,10 +172,13 @@ void ResponseReader::endElement() {
         ++m_rows;
         m_onRow(m_row);
         break;
-    case Kind::Column:
-        m_row[static_cast<std::size_t>(frame.column)] =
-            m_xmlValue.isEmpty() ? m_text : QString::fromUtf8(m_xmlValue);
+    case Kind::Column: {
+        QString& value = m_row[static_cast<std::size_t>(frame.column)];
+        value = m_xmlValue.isEmpty() ? std::exchange(m_text, QString()) : QString::fromUtf8(m_xmlValue);
+        // Kept by whoever takes the row: without the room the text grew into.
+        value.squeeze();
         break;
+    }
     case Kind::Captured:
         m_writer->writeEndElement();
         if (m_stack.back().kind == Kind::Column)

@@ -46,10 +46,13 @@ public:
     // The fault the server answered with, once the answer is read.
     const std::optional<Fault>& fault() const { return m_fault; }
     qint64 rowCount() const { return m_rows; }
+    // The XMLA session the answer's SOAP header names (<Session SessionId="...">), if any.
+    const QString& sessionId() const { return m_sessionId; }
 
 private:
     enum class Kind {
         Envelope,
+        Header,
         Body,
         Response,
         Return,
@@ -93,6 +96,7 @@ private:
     std::optional<Fault> m_fault;
     QString m_faultCode, m_faultString, m_faultDetail;
     qint64 m_rows = 0;
+    QString m_sessionId;
 };
 
 } // namespace Lorvantic::Olap::Xmla

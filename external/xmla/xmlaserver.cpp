@@ -3,6 +3,7 @@
 #include "external/error.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/serverfiles.h"
+#include "external/xmla/connection.h"
 #include "external/xmla/netrc.h"
 #include "external/xmla/rowsetmodel.h"
 #include "external/xmla/xmlaresponse.h"
@@ -20,6 +21,7 @@
 #include <QUrl>
 #include <QXmlStreamWriter>
 #include <algorithm>
+#include <deque>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -43,6 +45,11 @@ constexpr int RowsetsPerCatalogue = 5;
 // An answer is taken and parsed in pieces of this size: the XML reader decodes what it is given
 // at once, so a whole answer handed over in one piece would be held twice more in memory.
 constexpr qint64 ReadPiece = qint64{64} << 10;
+// What Qt may hold of an answer before we take it: with a server faster than the reading, an
+// answer would otherwise be held whole.
+constexpr qint64 ReadBuffer = qint64{1} << 20;
+// How long ending a session may take, at most.
+constexpr int EndSessionTimeoutMs = 5000;
 
 thread_local XmlaObserver currentObserver;
 
@@ -105,6 +112,24 @@ Request discover(const Rowset& rowset, const Restrictions& restrictions, const Q
     return {what, discoverBody(rowset.requestType, restrictions, catalog), &rowset, std::move(onRow), {}};
 }
 
+// The body with a SOAP header in front of its SOAP body: the bodies are ours (discoverBody), so
+// the first "<SOAP-ENV:Body" is where the header goes.
+QByteArray withHeader(const QByteArray& body, const QByteArray& header) {
+    if (header.isEmpty())
+        return body;
+    QByteArray sent = body;
+    const QByteArray start = QByteArrayLiteral("<SOAP-ENV:Body");
+    return sent.insert(sent.indexOf(start), "<SOAP-ENV:Header>" + header + "</SOAP-ENV:Header>");
+}
+
+QByteArray sessionHeader(QLatin1String element, const QString& id) {
+    QByteArray header = "<" + QByteArray(element.data(), element.size()) +
+                        R"( xmlns="urn:schemas-microsoft-com:xml-analysis" mustUnderstand="1")";
+    if (!id.isEmpty())
+        header += " SessionId=\"" + id.toHtmlEscaped().toUtf8() + '"';
+    return header + "/>";
+}
+
 // The requests of one connect, sent over one network access manager: its connections stay open
 // between requests.
 class Exchange {
@@ -130,6 +155,12 @@ public:
                                       std::numeric_limits<qint64>::max() / (1 << 20)) *
                      (1 << 20);
         m_manager.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+        m_https = endpoint.scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
+        if (m_https)
+            m_tls = Xmla::TlsConfigurationFromEnvironment(m_label);
+        m_proxy = Xmla::ProxyFromEnvironment(endpoint, m_label);
+        m_manager.setProxy(m_proxy);
+        m_token = Xmla::BearerTokenFromEnvironment(m_label, m_timeoutMs);
         QObject::connect(&m_manager, &QNetworkAccessManager::authenticationRequired, &m_manager,
                          [this](QNetworkReply* reply, QAuthenticator* authenticator) {
                              // Offered once: a second request means the server refused them.
@@ -141,7 +172,12 @@ public:
                          });
     }
 
+    Exchange(const Exchange&) = delete;
+    Exchange& operator=(const Exchange&) = delete;
+    ~Exchange() { endSession(); }
+
     const XmlaTransfer& transfer() const { return m_transfer; }
+    bool inSession() const { return !m_session.isEmpty(); }
     // The requests the next rounds are expected to send, for the progress a read tells.
     void expectLater(int requests) { m_later = requests; }
 
@@ -194,7 +230,8 @@ public:
                 ++m_transfer.requests;
                 m_transfer.rounds.back().push_back(request.body);
                 tell(m_answered, asked(requests.size() - next), request.what, false);
-                item.reply = m_manager.post(networkRequest(), request.body);
+                item.reply =
+                    m_manager.post(networkRequest(), withHeader(request.body, sessionHeaderOfNext()));
                 item.timer.setSingleShot(true);
                 item.timer.setInterval(m_timeoutMs);
                 QObject::connect(&item.timer, &QTimer::timeout, &loop, [&, pointer = &item] {
@@ -203,6 +240,11 @@ public:
                             .arg(m_timeoutMs / 1000);
                     pointer->reply->abort();
                 });
+                // Qt holds no more than ReadBuffer of an answer we have not taken yet. Set once the
+                // answer begins: Qt's network thread takes a limit set before then only when it
+                // starts the request, which it does on its own time after post() returns.
+                QObject::connect(item.reply, &QNetworkReply::metaDataChanged, &loop,
+                                 [pointer = &item] { pointer->reply->setReadBufferSize(ReadBuffer); });
                 QObject::connect(item.reply, &QNetworkReply::readyRead, &loop, [&, pointer = &item] {
                     pointer->timer.start();
                     try {
@@ -213,11 +255,9 @@ public:
                 });
                 QObject::connect(item.reply, &QNetworkReply::uploadProgress, &loop,
                                  [pointer = &item] { pointer->timer.start(); });
-                QObject::connect(item.reply, &QNetworkReply::sslErrors, &loop,
-                                 [pointer = &item](const QList<QSslError>& errors) {
-                                     for (const QSslError& error : errors)
-                                         pointer->sslErrors << error.errorString();
-                                 });
+                QObject::connect(
+                    item.reply, &QNetworkReply::sslErrors, &loop,
+                    [pointer = &item](const QList<QSslError>& errors) { pointer->sslErrors << errors; });
                 QObject::connect(item.reply, &QNetworkReply::finished, &loop,
                                  [&, pointer = &item] { done(*pointer); });
                 item.timer.start();
@@ -228,8 +268,13 @@ public:
             loop.exec(QEventLoop::ExcludeUserInputEvents);
         for (const auto& p : pending)
             delete p->reply;
-        if (failure)
+        if (failure) {
+            // A server that cannot be reached or stopped answering is not asked to end the
+            // session: the error comes within the timeout.
+            if (failure->number() == ErrorNumber::ServerNotFound)
+                m_session.clear();
             throw *failure;
+        }
     }
 
 private:
@@ -243,15 +288,50 @@ private:
         QTimer timer;
         QString reason; // why we ended it
         qint32 reasonNumber = ErrorNumber::ServerNotFound;
-        QStringList sslErrors;
+        QList<QSslError> sslErrors;
         qint64 received = 0;
         bool parse = true;
         bool parseFailed = false;
         std::optional<Error> parseError;
     };
 
+    // The SOAP header of the request about to go out: the first asks for a session, the others
+    // carry the one the server began, if it did.
+    QByteArray sessionHeaderOfNext() {
+        if (!m_sessionAsked) {
+            m_sessionAsked = true;
+            return sessionHeader(QLatin1String("BeginSession"), {});
+        }
+        return m_session.isEmpty() ? QByteArray() : sessionHeader(QLatin1String("Session"), m_session);
+    }
+
+    // Ends the session the server began, if any; a failure to end it is not reported (the read
+    // is done, or has failed for another reason already).
+    void endSession() noexcept {
+        if (m_session.isEmpty())
+            return;
+        const QByteArray body = withHeader(discoverBody(QLatin1String("DISCOVER_DATASOURCES"), {}, QString()),
+                                           sessionHeader(QLatin1String("EndSession"), m_session));
+        m_session.clear();
+        QEventLoop loop;
+        QNetworkReply* reply = m_manager.post(networkRequest(), body);
+        QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(std::min(m_timeoutMs, EndSessionTimeoutMs), &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        reply->abort();
+        delete reply;
+    }
+
     QNetworkRequest networkRequest() const {
         QNetworkRequest request(m_endpoint);
+        if (m_https)
+            request.setSslConfiguration(m_tls);
+        if (!m_token.isEmpty())
+            request.setRawHeader("Authorization", "Bearer " + m_token);
+        // Answers in gzip or deflate are taken as they arrive (Qt asks for them and decompresses
+        // them); LORVANTIC_XMLA_MAX_MB bounds what they decompress to, so Qt's own ratio check,
+        // which would refuse well-compressed XML, is off.
+        request.setDecompressedSafetyCheckThreshold(-1);
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("text/xml; charset=utf-8"));
         request.setRawHeader("SOAPAction", "\"urn:schemas-microsoft-com:xml-analysis:Discover\"");
         request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
@@ -319,6 +399,8 @@ private:
                         throw;
                 }
             }
+            if (m_session.isEmpty() && !p.reader.sessionId().isEmpty())
+                m_session = p.reader.sessionId();
             if (p.reader.fault()) {
                 p.request.fault = p.reader.fault();
                 return;
@@ -337,14 +419,39 @@ private:
         const QString http =
             QStringLiteral("HTTP %1%2").arg(status).arg(reason.isEmpty() ? QString() : u' ' + reason);
         switch (error) {
-        case QNetworkReply::ConnectionRefusedError:
-            return QStringLiteral("connection refused (no server listens at %1)").arg(m_endpoint.authority());
-        case QNetworkReply::HostNotFoundError:
-            return QStringLiteral("host %1 not found (DNS)").arg(m_endpoint.host());
         case QNetworkReply::SslHandshakeFailedError:
-            return QStringLiteral("TLS handshake failed: ") +
-                   (p.sslErrors.isEmpty() ? p.reply->errorString() : p.sslErrors.join(QStringLiteral("; ")));
+            if (!p.sslErrors.isEmpty())
+                return QStringLiteral("TLS handshake failed: ") +
+                       Xmla::DescribeTlsErrors(p.sslErrors, m_endpoint.host());
+            return QStringLiteral("TLS handshake failed: ") + p.reply->errorString() +
+                   clientCertificateHint();
+        case QNetworkReply::ConnectionRefusedError:
+        case QNetworkReply::HostNotFoundError:
+            // Over a proxy, it is the proxy that is not there.
+            if (m_proxy.type() == QNetworkProxy::NoProxy)
+                return error == QNetworkReply::ConnectionRefusedError
+                           ? QStringLiteral("connection refused (no server listens at %1)")
+                                 .arg(m_endpoint.authority())
+                           : QStringLiteral("host %1 not found (DNS)").arg(m_endpoint.host());
+            [[fallthrough]];
+        case QNetworkReply::ProxyConnectionRefusedError:
+        case QNetworkReply::ProxyConnectionClosedError:
+        case QNetworkReply::ProxyNotFoundError:
+        case QNetworkReply::ProxyTimeoutError:
+            return QStringLiteral("the proxy %1 cannot be reached or closed the connection (%2); the proxy "
+                                  "comes from https_proxy, http_proxy or all_proxy, no_proxy exempts hosts")
+                .arg(Xmla::DisplayProxy(m_proxy), proxyErrorWords(error));
+        case QNetworkReply::ProxyAuthenticationRequiredError:
+            return m_proxy.user().isEmpty()
+                       ? QStringLiteral("the proxy %1 asks for credentials (HTTP 407); give them as "
+                                        "user:password@ in the proxy's URL")
+                             .arg(Xmla::DisplayProxy(m_proxy))
+                       : QStringLiteral("the proxy %1 refused the credentials (HTTP 407)")
+                             .arg(Xmla::DisplayProxy(m_proxy));
         case QNetworkReply::AuthenticationRequiredError:
+            if (!m_token.isEmpty())
+                return QStringLiteral("the server refused the token of LORVANTIC_XMLA_TOKEN_COMMAND (%1)")
+                    .arg(http);
             return m_credentials ? QStringLiteral("the server refused the credentials (%1)").arg(http)
                                  : QStringLiteral("the server asks for credentials (%1); give them as "
                                                   "user:password@ in the URL or in %2")
@@ -354,7 +461,9 @@ private:
         case QNetworkReply::ContentNotFoundError:
             return QStringLiteral("no XMLA service at this address (%1)").arg(http);
         case QNetworkReply::RemoteHostClosedError:
-            return QStringLiteral("the server closed the connection before it answered in full");
+            // Over TLS, a server that wants a client certificate may close before its alert is read.
+            return QStringLiteral("the server closed the connection before it answered in full") +
+                   (m_https && status == 0 ? clientCertificateHint() : QString());
         case QNetworkReply::TimeoutError:
         case QNetworkReply::OperationCanceledError:
             return QStringLiteral("the server sent nothing for %1 s (LORVANTIC_XMLA_TIMEOUT)")
@@ -364,11 +473,40 @@ private:
         }
         if (status >= 400)
             return QStringLiteral("the server failed the request (%1)").arg(http);
+        // A server that wants a client certificate says so with a TLS alert after the handshake.
+        if (m_https && p.reply->errorString().contains(QLatin1String("alert")))
+            return p.reply->errorString() + clientCertificateHint();
         return p.reply->errorString();
+    }
+
+    QString clientCertificateHint() const {
+        return m_tls.localCertificate().isNull()
+                   ? QStringLiteral(" (a server that asks for a client certificate takes it from "
+                                    "LORVANTIC_XMLA_CLIENT_CERT and LORVANTIC_XMLA_CLIENT_KEY)")
+                   : QString();
+    }
+
+    static QString proxyErrorWords(QNetworkReply::NetworkError error) {
+        switch (error) {
+        case QNetworkReply::ProxyConnectionRefusedError:
+            return QStringLiteral("connection refused");
+        case QNetworkReply::ProxyNotFoundError:
+            return QStringLiteral("host not found");
+        case QNetworkReply::ProxyTimeoutError:
+            return QStringLiteral("timed out");
+        default:
+            return QStringLiteral("connection closed");
+        }
     }
 
     QString m_label;
     QUrl m_endpoint;
+    bool m_https = false;
+    QSslConfiguration m_tls;
+    QNetworkProxy m_proxy;
+    QByteArray m_token;
+    bool m_sessionAsked = false;
+    QString m_session;
     std::optional<Xmla::Credentials> m_credentials;
     int m_timeoutMs = DefaultTimeoutSeconds * 1000;
     qint64 m_maxBytes = DefaultMaxMegabytes << 20;
@@ -491,24 +629,36 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     clock.start();
     Exchange exchange(url, label);
 
-    std::vector<std::unique_ptr<Catalog>> catalogs;
+    // Names and roles only while the list comes in, in a deque that is not copied as it grows:
+    // an endless list stopped at LORVANTIC_XMLA_MAX_MB then holds less than twice its size.
+    std::deque<std::pair<QString, QString>> listed;
     std::vector<Request> first{discover(Xmla::CatalogsRowset(), {}, QString(), [&](const Row& row) {
         if (!row[0].isEmpty())
-            catalogs.push_back(std::make_unique<Catalog>(Catalog{row[0], row[1], {}, {}}));
+            listed.emplace_back(row[0], row[1]);
     })};
     // A server of one catalogue takes its definition, or its rowsets, after the catalogues.
     exchange.expectLater(1 + RowsetsPerCatalogue);
     exchange.run(first);
+    if (first[0].fault && !exchange.inSession()) {
+        // A server may refuse the request for the session it asked for: once more without.
+        first[0].fault.reset();
+        exchange.run(first);
+    }
     if (first[0].fault)
         faulted(label, first[0]);
+    std::vector<Catalog> catalogs;
+    catalogs.reserve(listed.size());
+    for (auto& [name, roles] : listed)
+        catalogs.push_back(Catalog{std::move(name), std::move(roles), {}, {}});
+    listed.clear();
 
     std::vector<Request> metadata;
     metadata.reserve(catalogs.size());
-    for (const auto& catalog : catalogs)
+    for (Catalog& catalog : catalogs)
         metadata.push_back(discover(Xmla::MetadataRowset(),
-                                    {{QStringLiteral("DatabaseID"), catalog->name},
+                                    {{QStringLiteral("DatabaseID"), catalog.name},
                                      {QStringLiteral("ObjectExpansion"), QStringLiteral("ExpandFull")}},
-                                    catalog->name, [target = catalog.get()](const Row& row) {
+                                    catalog.name, [target = &catalog](const Row& row) {
                                         if (target->metadata.isEmpty())
                                             target->metadata = row[0];
                                     }));
@@ -519,7 +669,7 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     const QDateTime cap = Xmla::ProcessedCapFromEnvironment();
     std::vector<Catalog*> fromRowsets;
     for (std::size_t i = 0; i < catalogs.size(); ++i) {
-        Catalog& catalog = *catalogs[i];
+        Catalog& catalog = catalogs[i];
         if (metadata[i].fault || catalog.metadata.trimmed().isEmpty()) {
             catalog.builder = std::make_unique<Xmla::DatabaseBuilder>(
                 catalog.name, label + QStringLiteral(": catalogue '") + catalog.name + u'\'', cap);
@@ -533,7 +683,7 @@ ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     ServerData server;
     server.name = shown;
     for (std::size_t i = 0; i < catalogs.size(); ++i) {
-        Catalog& catalog = *catalogs[i];
+        Catalog& catalog = catalogs[i];
         if (catalog.builder) {
             server.databases.push_back(catalog.builder->build());
             continue;

@@ -8,6 +8,8 @@
 // Credentials (HTTP authentication) come from "user:password@" in the URL, else from the netrc
 // file ($NETRC, else ~/.netrc). LORVANTIC_XMLA_TIMEOUT (seconds, default 30) is how long the
 // server may stay silent; LORVANTIC_XMLA_MAX_MB (default 1024) bounds one answer.
+// TLS, bearer tokens and proxies come from the environment as external/xmla/connection.h reads
+// them; compressed answers and XMLA sessions are taken as the server offers them.
 
 #include "external/servermodel.h"
 
