@@ -11,16 +11,7 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev googletest libgtest-dev l
           libhsqldb-java libslf4j-java libcommons-collections3-java libcommons-lang3-java
           libcommons-io-java libxerces2-java libservlet-api-java python3 openssl cmark-gfm
           python3-jsonschema)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-packages.sh "${packages[@]}"
 
 build=${1:-build}
 shift || true

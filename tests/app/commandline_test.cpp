@@ -149,7 +149,7 @@ TEST(CommandLine, ChoosesItemsAndCategoriesAndListsTheCatalogueAndTheServers) {
     EXPECT_EQ(filesIn(folder), QStringList{u"one.html"_s});
     // Only --open starts the browser (detached: it may finish after the program).
     EXPECT_EQ(kavenor(u"report roles --server $SERVER --output two.html --open"_s, folder).exitCode, 0);
-    for (int wait = 0; wait < 100 && !QFile::exists(Opened); ++wait)
+    for (int wait = 0; wait < 100 && !lt::readBytes(Opened).endsWith("\n"); ++wait)
         QThread::msleep(50);
     EXPECT_EQ(lt::readBytes(Opened), "two.html\n");
 
