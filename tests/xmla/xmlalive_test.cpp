@@ -168,7 +168,8 @@ TEST(XmlaLive, KavenorReportsAreTheGoldenPages) {
         EXPECT_EQ(exitCode, 0);
         expectGolden(page, QLatin1String(kind) + u".html"_s);
         // The data formats of the same report (the JSON is validated by tests/app/formats_check.py).
-        for (const auto& [format, extension] : {std::pair{u"json"_s, u".json"_s}, {u"markdown"_s, u".md"_s}}) {
+        for (const auto& [format, extension] :
+             {std::pair{u"json"_s, u".json"_s}, {u"markdown"_s, u".md"_s}}) {
             const auto [formatExit, written] = runKavenor(
                 {u"report"_s, QLatin1String(kind), u"--server"_s, url, u"--format"_s, format}, url);
             EXPECT_EQ(formatExit, 0);
