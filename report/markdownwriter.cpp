@@ -34,9 +34,71 @@ bool needsEscape(char16_t c) {
     return c < 128 && EscapedTable[c];
 }
 
-void appendReference(QString& out, char16_t c) {
-    out += QStringLiteral("&#%1;").arg(static_cast<int>(c));
+// The escape of one character that needs one, as ASCII ("\\*", "&lt;", "&#10;").
+QByteArray escapeOf(char16_t c) {
+    switch (c) {
+    case u'<':
+        return QByteArrayLiteral("&lt;");
+    case u'>':
+        return QByteArrayLiteral("&gt;");
+    case u'&':
+        return QByteArrayLiteral("&amp;");
+    default:
+        break;
+    }
+    if (c < 0x20 || c == 0x7F || c == u' ')
+        return "&#" + QByteArray::number(c) + ';';
+    return QByteArray("\\") + static_cast<char>(c);
 }
+
+// The escapes of the first 128 characters, made once.
+const std::array<QByteArray, 128>& escapes() {
+    static const std::array<QByteArray, 128> table = [] {
+        std::array<QByteArray, 128> made;
+        for (char16_t c = 0; c < 128; ++c)
+            made[c] = needsEscape(c) || c == u' ' ? escapeOf(c) : QByteArray();
+        return made;
+    }();
+    return table;
+}
+
+// Writes the text escaped through the sink's appendText (runs that need nothing) and
+// appendAscii (escapes): a cell's blanks at either end become references, as a cell drops them.
+template <class Sink> void escapeInto(QStringView text, Sink& sink) {
+    const std::array<QByteArray, 128>& escape = escapes();
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text[first] == u' ')
+        ++first;
+    while (last > first && text[last - 1] == u' ')
+        --last;
+    for (qsizetype i = 0; i < first; ++i)
+        sink.appendAscii(escape[u' ']);
+    qsizetype run = first;
+    for (qsizetype i = first; i < last; ++i) {
+        const char16_t c = text[i].unicode();
+        if (!needsEscape(c))
+            continue;
+        sink.appendText(text.sliced(run, i - run));
+        sink.appendAscii(escape[c]);
+        run = i + 1;
+    }
+    sink.appendText(text.sliced(run, last - run));
+    for (qsizetype i = last; i < text.size(); ++i)
+        sink.appendAscii(escape[u' ']);
+}
+
+struct StringSink {
+    QString& out;
+    void appendText(QStringView text) { out += text; }
+    void appendAscii(const QByteArray& bytes) { out += QLatin1String(bytes); }
+};
+
+struct PageSink {
+    PageWriter& out;
+    void appendText(QStringView text) { out.AppendText(text); }
+    void appendAscii(const QByteArray& bytes) { out.AppendAscii(bytes); }
+};
 
 } // namespace
 
@@ -47,40 +109,22 @@ bool IsPlain(QStringView text) {
 }
 
 QString Text(QStringView text) {
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text[first] == u' ')
-        ++first;
-    while (last > first && text[last - 1] == u' ')
-        --last;
-    bool plain = first == 0 && last == text.size();
-    for (qsizetype i = 0; plain && i < text.size(); ++i)
-        plain = !needsEscape(text[i].unicode());
-    if (plain)
+    if (IsPlain(text))
         return text.toString();
-
     QString out;
     out.reserve(text.size() + 16);
-    for (qsizetype i = 0; i < first; ++i)
-        appendReference(out, u' ');
-    for (qsizetype i = first; i < last; ++i) {
-        const char16_t c = text[i].unicode();
-        if (c == u'<')
-            out += QLatin1String("&lt;");
-        else if (c == u'>')
-            out += QLatin1String("&gt;");
-        else if (c == u'&')
-            out += QLatin1String("&amp;");
-        else if (c < 0x20 || c == 0x7F)
-            appendReference(out, c);
-        else if (needsEscape(c))
-            out += u'\\', out += QChar(c);
-        else
-            out += QChar(c);
-    }
-    for (qsizetype i = last; i < text.size(); ++i)
-        appendReference(out, u' ');
+    StringSink sink{out};
+    escapeInto(text, sink);
     return out;
+}
+
+void AppendText(PageWriter& out, QStringView text) {
+    if (IsPlain(text)) {
+        out.AppendText(text);
+        return;
+    }
+    PageSink sink{out};
+    escapeInto(text, sink);
 }
 
 } // namespace Markdown
@@ -133,18 +177,24 @@ public:
     }
 
     void beginTable(const TableShape& shape) override {
-        QString parent;
-        if (!m_tables.empty()) {
+        const bool underRow = !m_tables.empty();
+        if (underRow)
             m_tables.back().interrupted = true;
-            parent = m_tables.back().lastFirstCell;
-        }
         m_tables.push_back({&shape});
         if (shape.columns.empty())
             return;
         blank();
-        const QString level(static_cast<qsizetype>(std::min<std::size_t>(4 + m_tables.size() - 1, 6)), u'#');
-        line(level + u' ' + Markdown::Text(shape.title) +
-             (parent.isEmpty() ? QString() : QStringLiteral(": ") + Markdown::Text(parent)));
+        // "#### Measures", and one level deeper for a table under a row: "##### Levels: Time".
+        static const QByteArray hashes("######");
+        m_out.AppendAscii(QByteArrayView(hashes).first(
+            static_cast<qsizetype>(std::min<std::size_t>(3 + m_tables.size(), 6))));
+        m_out.AppendAscii(" ");
+        Markdown::AppendText(m_out, shape.title);
+        if (underRow && !m_tables[m_tables.size() - 2].lastFirstCell.isEmpty()) {
+            m_out.AppendAscii(": ");
+            Markdown::AppendText(m_out, m_tables[m_tables.size() - 2].lastFirstCell);
+        }
+        m_out.EndLine();
         blank();
         writeHeader(shape);
     }
@@ -159,9 +209,7 @@ public:
         }
         writeRow(*table.shape, cells);
         ++table.rows;
-        table.lastFirstCell.resize(0);
-        if (!cells.empty())
-            table.lastFirstCell.append(cells.front().text);
+        table.lastFirstCell = cells.empty() ? QStringView() : cells.front().text;
     }
 
     void endTable() override {
@@ -184,7 +232,7 @@ private:
         const TableShape* shape;
         qint32 rows = 0;
         bool interrupted = false;
-        QString lastFirstCell = {};
+        QStringView lastFirstCell = {}; // valid until the item ends, as every cell's text
     };
 
     void line(const QString& text) {
@@ -221,18 +269,10 @@ private:
                 i < shape.columns.size() && text.startsWith(u'&') && text == shape.columns[i].absentText;
             m_out.AppendAscii(" ");
             if (!blank)
-                appendText(text);
+                Markdown::AppendText(m_out, text);
             m_out.AppendAscii(" |");
         }
         m_out.EndLine();
-    }
-
-    // Most texts need no escaping: those go as they are, without a copy.
-    void appendText(QStringView text) {
-        if (Markdown::IsPlain(text))
-            m_out.AppendText(text);
-        else
-            m_out.AppendText(Markdown::Text(text));
     }
 
     PageWriter& m_out;

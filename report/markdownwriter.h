@@ -2,6 +2,8 @@
 
 // Markdown pieces the report's writers share (GitHub Flavoured Markdown).
 
+#include "report/pagewriter.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -13,5 +15,7 @@ namespace Lorvantic::Markdown {
 QString Text(QStringView text);
 // True when Text would give the text back unchanged.
 bool IsPlain(QStringView text);
+// Text written into the sink without a copy.
+void AppendText(PageWriter& out, QStringView text);
 
 } // namespace Lorvantic::Markdown

@@ -86,11 +86,6 @@ void PageWriter::grow(qsizetype bytes) {
     m_buffer.resize(std::max(2 * m_buffer.size(), static_cast<std::size_t>(m_used + bytes)));
 }
 
-void PageWriter::append(QByteArrayView bytes) {
-    std::memcpy(room(bytes.size()), bytes.data(), static_cast<std::size_t>(bytes.size()));
-    m_used += bytes.size();
-}
-
 bool PageWriter::tryAppendUtf8(QStringView text) {
     auto* const start = reinterpret_cast<uchar*>(room(3 * text.size()));
     uchar* const end = writeUtf8(text, start);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <cstring>
 #include <initializer_list>
 #include <vector>
 
@@ -42,7 +43,10 @@ private:
         return m_buffer.data() + m_used;
     }
     void grow(qsizetype bytes);
-    void append(QByteArrayView bytes);
+    void append(QByteArrayView bytes) {
+        std::memcpy(room(bytes.size()), bytes.data(), static_cast<std::size_t>(bytes.size()));
+        m_used += bytes.size();
+    }
     // Appends text unless it holds a surrogate (then nothing is appended).
     bool tryAppendUtf8(QStringView text);
     void appendUtf8(QStringView text);

@@ -7,7 +7,8 @@
 //
 // Calls come in this order: beginReport, optionally index, then per item beginItem, tables
 // (beginTable, rows, endTable; a table begun after a row and before its table's end belongs to
-// that row), endItem; last endReport.
+// that row), endItem; last endReport. The texts of cells stay valid until their item ends (they
+// are the collection's holders), so a writer may keep a view of one.
 
 #include "core/selectorstate.h"
 
