@@ -23,7 +23,7 @@ constexpr std::array<bool, 128> EscapedTable = [] {
     for (std::size_t c = 0; c < 0x20; ++c)
         table[c] = true;
     for (const char c : {'"', '\\', '<', '>', '&'})
-        table[static_cast<std::size_t>(c)] = true;
+        table[static_cast<unsigned char>(c)] = true;
     return table;
 }();
 

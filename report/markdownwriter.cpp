@@ -26,7 +26,7 @@ constexpr std::array<bool, 128> EscapedTable = [] {
         table[c] = true;
     table[0x7F] = true;
     for (const char c : {'|', '\\', '*', '_', '`', '<', '>', '&', '[', ']', '#', '~', '!'})
-        table[static_cast<std::size_t>(c)] = true;
+        table[static_cast<unsigned char>(c)] = true;
     return table;
 }();
 
