@@ -107,8 +107,20 @@ static_assert(std::size(RuleTable) == RuleCount);
 
 constexpr qint32 MolapStorage = 0;
 
+// The name in quotes, control characters written as escapes so that a message stays one line.
 QString quoted(const QString& name) {
-    return u'\'' + name + u'\'';
+    QString text = QStringLiteral("'");
+    for (const QChar c : name) {
+        if (c == u'\n')
+            text += QStringLiteral("\\n");
+        else if (c == u'\t')
+            text += QStringLiteral("\\t");
+        else if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            text += QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QLatin1Char('0'));
+        else
+            text += c;
+    }
+    return text + u'\'';
 }
 
 // The formula of a CREATE MEMBER or CREATE SET statement: what follows the first AS outside
@@ -213,7 +225,7 @@ private:
     }
 
     void checkDatabase(const DatabaseData& database) {
-        checkName(database.name, database.at, [&] { return QStringLiteral("database ") + quoted(database.name); });
+        checkName(database.name, database.at, [&]() -> QString { return QStringLiteral("database ") + quoted(database.name); });
         std::vector<bool> used;
         QHash<QString, qsizetype> shared;
         if (on(UnusedSharedDimension)) {
@@ -251,7 +263,7 @@ private:
         }
         Scope roleNames;
         for (const Olap::RoleData& role : database.roles) {
-            const auto what = [&] { return QStringLiteral("role ") + quoted(role.name); };
+            const auto what = [&]() -> QString { return QStringLiteral("role ") + quoted(role.name); };
             checkName(role.name, role.at, what, role.name);
             if (on(NameCaseClash))
                 clash(roleNames, role.name, role.at, what, role.name);
@@ -265,7 +277,7 @@ private:
     }
 
     void checkDimension(const DimensionData& dimension, Scope& names) {
-        const auto what = [&] { return QStringLiteral("dimension ") + quoted(dimension.name); };
+        const auto what = [&]() -> QString { return QStringLiteral("dimension ") + quoted(dimension.name); };
         checkName(dimension.name, dimension.at, what, dimension.name);
         if (on(NameCaseClash))
             clash(names, dimension.name, dimension.at, what, dimension.name);
@@ -279,7 +291,7 @@ private:
         m_path.append(dimension.name);
         Scope levelNames;
         for (const LevelData& level : dimension.levels) {
-            const auto levelWhat = [&] { return QStringLiteral("level ") + quoted(level.name) + QStringLiteral(" of ") + what(); };
+            const auto levelWhat = [&]() -> QString { return QStringLiteral("level ") + quoted(level.name) + QStringLiteral(" of ") + what(); };
             checkName(level.name, level.at, levelWhat, level.name);
             if (on(DuplicateLevelName) && !levelNames.add(level.name).isNull())
                 report(DuplicateLevelName, level.at, levelWhat() + QStringLiteral(" has the name of another level of it"),
@@ -288,7 +300,7 @@ private:
                 report(LevelWithoutSource, level.at, levelWhat() + QStringLiteral(" has neither a key nor a name column"),
                        level.name);
             for (const Olap::MemberPropertyData& property : level.memberProperties) {
-                const auto propertyWhat = [&] {
+                const auto propertyWhat = [&]() -> QString {
                     return QStringLiteral("member property ") + quoted(property.name) + QStringLiteral(" of ") +
                            levelWhat();
                 };
@@ -304,7 +316,7 @@ private:
     }
 
     void checkCube(const CubeData& cube, Scope& cubeNames) {
-        const auto what = [&] { return QStringLiteral("cube ") + quoted(cube.name); };
+        const auto what = [&]() -> QString { return QStringLiteral("cube ") + quoted(cube.name); };
         checkName(cube.name, cube.at, what);
         if (on(NameCaseClash))
             clash(cubeNames, cube.name, cube.at, what);
@@ -331,7 +343,7 @@ private:
                        partition.name);
             checkName(
                 partition.name, partition.at,
-                [&] { return QStringLiteral("partition ") + quoted(partition.name) + QStringLiteral(" of ") + what(); },
+                [&]() -> QString { return QStringLiteral("partition ") + quoted(partition.name) + QStringLiteral(" of ") + what(); },
                 partition.name);
         }
         Scope members;
@@ -339,7 +351,7 @@ private:
         if (clashes)
             members.reserve(static_cast<qsizetype>(cube.measures.size() + cube.commands.size()));
         for (const Olap::MeasureData& measure : cube.measures) {
-            const auto measureWhat = [&] {
+            const auto measureWhat = [&]() -> QString {
                 return QStringLiteral("measure ") + quoted(measure.name) + QStringLiteral(" of ") + what();
             };
             if (on(MeasureWithoutFormat) && !measure.internal && measure.formatString.isEmpty())
@@ -361,7 +373,7 @@ private:
         }
         for (const CommandData& command : cube.commands) {
             const bool isSet = command.statement.contains(QLatin1String("CREATE SET"), Qt::CaseInsensitive);
-            const auto commandWhat = [&] {
+            const auto commandWhat = [&]() -> QString {
                 return (isSet ? QStringLiteral("named set ") : QStringLiteral("calculated member ")) +
                        quoted(command.name) + QStringLiteral(" of ") + what();
             };

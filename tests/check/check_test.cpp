@@ -112,7 +112,7 @@ TEST(CheckConfig, SwitchesRulesSetsSeveritiesAndThresholdsAndIgnoresObjects) {
         "ignore": ["Demo / Shop / Readers"]})");
     Settings settings = DefaultSettings();
     ApplyConfig(settings, folder + u"/c.json"_s);
-    const auto setting = [&](const char* id) { return settings.rules[static_cast<std::size_t>(RuleIndex(QLatin1String(id)))]; };
+    const auto setting = [&](const char* id) { return settings.rules[static_cast<std::size_t>(RuleIndex(QString::fromLatin1(id)))]; };
     EXPECT_EQ(setting("measure-without-format").severity, Severity::Error);
     EXPECT_TRUE(setting("cube-stale").enabled);
     EXPECT_EQ(setting("cube-stale").threshold, 200);
@@ -133,7 +133,7 @@ TEST(CheckConfig, SwitchesRulesSetsSeveritiesAndThresholdsAndIgnoresObjects) {
         {R"({"rules": {"cube-stale": {"days": 3}}})", "rule 'cube-stale': 'days' is not a setting"},
         {R"({"ignore": [3]})", "each entry of \"ignore\" is an object path"},
         {R"({"rule": {}})", "'rule' is not a setting"},
-        {"{\n  \"rules\": {,}\n}", "c.json:2:13: configuration is not JSON"},
+        {"{\n  \"rules\": {,}\n}", "c.json:2:14: configuration is not JSON"},
     };
     for (const auto& [text, message] : faults) {
         lt::writeBytes(folder + u"/c.json"_s, text);
@@ -164,7 +164,7 @@ TEST(CheckBaseline, LeavesOutTheFindingsOfAnEarlierRunByRuleAndPath) {
     cube.measures.back().name = u"Discount"_s;
     std::vector<Finding> after = RunRules(moved, settings, false);
     EXPECT_EQ(ApplyBaseline(after, baseline), 1);
-    EXPECT_EQ(lines(after), u"17:11 measure-without-format measure 'Discount' of cube 'Sales' has no format string"_s);
+    EXPECT_EQ(lines(after), u"17:21 measure-without-format measure 'Discount' of cube 'Sales' has no format string"_s);
     lt::writeBytes(folder + u"/other.json"_s, R"({"format": "lorvantic-report/1"})");
     EXPECT_THROW(ReadBaseline(folder + u"/other.json"_s), ConfigError);
 }
