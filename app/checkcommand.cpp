@@ -69,7 +69,8 @@ CheckOptions parseCheck(const QStringList& arguments) {
             const std::optional<Check::Severity> severity = Check::SeverityNamed(level);
             if (!severity)
                 throw CheckUsageFailure{
-                    QStringLiteral("unknown severity '%1' for --fail-on (error, warning or info)").arg(level)};
+                    QStringLiteral("unknown severity '%1' for --fail-on (error, warning or info)")
+                        .arg(level)};
             options.failOn = *severity;
         } else if (option == u"--config") {
             options.config = value("a FILE");
@@ -109,9 +110,10 @@ Check::Outcome readAndCheck(const CheckOptions& options, const Check::Settings& 
     } else {
         const QString path = Olap::FindServerDescription(options.server);
         if (path.isEmpty())
-            throw CheckRunFailure{Olap::ServerLabel(options.server) +
-                                  QStringLiteral(": no such file, nor a server description of that name in ") +
-                                  Olap::ServerSearchFolders().join(QStringLiteral(", "))};
+            throw CheckRunFailure{
+                Olap::ServerLabel(options.server) +
+                QStringLiteral(": no such file, nor a server description of that name in ") +
+                Olap::ServerSearchFolders().join(QStringLiteral(", "))};
         server = Olap::LoadServerDescription(options.server, path);
         outcome.file = shownFile(options.server, path);
     }
@@ -135,11 +137,12 @@ void write(PageWriter& out, const QString& format, const Check::Outcome& outcome
 // Writes the output into a new file beside FILE and moves it over FILE once complete, or into a
 // temporary file copied to standard output.
 void publishOutput(const CheckOptions& options, const Check::Outcome& outcome) {
-    const QString pattern = options.output.isEmpty()
-                                ? QDir::temp().filePath(QStringLiteral("kavenor-check.XXXXXX"))
-                                : QFileInfo(options.output)
-                                      .absoluteDir()
-                                      .filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(options.output).fileName()));
+    const QString pattern =
+        options.output.isEmpty()
+            ? QDir::temp().filePath(QStringLiteral("kavenor-check.XXXXXX"))
+            : QFileInfo(options.output)
+                  .absoluteDir()
+                  .filePath(QStringLiteral(".%1.XXXXXX").arg(QFileInfo(options.output).fileName()));
     QTemporaryFile staging(pattern);
     if (!staging.open())
         throw CheckRunFailure{QStringLiteral("cannot write %1: %2")
@@ -153,7 +156,8 @@ void publishOutput(const CheckOptions& options, const Check::Outcome& outcome) {
     if (options.output.isEmpty()) {
         QFile written(staging.fileName());
         if (!written.open(QIODevice::ReadOnly))
-            throw CheckRunFailure{QStringLiteral("cannot read %1: %2").arg(written.fileName(), written.errorString())};
+            throw CheckRunFailure{
+                QStringLiteral("cannot read %1: %2").arg(written.fileName(), written.errorString())};
         const QByteArray bytes = written.readAll();
         std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
         std::fflush(stdout);
@@ -205,7 +209,8 @@ int RunCheck(const QStringList& arguments) {
     try {
         const CheckOptions options = parseCheck(arguments);
         if (options.help) {
-            std::fputs((QStringLiteral("Usage:\n") + CheckUsageText() + CheckHelpText()).toUtf8().constData(), stdout);
+            std::fputs((QStringLiteral("Usage:\n") + CheckUsageText() + CheckHelpText()).toUtf8().constData(),
+                       stdout);
             return CheckClean;
         }
         if (options.listRules) {
@@ -213,9 +218,10 @@ int RunCheck(const QStringList& arguments) {
             return CheckClean;
         }
         Check::Settings settings = Check::DefaultSettings();
-        const QString config = !options.config.isEmpty()                         ? options.config
-                               : QFileInfo::exists(QLatin1String(Check::DefaultConfigName)) ? QString::fromLatin1(Check::DefaultConfigName)
-                                                                                   : QString();
+        const QString config = !options.config.isEmpty() ? options.config
+                               : QFileInfo::exists(QLatin1String(Check::DefaultConfigName))
+                                   ? QString::fromLatin1(Check::DefaultConfigName)
+                                   : QString();
         if (!config.isEmpty())
             Check::ApplyConfig(settings, config);
         const QSet<QString> baseline =
@@ -223,8 +229,9 @@ int RunCheck(const QStringList& arguments) {
         const Check::Outcome outcome = readAndCheck(options, settings, baseline);
         publishOutput(options, outcome);
         std::fprintf(stderr, "kavenor: %s\n", Check::Summary(outcome).toUtf8().constData());
-        const bool failing = std::any_of(outcome.findings.begin(), outcome.findings.end(),
-                                         [&](const Check::Finding& f) { return f.severity >= options.failOn; });
+        const bool failing =
+            std::any_of(outcome.findings.begin(), outcome.findings.end(),
+                        [&](const Check::Finding& f) { return f.severity >= options.failOn; });
         return failing ? CheckFindings : CheckClean;
     } catch (const CheckUsageFailure& usage) {
         printError(usage.text);

@@ -55,7 +55,8 @@ void applyRule(RuleSetting& setting, const QString& id, const QJsonValue& value,
         return;
     }
     if (!value.isObject())
-        fail(path, QStringLiteral("rule '%1': a setting is \"off\", \"on\", a severity or an object").arg(id));
+        fail(path,
+             QStringLiteral("rule '%1': a setting is \"off\", \"on\", a severity or an object").arg(id));
     const QJsonObject object = value.toObject();
     setting.enabled = true;
     for (auto it = object.begin(); it != object.end(); ++it) {
@@ -83,19 +84,21 @@ void ApplyConfig(Settings& settings, const QString& path) {
             for (auto rule = rules.begin(); rule != rules.end(); ++rule) {
                 const qsizetype index = RuleIndex(rule.key());
                 if (index < 0)
-                    fail(path, QStringLiteral("unknown rule '%1' (the rules are listed in doc/rules.md and by "
-                                              "kavenor check --list-rules)")
-                                   .arg(rule.key()));
+                    fail(path,
+                         QStringLiteral("unknown rule '%1' (the rules are listed in doc/rules.md and by "
+                                        "kavenor check --list-rules)")
+                             .arg(rule.key()));
                 applyRule(settings.rules[static_cast<std::size_t>(index)], rule.key(), rule.value(), path);
             }
         } else if (it.key() == u"ignore" && it.value().isArray()) {
-            for (const QJsonValue& entry : it.value().toArray()) {
+            for (const QJsonValue entry : it.value().toArray()) {
                 if (!entry.isString())
                     fail(path, QStringLiteral("each entry of \"ignore\" is an object path, as a text"));
                 settings.ignored.insert(entry.toString());
             }
         } else {
-            fail(path, QStringLiteral("'%1' is not a setting (\"rules\": an object, \"ignore\": a list)").arg(it.key()));
+            fail(path, QStringLiteral("'%1' is not a setting (\"rules\": an object, \"ignore\": a list)")
+                           .arg(it.key()));
         }
     }
 }
@@ -110,7 +113,7 @@ QSet<QString> ReadBaseline(const QString& path) {
         fail(path, QStringLiteral("a baseline is the output of kavenor check --format json (\"format\": "
                                   "\"lorvantic-check/1\")"));
     QSet<QString> keys;
-    for (const QJsonValue& entry : baseline.value(QLatin1String("findings")).toArray()) {
+    for (const QJsonValue entry : baseline.value(QLatin1String("findings")).toArray()) {
         const QJsonObject finding = entry.toObject();
         keys.insert(finding.value(QLatin1String("rule")).toString() + QChar(0x1F) +
                     finding.value(QLatin1String("path")).toString());
@@ -119,8 +122,9 @@ QSet<QString> ReadBaseline(const QString& path) {
 }
 
 qsizetype ApplyBaseline(std::vector<Finding>& findings, const QSet<QString>& baseline) {
-    const auto kept = std::remove_if(findings.begin(), findings.end(),
-                                     [&](const Finding& finding) { return baseline.contains(BaselineKey(finding)); });
+    const auto kept = std::remove_if(findings.begin(), findings.end(), [&](const Finding& finding) {
+        return baseline.contains(BaselineKey(finding));
+    });
     const auto removed = static_cast<qsizetype>(findings.end() - kept);
     findings.erase(kept, findings.end());
     return removed;

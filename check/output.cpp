@@ -97,12 +97,12 @@ QString Summary(const Outcome& outcome) {
 
 void WriteText(PageWriter& out, const Outcome& outcome) {
     for (const Finding& finding : outcome.findings)
-        out.AppendJoined({location(outcome, finding), u": ", SeverityName(finding.severity), u": ", finding.message,
-                          u" [", QString::fromLatin1(finding.ruleId()), u"]"});
+        out.AppendJoined({location(outcome, finding), u": ", SeverityName(finding.severity), u": ",
+                          finding.message, u" [", QString::fromLatin1(finding.ruleId()), u"]"});
 }
 
 void WriteJson(PageWriter& out, const Outcome& outcome) {
-    out.AppendAscii("{\"format\":\"lorvantic-check/1\"");
+    out.AppendAscii(R"({"format":"lorvantic-check/1")");
     member(out, "server", outcome.server);
     out.AppendAscii(",\"file\":");
     if (outcome.file.isEmpty())
@@ -138,7 +138,7 @@ void WriteJson(PageWriter& out, const Outcome& outcome) {
 }
 
 void WriteSarif(PageWriter& out, const Outcome& outcome) {
-    out.AppendAscii("{\"$schema\":\"https://json.schemastore.org/sarif-2.1.0.json\",\"version\":\"2.1.0\",");
+    out.AppendAscii(R"({"$schema":"https://json.schemastore.org/sarif-2.1.0.json","version":"2.1.0",)");
     out.EndLine();
     out.AppendAscii("\"runs\":[{\"tool\":{\"driver\":{\"name\":\"kavenor\",\"version\":\"" LORVANTIC_VERSION
                     "\",\"semanticVersion\":\"" LORVANTIC_VERSION "\",\"rules\":[");
@@ -156,7 +156,7 @@ void WriteSarif(PageWriter& out, const Outcome& outcome) {
                              QStringLiteral(" See doc/rules.md#") + QLatin1String(rule.id) + u'.';
         out.AppendAscii("},\"help\":{");
         member(out, "text", help, true);
-        out.AppendAscii("},\"defaultConfiguration\":{\"enabled\":");
+        out.AppendAscii(R"(},"defaultConfiguration":{"enabled":)");
         out.AppendAscii(rule.enabled ? "true" : "false");
         member(out, "level", levelOf(rule.severity));
         out.AppendAscii("}}");
@@ -165,9 +165,10 @@ void WriteSarif(PageWriter& out, const Outcome& outcome) {
     out.AppendAscii("]}},");
     out.EndLine();
     if (!outcome.file.isEmpty() && !QDir::isAbsolutePath(outcome.file))
-        out.AppendAscii("\"originalUriBaseIds\":{\"%SRCROOT%\":{\"description\":{\"text\":\"The folder the check ran "
-                        "in.\"}}},");
-    out.AppendAscii("\"columnKind\":\"utf16CodeUnits\",\"results\":[");
+        out.AppendAscii(
+            "\"originalUriBaseIds\":{\"%SRCROOT%\":{\"description\":{\"text\":\"The folder the check ran "
+            "in.\"}}},");
+    out.AppendAscii(R"("columnKind":"utf16CodeUnits","results":[)");
     out.EndLine();
     const QString uri = outcome.file.isEmpty() ? QString() : uriOf(outcome.file);
     first = true;
@@ -181,13 +182,13 @@ void WriteSarif(PageWriter& out, const Outcome& outcome) {
         member(out, "text", finding.message, true);
         out.AppendAscii("},\"locations\":[{");
         if (!uri.isEmpty()) {
-            out.AppendAscii("\"physicalLocation\":{\"artifactLocation\":{");
+            out.AppendAscii(R"("physicalLocation":{"artifactLocation":{)");
             member(out, "uri", uri, true);
             if (!QDir::isAbsolutePath(outcome.file))
                 member(out, "uriBaseId", u"%SRCROOT%");
             out.AppendAscii("}");
             if (finding.at.line > 0) {
-                out.AppendAscii(",\"region\":{\"startLine\":");
+                out.AppendAscii(R"(,"region":{"startLine":)");
                 out.AppendAscii(QByteArray::number(finding.at.line));
                 number(out, "startColumn", finding.at.column);
                 out.AppendAscii("}");
@@ -198,7 +199,8 @@ void WriteSarif(PageWriter& out, const Outcome& outcome) {
         member(out, "name", finding.path.last(), true);
         member(out, "fullyQualifiedName", finding.pathText());
         out.AppendAscii("}]}],\"partialFingerprints\":{");
-        member(out, "objectPath/v1", QString(QLatin1String(finding.ruleId()) + u'|' + finding.pathText()), true);
+        member(out, "objectPath/v1", QString(QLatin1String(finding.ruleId()) + u'|' + finding.pathText()),
+               true);
         out.AppendAscii("}}");
         out.EndLine();
     }
@@ -249,9 +251,10 @@ void WriteMarkdown(PageWriter& out, const Outcome& outcome) {
     line(QStringLiteral("|---|---|---|---|"));
     qsizetype shown = 0;
     for (const Finding& finding : outcome.findings) {
-        const QString row = QStringLiteral("| %1 | %2 | %3 | `%4` |")
-                                .arg(SeverityName(finding.severity), Markdown::Text(location(outcome, finding)),
-                                     Markdown::Text(finding.message), QLatin1String(finding.ruleId()));
+        const QString row =
+            QStringLiteral("| %1 | %2 | %3 | `%4` |")
+                .arg(SeverityName(finding.severity), Markdown::Text(location(outcome, finding)),
+                     Markdown::Text(finding.message), QLatin1String(finding.ruleId()));
         if (written + row.size() > MaxCharacters)
             break;
         line(row);

@@ -61,12 +61,10 @@ const Rule RuleTable[] = {
     {"cube-stale", Info, false, false,
      "A cube was last processed longer ago than the threshold (days, default 30).",
      "Its data may be out of date; a failing processing job often shows first here.", 30},
-    {"partition-without-aggregations", Info, true, true,
-     "A MOLAP partition has no aggregations.",
+    {"partition-without-aggregations", Info, true, true, "A MOLAP partition has no aggregations.",
      "The server answers every query on it from the leaf data, which is slow on large "
      "partitions."},
-    {"level-without-source", Warning, true, true,
-     "A level has neither a key column nor a name column.",
+    {"level-without-source", Warning, true, true, "A level has neither a key column nor a name column.",
      "The level's members come from nowhere the documentation can show: the schema relies on "
      "expressions or defaults that readers cannot check."},
     {"role-without-description", Info, false, true, "A role has no description.",
@@ -133,7 +131,8 @@ QStringView formulaOf(QStringView statement) {
             ++depth;
         else if (c == u']' && depth > 0)
             --depth;
-        else if (depth == 0 && c.isSpace() && statement.sliced(i + 1, 2).compare(u"AS", Qt::CaseInsensitive) == 0 &&
+        else if (depth == 0 && c.isSpace() &&
+                 statement.sliced(i + 1, 2).compare(u"AS", Qt::CaseInsensitive) == 0 &&
                  (i + 3 == statement.size() || statement[i + 3].isSpace() || statement[i + 3] == u'\'')) {
             QStringView formula = statement.sliced(i + 3).trimmed();
             if (formula.endsWith(u';'))
@@ -152,8 +151,8 @@ public:
     Checker(const Settings& settings, bool live)
         : m_settings(settings) {
         for (qsizetype i = 0; i < RuleCount; ++i)
-            m_on[i] = settings.rules[static_cast<std::size_t>(i)].enabled &&
-                      !(live && RuleTable[i].filesOnly);
+            m_on[i] =
+                settings.rules[static_cast<std::size_t>(i)].enabled && !(live && RuleTable[i].filesOnly);
     }
 
     std::vector<Finding> run(const Olap::ServerData& server) {
@@ -187,9 +186,11 @@ private:
         if (name.isEmpty())
             return;
         if (on(NameBlanks) && (name.front().isSpace() || name.back().isSpace()))
-            report(NameBlanks, at, what() + QStringLiteral(" has blanks at the start or end of its name"), extra);
+            report(NameBlanks, at, what() + QStringLiteral(" has blanks at the start or end of its name"),
+                   extra);
         if (on(NameControlCharacters) && hasControl(name))
-            report(NameControlCharacters, at, what() + QStringLiteral(" has control characters in its name"), extra);
+            report(NameControlCharacters, at, what() + QStringLiteral(" has control characters in its name"),
+                   extra);
     }
 
     // One scope of names (the measures and calculated members of a cube, say): a second name
@@ -225,7 +226,8 @@ private:
     }
 
     void checkDatabase(const DatabaseData& database) {
-        checkName(database.name, database.at, [&]() -> QString { return QStringLiteral("database ") + quoted(database.name); });
+        checkName(database.name, database.at,
+                  [&]() -> QString { return QStringLiteral("database ") + quoted(database.name); });
         std::vector<bool> used;
         QHash<QString, qsizetype> shared;
         if (on(UnusedSharedDimension)) {
@@ -263,26 +265,33 @@ private:
         }
         Scope roleNames;
         for (const Olap::RoleData& role : database.roles) {
-            const auto what = [&]() -> QString { return QStringLiteral("role ") + quoted(role.name); };
+            const auto what = [&]() -> QString {
+                return QStringLiteral("role ") + quoted(role.name);
+            };
             checkName(role.name, role.at, what, role.name);
             if (on(NameCaseClash))
                 clash(roleNames, role.name, role.at, what, role.name);
             if (on(RoleWithoutMembers) && role.users.trimmed().isEmpty())
                 report(RoleWithoutMembers, role.at, what() + QStringLiteral(" has no members"), role.name);
             if (on(RoleReachesNoCube) && !carried.contains(role.name))
-                report(RoleReachesNoCube, role.at, what() + QStringLiteral(" is carried by no cube"), role.name);
+                report(RoleReachesNoCube, role.at, what() + QStringLiteral(" is carried by no cube"),
+                       role.name);
             if (on(RoleWithoutDescription) && role.description.trimmed().isEmpty())
-                report(RoleWithoutDescription, role.at, what() + QStringLiteral(" has no description"), role.name);
+                report(RoleWithoutDescription, role.at, what() + QStringLiteral(" has no description"),
+                       role.name);
         }
     }
 
     void checkDimension(const DimensionData& dimension, Scope& names) {
-        const auto what = [&]() -> QString { return QStringLiteral("dimension ") + quoted(dimension.name); };
+        const auto what = [&]() -> QString {
+            return QStringLiteral("dimension ") + quoted(dimension.name);
+        };
         checkName(dimension.name, dimension.at, what, dimension.name);
         if (on(NameCaseClash))
             clash(names, dimension.name, dimension.at, what, dimension.name);
         if (on(DimensionWithoutLevels) && dimension.levels.empty())
-            report(DimensionWithoutLevels, dimension.at, what() + QStringLiteral(" has no level"), dimension.name);
+            report(DimensionWithoutLevels, dimension.at, what() + QStringLiteral(" has no level"),
+                   dimension.name);
         if (on(SingleHiddenLevel) && dimension.levels.size() == 1 && dimension.levels.front().hidden)
             report(SingleHiddenLevel, dimension.levels.front().at,
                    what() + QStringLiteral(" has a single level, ") + quoted(dimension.levels.front().name) +
@@ -291,24 +300,26 @@ private:
         m_path.append(dimension.name);
         Scope levelNames;
         for (const LevelData& level : dimension.levels) {
-            const auto levelWhat = [&]() -> QString { return QStringLiteral("level ") + quoted(level.name) + QStringLiteral(" of ") + what(); };
+            const auto levelWhat = [&]() -> QString {
+                return QStringLiteral("level ") + quoted(level.name) + QStringLiteral(" of ") + what();
+            };
             checkName(level.name, level.at, levelWhat, level.name);
             if (on(DuplicateLevelName) && !levelNames.add(level.name).isNull())
-                report(DuplicateLevelName, level.at, levelWhat() + QStringLiteral(" has the name of another level of it"),
-                       level.name);
+                report(DuplicateLevelName, level.at,
+                       levelWhat() + QStringLiteral(" has the name of another level of it"), level.name);
             if (on(LevelWithoutSource) && level.memberKeyColumn.isEmpty() && level.memberNameColumn.isEmpty())
-                report(LevelWithoutSource, level.at, levelWhat() + QStringLiteral(" has neither a key nor a name column"),
-                       level.name);
+                report(LevelWithoutSource, level.at,
+                       levelWhat() + QStringLiteral(" has neither a key nor a name column"), level.name);
             for (const Olap::MemberPropertyData& property : level.memberProperties) {
                 const auto propertyWhat = [&]() -> QString {
-                    return QStringLiteral("member property ") + quoted(property.name) + QStringLiteral(" of ") +
-                           levelWhat();
+                    return QStringLiteral("member property ") + quoted(property.name) +
+                           QStringLiteral(" of ") + levelWhat();
                 };
                 m_path.append(level.name);
                 checkName(property.name, level.at, propertyWhat, property.name);
                 if (on(PropertyWithoutSource) && property.sourceColumn.isEmpty())
-                    report(PropertyWithoutSource, level.at, propertyWhat() + QStringLiteral(" has no source column"),
-                           property.name);
+                    report(PropertyWithoutSource, level.at,
+                           propertyWhat() + QStringLiteral(" has no source column"), property.name);
                 m_path.removeLast();
             }
         }
@@ -316,7 +327,9 @@ private:
     }
 
     void checkCube(const CubeData& cube, Scope& cubeNames) {
-        const auto what = [&]() -> QString { return QStringLiteral("cube ") + quoted(cube.name); };
+        const auto what = [&]() -> QString {
+            return QStringLiteral("cube ") + quoted(cube.name);
+        };
         checkName(cube.name, cube.at, what);
         if (on(NameCaseClash))
             clash(cubeNames, cube.name, cube.at, what);
@@ -327,36 +340,43 @@ private:
             const qint32 threshold = m_settings.rules[CubeStale].threshold;
             if (days > threshold)
                 report(CubeStale, cube.at,
-                       what() + QStringLiteral(" was last processed %1 days ago (more than %2)").arg(days).arg(threshold));
+                       what() + QStringLiteral(" was last processed %1 days ago (more than %2)")
+                                    .arg(days)
+                                    .arg(threshold));
         }
         if (on(CubeWithoutDimensions) && cube.dimensions.empty())
             report(CubeWithoutDimensions, cube.at, what() + QStringLiteral(" uses no dimension"));
         if (on(CubeWithoutVisibleMeasure) &&
-            std::all_of(cube.measures.begin(), cube.measures.end(), [](const Olap::MeasureData& m) { return m.internal; }))
+            std::all_of(cube.measures.begin(), cube.measures.end(),
+                        [](const Olap::MeasureData& m) { return m.internal; }))
             report(CubeWithoutVisibleMeasure, cube.at, what() + QStringLiteral(" has no visible measure"));
         for (const Olap::PartitionData& partition : cube.partitions) {
             if (on(PartitionWithoutAggregations) && partition.storageMode == MolapStorage &&
                 partition.aggregations.empty())
                 report(PartitionWithoutAggregations, partition.at,
-                       QStringLiteral("MOLAP partition ") + quoted(partition.name) + QStringLiteral(" of ") + what() +
-                           QStringLiteral(" has no aggregations"),
+                       QStringLiteral("MOLAP partition ") + quoted(partition.name) + QStringLiteral(" of ") +
+                           what() + QStringLiteral(" has no aggregations"),
                        partition.name);
             checkName(
                 partition.name, partition.at,
-                [&]() -> QString { return QStringLiteral("partition ") + quoted(partition.name) + QStringLiteral(" of ") + what(); },
+                [&]() -> QString {
+                    return QStringLiteral("partition ") + quoted(partition.name) + QStringLiteral(" of ") +
+                           what();
+                },
                 partition.name);
         }
         Scope members;
         const bool clashes = on(NameCaseClash);
         if (clashes)
-            members.reserve(static_cast<qsizetype>(cube.measures.size() + cube.commands.size()));
+            members.reserve(static_cast<qsizetype>(cube.measures.size()) +
+                            static_cast<qsizetype>(cube.commands.size()));
         for (const Olap::MeasureData& measure : cube.measures) {
             const auto measureWhat = [&]() -> QString {
                 return QStringLiteral("measure ") + quoted(measure.name) + QStringLiteral(" of ") + what();
             };
             if (on(MeasureWithoutFormat) && !measure.internal && measure.formatString.isEmpty())
-                report(MeasureWithoutFormat, measure.at, measureWhat() + QStringLiteral(" has no format string"),
-                       measure.name);
+                report(MeasureWithoutFormat, measure.at,
+                       measureWhat() + QStringLiteral(" has no format string"), measure.name);
             checkName(measure.name, measure.at, measureWhat, measure.name);
             if (clashes)
                 clash(members, measure.name, measure.at, measureWhat, measure.name);
@@ -365,7 +385,8 @@ private:
             return;
         QSet<QString> known; // measures and calculated members, case folded
         if (on(FormulaUnknownMeasure)) {
-            known.reserve(static_cast<qsizetype>(cube.measures.size() + cube.commands.size()));
+            known.reserve(static_cast<qsizetype>(cube.measures.size()) +
+                          static_cast<qsizetype>(cube.commands.size()));
             for (const Olap::MeasureData& measure : cube.measures)
                 known.insert(measure.name.toCaseFolded());
             for (const CommandData& command : cube.commands)
@@ -382,14 +403,16 @@ private:
                 clash(members, command.name, command.at, commandWhat, command.name);
             const QStringView formula = formulaOf(command.statement);
             if (on(EmptyFormula) && formula.isEmpty())
-                report(EmptyFormula, command.at, commandWhat() + QStringLiteral(" has an empty formula"), command.name);
+                report(EmptyFormula, command.at, commandWhat() + QStringLiteral(" has an empty formula"),
+                       command.name);
             if (on(FormulaUnknownMeasure) && !isSet)
                 checkReferences(formula, known, command, commandWhat);
         }
     }
 
     static bool hasControl(const QString& name) {
-        return std::any_of(name.begin(), name.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
+        return std::any_of(name.begin(), name.end(),
+                           [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     }
 
     // Every [Measures].[Name] (or Measures.[Name]) of the formula names a measure or calculated
@@ -397,21 +420,24 @@ private:
     template <class What>
     void checkReferences(QStringView formula, const QSet<QString>& known, const CommandData& command,
                          const What& what) {
-        static const QRegularExpression Reference(QStringLiteral(R"((?:\[Measures\]|\bMeasures)\s*\.\s*\[((?:[^\]]|\]\])*)\])"),
-                                                  QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression Reference(
+            QStringLiteral(R"((?:\[Measures\]|\bMeasures)\s*\.\s*\[((?:[^\]]|\]\])*)\])"),
+            QRegularExpression::CaseInsensitiveOption);
         if (!formula.contains(QLatin1String("measures"), Qt::CaseInsensitive))
             return;
         QSet<QString> told;
         const QString text = formula.toString();
         for (auto matches = Reference.globalMatch(text); matches.hasNext();) {
             const QRegularExpressionMatch match = matches.next();
-            const QString name = match.capturedView(1).toString().replace(QStringLiteral("]]"), QStringLiteral("]"));
+            const QString name =
+                match.capturedView(1).toString().replace(QStringLiteral("]]"), QStringLiteral("]"));
             const QString folded = name.toCaseFolded();
             if (known.contains(folded) || told.contains(folded))
                 continue;
             told.insert(folded);
             report(FormulaUnknownMeasure, command.at,
-                   what() + QStringLiteral(" names measure ") + quoted(name) + QStringLiteral(", which the cube does not have"),
+                   what() + QStringLiteral(" names measure ") + quoted(name) +
+                       QStringLiteral(", which the cube does not have"),
                    command.name);
         }
     }

@@ -54,8 +54,8 @@ Settings DefaultSettings();
 struct Finding {
     qsizetype rule = 0; // position in Rules()
     Severity severity = Severity::Warning;
-    QString message;       // one line naming the object
-    QStringList path;      // server, database, then the object and those above it
+    QString message;         // one line naming the object
+    QStringList path;        // server, database, then the object and those above it
     Olap::SourcePosition at; // line 0 where the model does not know it
 
     QString pathText() const { return path.join(QStringLiteral(" / ")); }

@@ -178,6 +178,13 @@ bool isSymbol(const MdxScanner& scanner, const MdxToken& token, QChar symbol) {
     return token.kind == MdxToken::Kind::Symbol && scanner.text(token).front() == symbol;
 }
 
+// Where the character at offset begin of a script stands, the script starting at "at".
+SourcePosition positionIn(QStringView script, qsizetype begin, const XmlPosition& at) {
+    const qsizetype lineStart = begin == 0 ? 0 : script.lastIndexOf(u'\n', begin - 1) + 1;
+    return SourceAt(at.line + script.left(begin).count(u'\n'),
+                    lineStart == 0 ? at.column + begin : begin - lineStart + 1);
+}
+
 // ---- reading -------------------------------------------------------------------------------
 
 struct AttributeBuild {
@@ -721,12 +728,7 @@ void DatabaseReader::addStatements(const QString& cube, const QString& script, c
             break;
         }
         calculation.command.name = path.back();
-        // Where the statement starts within the script, which starts at "at".
-        const qsizetype begin = statement.front().begin;
-        const qsizetype lineStart = begin == 0 ? 0 : script.lastIndexOf(u'\n', begin - 1) + 1;
-        calculation.command.at =
-            SourceAt(at.line + QStringView(script).left(begin).count(u'\n'),
-                     lineStart == 0 ? at.column + begin : begin - lineStart + 1);
+        calculation.command.at = positionIn(script, statement.front().begin, at);
         calculation.command.statement =
             script.mid(statement.front().begin, statement.back().end - statement.front().begin);
         calculation.path = std::move(path);

@@ -462,8 +462,12 @@ struct Assembly {
                     statement += QStringLiteral(" AS '") + measure.expression + u'\'';
                 cube.commands.push_back({measure.name, 0, statement, {}});
             } else {
-                cube.measures.push_back({measure.name, aggregateFunctionOf(measure.aggregator),
-                                         measure.format, measure.hidden, QString(), {}});
+                cube.measures.push_back({measure.name,
+                                         aggregateFunctionOf(measure.aggregator),
+                                         measure.format,
+                                         measure.hidden,
+                                         QString(),
+                                         {}});
             }
         }
         return cube;

@@ -57,9 +57,11 @@ QString writeOut(const std::function<void(PageWriter&)>& write) {
 // at the line and column of the row; its passing example gives none. Every rule has a row, and
 // doc/rules.md shows both examples as they are.
 TEST(CheckRules, EachRuleFindsItsFailingExampleAndNotItsPassingOne) {
-    const QString doc = QString::fromUtf8(lt::readBytes(QStringLiteral(LORVANTIC_SOURCE_DIR "/doc/rules.md")));
+    const QString doc =
+        QString::fromUtf8(lt::readBytes(QStringLiteral(LORVANTIC_SOURCE_DIR "/doc/rules.md")));
     QSet<QString> covered;
-    for (const QString& row : QString::fromUtf8(lt::readBytes(lt::dataPath(u"check/rules.txt"_s))).split(u'\n')) {
+    for (const QString& row :
+         QString::fromUtf8(lt::readBytes(lt::dataPath(u"check/rules.txt"_s))).split(u'\n')) {
         const QStringList fields = row.split(u'|');
         if (row.startsWith(u'#') || fields.size() != 3)
             continue;
@@ -75,7 +77,8 @@ TEST(CheckRules, EachRuleFindsItsFailingExampleAndNotItsPassingOne) {
         EXPECT_EQ(lines(RunRules(load(passing), only(id), false)), QString());
         const QString section = doc.section(u"\n## `"_s + id + u'`', 1, 1).section(u"\n## "_s, 0, 0);
         for (const QString& example : {fields[1], passing})
-            EXPECT_TRUE(section.contains(QString::fromUtf8(lt::readBytes(lt::dataPath(u"check/"_s + example)))))
+            EXPECT_TRUE(
+                section.contains(QString::fromUtf8(lt::readBytes(lt::dataPath(u"check/"_s + example)))))
                 << "doc/rules.md does not show " << example.toStdString() << " under its rule";
     }
     EXPECT_EQ(covered.size(), static_cast<qsizetype>(Rules().size()));
@@ -112,7 +115,9 @@ TEST(CheckConfig, SwitchesRulesSetsSeveritiesAndThresholdsAndIgnoresObjects) {
         "ignore": ["Demo / Shop / Readers"]})");
     Settings settings = DefaultSettings();
     ApplyConfig(settings, folder + u"/c.json"_s);
-    const auto setting = [&](const char* id) { return settings.rules[static_cast<std::size_t>(RuleIndex(QString::fromLatin1(id)))]; };
+    const auto setting = [&](const char* id) {
+        return settings.rules[static_cast<std::size_t>(RuleIndex(QString::fromLatin1(id)))];
+    };
     EXPECT_EQ(setting("measure-without-format").severity, Severity::Error);
     EXPECT_TRUE(setting("cube-stale").enabled);
     EXPECT_EQ(setting("cube-stale").threshold, 200);
@@ -151,10 +156,12 @@ TEST(CheckConfig, SwitchesRulesSetsSeveritiesAndThresholdsAndIgnoresObjects) {
 TEST(CheckBaseline, LeavesOutTheFindingsOfAnEarlierRunByRuleAndPath) {
     Settings settings = DefaultSettings();
     settings.now = Now;
-    Outcome before{u"Demo"_s, u"x.json"_s, RunRules(load(u"measure-without-format.fail.json"_s), settings, false), 0};
+    Outcome before{u"Demo"_s, u"x.json"_s,
+                   RunRules(load(u"measure-without-format.fail.json"_s), settings, false), 0};
     ASSERT_EQ(before.findings.size(), 1U);
     const QString folder = lt::freshFolder();
-    lt::writeBytes(folder + u"/baseline.json"_s, writeOut([&](PageWriter& out) { WriteJson(out, before); }).toUtf8());
+    lt::writeBytes(folder + u"/baseline.json"_s,
+                   writeOut([&](PageWriter& out) { WriteJson(out, before); }).toUtf8());
     const QSet<QString> baseline = ReadBaseline(folder + u"/baseline.json"_s);
 
     Olap::ServerData moved = load(u"measure-without-format.fail.json"_s);
@@ -164,7 +171,8 @@ TEST(CheckBaseline, LeavesOutTheFindingsOfAnEarlierRunByRuleAndPath) {
     cube.measures.back().name = u"Discount"_s;
     std::vector<Finding> after = RunRules(moved, settings, false);
     EXPECT_EQ(ApplyBaseline(after, baseline), 1);
-    EXPECT_EQ(lines(after), u"17:21 measure-without-format measure 'Discount' of cube 'Sales' has no format string"_s);
+    EXPECT_EQ(lines(after),
+              u"17:21 measure-without-format measure 'Discount' of cube 'Sales' has no format string"_s);
     lt::writeBytes(folder + u"/other.json"_s, R"({"format": "lorvantic-report/1"})");
     EXPECT_THROW(ReadBaseline(folder + u"/other.json"_s), ConfigError);
 }
