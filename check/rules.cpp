@@ -1,7 +1,6 @@
 #include "check/rules.h"
 
 #include <QHash>
-#include <QRegularExpression>
 #include <algorithm>
 
 namespace Lorvantic::Check {
@@ -146,6 +145,14 @@ QStringView formulaOf(QStringView statement) {
     return {};
 }
 
+// Whether a statement creates a set: SET among the words before the created name.
+bool isSetStatement(QStringView statement) {
+    const qsizetype end = statement.indexOf(u'[');
+    const auto words = statement.left(end < 0 ? statement.size() : end).split(u' ', Qt::SkipEmptyParts);
+    return std::any_of(words.begin(), words.end(),
+                       [](QStringView word) { return word.compare(u"SET", Qt::CaseInsensitive) == 0; });
+}
+
 class Checker {
 public:
     Checker(const Settings& settings, bool live)
@@ -173,8 +180,7 @@ private:
         QStringList path = m_path;
         if (!extra.isNull())
             path.append(extra);
-        const QString text = path.join(QStringLiteral(" / "));
-        if (m_settings.ignored.contains(text))
+        if (!m_settings.ignored.isEmpty() && m_settings.ignored.contains(path.join(QStringLiteral(" / "))))
             return;
         m_findings.push_back({id, m_settings.rules[id].severity, message, std::move(path), at});
     }
@@ -198,7 +204,18 @@ private:
     class Scope {
     public:
         // The earlier name that name clashes with, or a null string.
+        // Small scopes (most of a cube's members) compare without folding each name.
         QString add(const QString& name) {
+            if (m_few.size() < Few) {
+                for (const QString* earlier : m_few)
+                    if (earlier->compare(name, Qt::CaseInsensitive) == 0)
+                        return *earlier;
+                m_few.push_back(&name);
+                return QString();
+            }
+            if (m_names.isEmpty())
+                for (const QString* earlier : m_few)
+                    m_names.insert(earlier->toCaseFolded(), *earlier);
             const QString folded = name.toCaseFolded();
             const auto found = m_names.constFind(folded);
             if (found != m_names.constEnd())
@@ -206,9 +223,10 @@ private:
             m_names.insert(folded, name);
             return QString();
         }
-        void reserve(qsizetype size) { m_names.reserve(size); }
 
     private:
+        static constexpr std::size_t Few = 24;
+        std::vector<const QString*> m_few; // the names live in the model, which outlives the scope
         QHash<QString, QString> m_names;
     };
 
@@ -367,9 +385,6 @@ private:
         }
         Scope members;
         const bool clashes = on(NameCaseClash);
-        if (clashes)
-            members.reserve(static_cast<qsizetype>(cube.measures.size()) +
-                            static_cast<qsizetype>(cube.commands.size()));
         for (const Olap::MeasureData& measure : cube.measures) {
             const auto measureWhat = [&]() -> QString {
                 return QStringLiteral("measure ") + quoted(measure.name) + QStringLiteral(" of ") + what();
@@ -383,17 +398,8 @@ private:
         }
         if (cube.commands.empty())
             return;
-        QSet<QString> known; // measures and calculated members, case folded
-        if (on(FormulaUnknownMeasure)) {
-            known.reserve(static_cast<qsizetype>(cube.measures.size()) +
-                          static_cast<qsizetype>(cube.commands.size()));
-            for (const Olap::MeasureData& measure : cube.measures)
-                known.insert(measure.name.toCaseFolded());
-            for (const CommandData& command : cube.commands)
-                known.insert(command.name.toCaseFolded());
-        }
         for (const CommandData& command : cube.commands) {
-            const bool isSet = command.statement.contains(QLatin1String("CREATE SET"), Qt::CaseInsensitive);
+            const bool isSet = isSetStatement(command.statement);
             const auto commandWhat = [&]() -> QString {
                 return (isSet ? QStringLiteral("named set ") : QStringLiteral("calculated member ")) +
                        quoted(command.name) + QStringLiteral(" of ") + what();
@@ -406,7 +412,7 @@ private:
                 report(EmptyFormula, command.at, commandWhat() + QStringLiteral(" has an empty formula"),
                        command.name);
             if (on(FormulaUnknownMeasure) && !isSet)
-                checkReferences(formula, known, command, commandWhat);
+                checkReferences(formula, cube, command, commandWhat);
         }
     }
 
@@ -415,26 +421,54 @@ private:
                            [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7F; });
     }
 
+    // Whether the cube has a measure or calculated member of that name (letter case ignored).
+    static bool known(const CubeData& cube, QStringView name) {
+        return std::any_of(cube.measures.begin(), cube.measures.end(),
+                           [&](const Olap::MeasureData& m) {
+                               return name.compare(m.name, Qt::CaseInsensitive) == 0;
+                           }) ||
+               std::any_of(cube.commands.begin(), cube.commands.end(), [&](const CommandData& c) {
+                   return name.compare(c.name, Qt::CaseInsensitive) == 0;
+               });
+    }
+
     // Every [Measures].[Name] (or Measures.[Name]) of the formula names a measure or calculated
     // member of the cube.
     template <class What>
-    void checkReferences(QStringView formula, const QSet<QString>& known, const CommandData& command,
+    void checkReferences(QStringView formula, const CubeData& cube, const CommandData& command,
                          const What& what) {
-        static const QRegularExpression Reference(
-            QStringLiteral(R"((?:\[Measures\]|\bMeasures)\s*\.\s*\[((?:[^\]]|\]\])*)\])"),
-            QRegularExpression::CaseInsensitiveOption);
-        if (!formula.contains(QLatin1String("measures"), Qt::CaseInsensitive))
-            return;
-        QSet<QString> told;
-        const QString text = formula.toString();
-        for (auto matches = Reference.globalMatch(text); matches.hasNext();) {
-            const QRegularExpressionMatch match = matches.next();
-            const QString name =
-                match.capturedView(1).toString().replace(QStringLiteral("]]"), QStringLiteral("]"));
-            const QString folded = name.toCaseFolded();
-            if (known.contains(folded) || told.contains(folded))
+        QStringList told;
+        for (qsizetype at = formula.indexOf(u"measures", 0, Qt::CaseInsensitive); at >= 0;
+             at = formula.indexOf(u"measures", at + 1, Qt::CaseInsensitive)) {
+            // "Measures" as a word (or "[Measures]"), then ".", then a bracketed name.
+            if (at > 0 && (formula[at - 1].isLetterOrNumber() || formula[at - 1] == u'_'))
                 continue;
-            told.insert(folded);
+            qsizetype i = at + 8;
+            if (at > 0 && formula[at - 1] == u'[') {
+                if (i >= formula.size() || formula[i] != u']')
+                    continue;
+                ++i;
+            }
+            while (i < formula.size() && formula[i].isSpace())
+                ++i;
+            if (i >= formula.size() || formula[i] != u'.')
+                continue;
+            ++i;
+            while (i < formula.size() && formula[i].isSpace())
+                ++i;
+            if (i >= formula.size() || formula[i] != u'[')
+                continue;
+            QString name;
+            for (++i; i < formula.size(); ++i) {
+                if (formula[i] == u']' && (i + 1 >= formula.size() || formula[i + 1] != u']'))
+                    break;
+                name += formula[i];
+                if (formula[i] == u']')
+                    ++i;
+            }
+            if (i >= formula.size() || known(cube, name) || told.contains(name, Qt::CaseInsensitive))
+                continue;
+            told.append(name);
             report(FormulaUnknownMeasure, command.at,
                    what() + QStringLiteral(" names measure ") + quoted(name) +
                        QStringLiteral(", which the cube does not have"),
