@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "app/checkcommand.h"
 #include "app/terminalprogress.h"
 #include "automation/reportkinds.h"
 #include "core/grids.h"
@@ -507,6 +508,9 @@ QString UsageText() {
         "               [--format text|html|json|markdown] [--text] [--processing]\n"
         "                                            compare two servers\n"
         "  kavenor servers                           list the server descriptions found\n"
+        "  kavenor check --server NAME [--format text|json|sarif|markdown] [--fail-on error|warning|info]\n"
+        "                [--config FILE] [--baseline FILE] [--output FILE]\n"
+        "                                            find what is wrong in a server's model (check --help)\n"
         "  kavenor --help | --version\n"
         "\n"
         "KIND is cubes, dimensions or roles. Without --item every item of the catalogue is\n"
@@ -528,6 +532,8 @@ int Run(const QStringList& arguments) {
         printOut(QStringLiteral("kavenor " LORVANTIC_VERSION "\n"));
         return Success;
     }
+    if (arguments.value(0) == u"check")
+        return RunCheck(arguments.mid(1));
     const int failure = arguments.value(0) == u"diff" ? DiffTrouble : Failure;
     try {
         const Options options = parse(arguments);

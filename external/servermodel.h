@@ -6,11 +6,27 @@
 #include <QDateTime>
 #include <QHash>
 #include <QString>
+#include <algorithm>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <vector>
 
 namespace Lorvantic::Olap {
+
+// Where an object is defined in the file it was read from: 1-based line and column of its name
+// (server descriptions) or just after its start tag (schema files), as the readers' error
+// messages give them. Line 0: not known (live servers, models built in code).
+struct SourcePosition {
+    qint32 line = 0;
+    qint32 column = 0;
+};
+
+// The position of a reader's 64-bit line and column (beyond the range: the range's end).
+inline SourcePosition SourceAt(qint64 line, qint64 column) {
+    constexpr qint64 Max = std::numeric_limits<qint32>::max();
+    return {static_cast<qint32>(std::min(line, Max)), static_cast<qint32>(std::min(column, Max))};
+}
 
 struct MemberPropertyData {
     QString name;
@@ -26,6 +42,7 @@ struct LevelData {
     bool hidden = false;
     bool aggregation = false;
     std::vector<MemberPropertyData> memberProperties;
+    SourcePosition at;
 };
 
 struct DimensionData {
@@ -36,6 +53,7 @@ struct DimensionData {
     qint32 dimensionType = 0;
     qint32 virtualCode = 0;
     std::vector<LevelData> levels;
+    SourcePosition at;
 };
 
 struct DataSourceData {
@@ -52,6 +70,7 @@ struct PartitionData {
     qint32 storageMode = 0;
     std::vector<AggregationData> aggregations;
     std::vector<DataSourceData> dataSources;
+    SourcePosition at;
 };
 
 struct MeasureData {
@@ -60,18 +79,21 @@ struct MeasureData {
     QString formatString;
     bool internal = false;
     QString sourceColumn;
+    SourcePosition at;
 };
 
 struct CommandData {
     QString name;
     qint16 solveOrder = 0;
     QString statement;
+    SourcePosition at;
 };
 
 struct RoleData {
     QString name;
     QString description;
     QString users;
+    SourcePosition at;
 };
 
 struct CubeData {
@@ -84,6 +106,7 @@ struct CubeData {
     std::vector<PartitionData> partitions;
     std::vector<MeasureData> measures;
     std::vector<CommandData> commands;
+    SourcePosition at;
 };
 
 struct DatabaseData {
@@ -91,6 +114,7 @@ struct DatabaseData {
     std::vector<DimensionData> dimensions;
     std::vector<CubeData> cubes;
     std::vector<RoleData> roles;
+    SourcePosition at;
 };
 
 struct ServerData {

@@ -16,4 +16,19 @@ scripts/install-packages.sh "${packages[@]}"
 build=${1:-build}
 shift || true
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLORVANTIC_WERROR=ON "$@" >/dev/null
+# The official SARIF 2.1.0 schema, which the SARIF test of kavenor check validates against: from
+# the npm package that ships it, into the build folder (not the repository). Without it (no
+# npm, no registry) that test is skipped.
+schema="$build/sarif/sarif-2.1.0.json"
+if [ ! -s "$schema" ]; then
+  command -v npm >/dev/null || scripts/install-packages.sh npm || true
+  fetch=$(mktemp -d)
+  if (cd "$fetch" && npm pack --silent @microsoft/sarif-multitool-linux@5.7.0 >/dev/null 2>&1 &&
+      tar -xzf microsoft-sarif-multitool-linux-5.7.0.tgz package/sarif-2.1.0.json); then
+    mkdir -p "$build/sarif" && mv "$fetch/package/sarif-2.1.0.json" "$schema"
+  else
+    echo "setup: could not fetch the SARIF 2.1.0 schema (npm); its test will be skipped" >&2
+  fi
+  rm -rf "$fetch"
+fi
 cmake --build "$build"

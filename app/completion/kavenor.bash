@@ -11,7 +11,7 @@ declare -gA _kavenor_options=(
     [list]="--server --format"
     [diff]="--old --new --kind --output --open --text --processing --format"
     [site]="--server --output --open"
-    [check]="--server --format --fail-on --config --baseline --output"
+    [check]="--server --format --fail-on --config --baseline --output --list-rules"
 )
 # Values of --format for each command, and of --fail-on.
 declare -gA _kavenor_formats=(

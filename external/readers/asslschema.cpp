@@ -178,6 +178,13 @@ bool isSymbol(const MdxScanner& scanner, const MdxToken& token, QChar symbol) {
     return token.kind == MdxToken::Kind::Symbol && scanner.text(token).front() == symbol;
 }
 
+// Where the character at offset begin of a script stands, the script starting at "at".
+SourcePosition positionIn(QStringView script, qsizetype begin, const XmlPosition& at) {
+    const qsizetype lineStart = begin == 0 ? 0 : script.lastIndexOf(u'\n', begin - 1) + 1;
+    return SourceAt(at.line + script.left(begin).count(u'\n'),
+                    lineStart == 0 ? at.column + begin : begin - lineStart + 1);
+}
+
 // ---- reading -------------------------------------------------------------------------------
 
 struct AttributeBuild {
@@ -354,6 +361,7 @@ QString DatabaseReader::readDataItem() {
 
 void DatabaseReader::readDatabase() {
     const XmlPosition at = m_xml.position();
+    m_database.at = at.source();
     m_xml.children([&](QStringView element) {
         if (element == QLatin1String("Name"))
             m_database.name = text();
@@ -378,6 +386,7 @@ void DatabaseReader::readDimension() {
     const XmlPosition at = m_xml.position();
     DimensionData dimension;
     dimension.shared = true;
+    dimension.at = at.source();
     QString id;
     std::vector<AttributeBuild> attributes;
     std::vector<Reference> hierarchyLevels;
@@ -419,6 +428,7 @@ void DatabaseReader::readDimension() {
 AttributeBuild DatabaseReader::readAttribute() {
     AttributeBuild attribute;
     LevelData& level = attribute.level;
+    level.at = m_xml.position().source();
     // Without an estimated count a level counts no members rather than being unreadable,
     // which would end every dimension report that lists it.
     level.estimatedSize = 0;
@@ -500,6 +510,7 @@ void DatabaseReader::readCube() {
     const XmlPosition at = m_xml.position();
     CubeBuild cube;
     CubeData& data = cube.data;
+    data.at = at.source();
     QString id;
     const auto readReference = [&](std::vector<Reference>& into, QLatin1String idElement) {
         const XmlPosition referenceAt = m_xml.position();
@@ -575,6 +586,7 @@ MeasureGroupBuild DatabaseReader::readMeasureGroup(std::vector<MeasureData>& mea
 
 MeasureData DatabaseReader::readMeasure() {
     MeasureData measure;
+    measure.at = m_xml.position().source();
     QString id;
     readObject("Measure", id, measure.name, [&](QStringView element) {
         if (element == QLatin1String("AggregateFunction"))
@@ -594,6 +606,7 @@ MeasureData DatabaseReader::readMeasure() {
 PartitionBuild DatabaseReader::readPartition() {
     PartitionBuild partition;
     partition.at = m_xml.position();
+    partition.data.at = partition.at.source();
     QString id;
     readObject("Partition", id, partition.data.name, [&](QStringView element) {
         if (element == QLatin1String("Source"))
@@ -715,6 +728,7 @@ void DatabaseReader::addStatements(const QString& cube, const QString& script, c
             break;
         }
         calculation.command.name = path.back();
+        calculation.command.at = positionIn(script, statement.front().begin, at);
         calculation.command.statement =
             script.mid(statement.front().begin, statement.back().end - statement.front().begin);
         calculation.path = std::move(path);
@@ -760,6 +774,7 @@ void DatabaseReader::readDataSourceView() {
 void DatabaseReader::readRole() {
     const XmlPosition at = m_xml.position();
     RoleData role;
+    role.at = at.source();
     QString id;
     QStringList members;
     readObject("Role", id, role.name, [&](QStringView element) {

@@ -47,6 +47,7 @@ struct Calculation {
     QString formula;
     qint16 solveOrder = 0;
     bool isSet = false;
+    XmlPosition at;
 };
 
 CommandData commandFor(const QString& cube, const Calculation& calculation) {
@@ -56,7 +57,8 @@ CommandData commandFor(const QString& cube, const Calculation& calculation) {
     const QString verb = calculation.isSet ? QStringLiteral("CREATE SET ") : QStringLiteral("CREATE MEMBER ");
     return {calculation.name, calculation.solveOrder,
             verb + path + BracketedName(calculation.name) + QStringLiteral(" AS '") + calculation.formula +
-                u'\''};
+                u'\'',
+            calculation.at.source()};
 }
 
 // Where one dimension of a cube comes from; resolved once the whole schema is read, since a
@@ -167,6 +169,7 @@ ServerData SchemaReader::read() {
 
 void SchemaReader::readSchema() {
     m_name = m_xml.requiredAttribute(QLatin1String("name"), u"Schema");
+    m_database.at = m_xml.position().source();
     const QString version = m_xml.attribute(QLatin1String("metamodelVersion"));
     if (version.section(u'.', 0, 0).toInt() > 3)
         m_xml.fail(QStringLiteral("schemas of metamodel version ") + version +
@@ -208,6 +211,7 @@ std::vector<QString> SchemaReader::readDimension(const QString& fullName, const 
         dimension.name = name;
         dimension.shared = shared;
         dimension.dimensionType = type;
+        dimension.at = m_xml.position().source();
         return dimension;
     };
     std::vector<DimensionData> made;
@@ -233,6 +237,7 @@ std::vector<QString> SchemaReader::readDimension(const QString& fullName, const 
 LevelData SchemaReader::readLevel() {
     LevelData level;
     level.name = m_xml.requiredAttribute(QLatin1String("name"), u"Level");
+    level.at = m_xml.position().source();
     level.levelType = levelTypeOf(m_xml.attribute(QLatin1String("levelType")));
     // Schemas rarely give a row count; a level without one counts no members rather than
     // leaving the level unreadable, which would end every dimension report that lists it.
@@ -256,6 +261,7 @@ void SchemaReader::readCube(bool isVirtual) {
     cube.isVirtual = isVirtual;
     cube.data.name = m_xml.requiredAttribute(QLatin1String("name"), isVirtual ? u"VirtualCube" : u"Cube");
     m_xml.addUnique(m_cubeNames, cube.data.name, "cube");
+    cube.data.at = m_xml.position().source();
     m_xml.children([&](QStringView element) { readCubeContent(cube, element); });
     cube.data.state = ProcessedState;
     cube.data.lastProcessed = m_processed;
@@ -340,6 +346,7 @@ void SchemaReader::readFact(CubeData& cube, QStringView element) {
     partition.name =
         m_xml.requiredAttribute(isTable ? QLatin1String("name") : QLatin1String("alias"), element);
     partition.storageMode = RolapStorage;
+    partition.at = m_xml.position().source();
     partition.dataSources.push_back({m_name, QString()});
     m_xml.items(QLatin1String("AggName"), [&] {
         partition.aggregations.push_back({m_xml.requiredAttribute(QLatin1String("name"), u"AggName")});
@@ -351,6 +358,7 @@ void SchemaReader::readFact(CubeData& cube, QStringView element) {
 MeasureData SchemaReader::readMeasure() {
     MeasureData measure;
     measure.name = m_xml.requiredAttribute(QLatin1String("name"), u"Measure");
+    measure.at = m_xml.position().source();
     measure.aggregateFunction = aggregatorOf(m_xml.attribute(QLatin1String("aggregator")));
     measure.formatString = m_xml.attribute(QLatin1String("formatString"));
     measure.sourceColumn = m_xml.attribute(QLatin1String("column"));
@@ -383,6 +391,7 @@ QString SchemaReader::readFormula(QString formula, const std::function<void()>& 
 Calculation SchemaReader::readCalculatedMember() {
     Calculation member;
     member.name = m_xml.requiredAttribute(QLatin1String("name"), u"CalculatedMember");
+    member.at = m_xml.position();
     member.target = m_xml.attribute(QLatin1String("parent"));
     if (member.target.isEmpty()) {
         const QString dimension = m_xml.attribute(QLatin1String("dimension"));
@@ -405,6 +414,7 @@ Calculation SchemaReader::readNamedSet() {
     Calculation set;
     set.isSet = true;
     set.name = m_xml.requiredAttribute(QLatin1String("name"), u"NamedSet");
+    set.at = m_xml.position();
     set.formula = readFormula(m_xml.attribute(QLatin1String("formula")));
     return set;
 }
@@ -412,6 +422,7 @@ Calculation SchemaReader::readNamedSet() {
 void SchemaReader::readRole() {
     RoleBuild role;
     role.data.name = m_xml.requiredAttribute(QLatin1String("name"), u"Role");
+    role.data.at = m_xml.position().source();
     m_xml.addUnique(m_roleNames, role.data.name, "role");
     m_xml.items(QLatin1String("SchemaGrant"), [&] {
         m_xml.items(QLatin1String("CubeGrant"), [&] {
@@ -514,14 +525,17 @@ void SchemaReader::importVirtualMeasures(CubeBuild& cube, std::vector<Calculatio
         if (const auto it = base.measureIndex.constFind(wanted.name); it != base.measureIndex.constEnd()) {
             MeasureData measure = base.data.measures[static_cast<std::size_t>(*it)];
             measure.internal = measure.internal || !wanted.visible;
+            measure.at = wanted.at.source();
             cube.data.measures.push_back(std::move(measure));
         } else if (const auto member = base.memberIndex.constFind(wanted.name);
                    member != base.memberIndex.constEnd()) {
             imported.push_back(base.calculations[static_cast<std::size_t>(*member)]);
+            imported.back().at = wanted.at;
         } else {
             MeasureData measure;
             measure.name = wanted.name;
             measure.internal = !wanted.visible;
+            measure.at = wanted.at.source();
             cube.data.measures.push_back(std::move(measure));
         }
     }

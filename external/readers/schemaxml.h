@@ -6,6 +6,7 @@
 // "origin:line:column: ".
 
 #include "external/error.h"
+#include "external/servermodel.h"
 
 #include <QSet>
 #include <QString>
@@ -29,6 +30,8 @@ bool IsSchemaFile(const QString& path);
 struct XmlPosition {
     qint64 line = 1;
     qint64 column = 1;
+
+    SourcePosition source() const { return SourceAt(line, column); }
 };
 
 // A name and the code it stands for.

@@ -391,6 +391,8 @@ template <class T> void DescriptionReader::readObject(T& out, const Shape<T>& sh
         if (members[i].required && !(seen & (1U << i)))
             m_json.fail(at, QStringLiteral("this ") + QLatin1String(shape.kind) + QStringLiteral(" has no ") +
                                 quoted(members[i].key));
+    if constexpr (requires { out.at; })
+        out.at = SourceAt(namedAt.line, namedAt.column);
     if (shape.done)
         shape.done(*this, out, namedAt);
 }

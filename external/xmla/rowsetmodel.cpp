@@ -460,10 +460,14 @@ struct Assembly {
                                     QStringLiteral(".[Measures].") + BracketedName(measure.name);
                 if (!measure.expression.isEmpty())
                     statement += QStringLiteral(" AS '") + measure.expression + u'\'';
-                cube.commands.push_back({measure.name, 0, statement});
+                cube.commands.push_back({measure.name, 0, statement, {}});
             } else {
-                cube.measures.push_back({measure.name, aggregateFunctionOf(measure.aggregator),
-                                         measure.format, measure.hidden, QString()});
+                cube.measures.push_back({measure.name,
+                                         aggregateFunctionOf(measure.aggregator),
+                                         measure.format,
+                                         measure.hidden,
+                                         QString(),
+                                         {}});
             }
         }
         return cube;
@@ -496,7 +500,7 @@ DatabaseData DatabaseBuilder::build() const {
     assembly.sharedProperties();
     assembly.database.cubes = std::move(cubes);
     for (const QString& role : m_roles)
-        assembly.database.roles.push_back({role, QString(), QString()});
+        assembly.database.roles.push_back({role, QString(), QString(), {}});
     return std::move(assembly.database);
 }
 

@@ -52,8 +52,8 @@ QString fixedSchemas() {
     return folder;
 }
 
-// The words of a command line; $SERVER, $DATA/, $SOURCE/, $FIXED/ and $MISSING
-// stand for paths, '~' for a blank inside a word.
+// The words of a command line; $SERVER, $DATA/, $SOURCE/, $FIXED/, $MISSING and
+// $OUT (a new file in a new folder) stand for paths, '~' for a blank inside a word.
 QStringList words(const QString& line) {
     static const QString missing = lt::freshFolder() + u"/no/such/folder/out.html"_s;
     QStringList arguments = line.split(u' ', Qt::SkipEmptyParts);
@@ -65,6 +65,8 @@ QStringList words(const QString& line) {
             word = Server;
         else if (word == u"$MISSING")
             word = missing;
+        else if (word == u"$OUT")
+            word = lt::freshFolder() + u"/out"_s;
         else if (word.startsWith(u"$DATA/"))
             word = lt::dataPath(word.mid(6));
         else if (word.startsWith(u"$SOURCE/"))

@@ -26,9 +26,9 @@ std::shared_ptr<Olap::ServerData> randomServer(quint32 seed) {
     Olap::DatabaseData& db = data->databases.emplace_back();
     db.name = QStringLiteral("D");
     for (int d = 0; d < 12; ++d) {
-        db.dimensions.push_back({QStringLiteral("Dim %1").arg(d), false, 0, std::nullopt, 0, 0, {}});
+        db.dimensions.push_back({QStringLiteral("Dim %1").arg(d), false, 0, std::nullopt, 0, 0, {}, {}});
         db.roles.push_back(
-            {d % 2 ? QStringLiteral("Role %1").arg(d) : QStringLiteral("role %1").arg(d - 1), {}, {}});
+            {d % 2 ? QStringLiteral("Role %1").arg(d) : QStringLiteral("role %1").arg(d - 1), {}, {}, {}});
     }
     for (int c = 0; c < 60; ++c) {
         Olap::CubeData& cube = db.cubes.emplace_back();
