@@ -7,7 +7,7 @@
 //
 // Calls come in this order: beginReport, optionally index, then per item beginItem, tables
 // (beginTable, rows, endTable; a table begun after a row and before its table's end belongs to
-// that row), endItem; last endReport.
+// that row) or unreadable, endItem; last endReport.
 
 #include "core/selectorstate.h"
 
@@ -115,6 +115,9 @@ public:
     virtual void beginTable(const TableShape& shape) = 0;
     virtual void row(std::span<const ReportCell> cells) = 0;
     virtual void endTable() = 0;
+    // In place of an item's tables: why the server could not give its parts (a text of the
+    // server's, shown as text).
+    virtual void unreadable(QStringView reason) = 0;
     virtual void endItem() = 0;
     virtual void endReport() = 0;
 
