@@ -157,6 +157,6 @@ struct UnreadableCube {
 };
 
 // The cubes of the server that it could not give, in collection order.
-LORVANTIC_EXPORT std::vector<UnreadableCube> UnreadableCubes(const Server& server);
+std::vector<UnreadableCube> UnreadableCubes(const Server& server);
 
 } // namespace Lorvantic::Olap
