@@ -328,6 +328,26 @@ void tellWritten(const QString& output) {
                      QFileInfo(output).absoluteFilePath().toUtf8().constData());
 }
 
+// Whether the command shows the cube: a cubes report shows only the cubes named, when any are.
+bool shows(const Options& options, const Olap::UnreadableCube& cube) {
+    return options.kind != ReportKind::Cubes || options.items.empty() ||
+           std::ranges::find(options.items, std::pair{cube.database, cube.cube}) != options.items.end();
+}
+
+// One warning line per cube of the server that it could not give and the command shows; the
+// rest was written. True when there was any.
+bool warnUnreadableCubes(const SelectorState& state, const Options& options) {
+    bool warned = false;
+    for (const Olap::UnreadableCube& cube : Olap::UnreadableCubes(*state.DSOServer)) {
+        if (!shows(options, cube))
+            continue;
+        printError(QStringLiteral("warning: cube '%1' of database '%2' could not be read: %3")
+                       .arg(cube.cube, cube.database, cube.fault));
+        warned = true;
+    }
+    return warned;
+}
+
 int runReport(const Options& options) {
     Session session(options.kind);
     session.kind().GetInfoTree();
@@ -379,7 +399,7 @@ int runReport(const Options& options) {
     }
     if (!options.output.isEmpty())
         tellWritten(options.output);
-    return Success;
+    return warnUnreadableCubes(state, options) ? Failure : Success;
 }
 
 // A server of the diff, connected by name as every command connects.
@@ -473,15 +493,16 @@ int runList(const Options& options) {
     const VariantGrid& rows = session.state().catalogueRows;
     if (options.format == u"json") {
         printListJson(options, session.state().DSOServer->Name(), headings, rows, session.rowCount());
-        return Success;
+    } else {
+        for (qint32 r = 0; r < session.rowCount(); ++r) {
+            QStringList cells;
+            for (qint32 c = 0; c < headings.size(); ++c)
+                cells << rows.at(c, r).toString();
+            printOut(cells.join(u'\t') + u'\n');
+        }
     }
-    for (qint32 r = 0; r < session.rowCount(); ++r) {
-        QStringList cells;
-        for (qint32 c = 0; c < headings.size(); ++c)
-            cells << rows.at(c, r).toString();
-        printOut(cells.join(u'\t') + u'\n');
-    }
-    return Success;
+    std::fflush(stdout);
+    return warnUnreadableCubes(session.state(), options) ? Failure : Success;
 }
 
 int runServers() {
@@ -517,7 +538,8 @@ QString UsageText() {
         "reported; without --info every category. CATEGORY is a caption of the information\n"
         "tree (\"Data Sources\", \"Level properties\", \"User\", ...), in any letter case.\n"
         "The page (or its content as JSON or Markdown) goes to FILE, or to standard output.\n"
-        "Exit codes: 0 done, 1 failure, 2 usage.\n"
+        "Exit codes: 0 done, 1 failure (also a cube the server could not give: the rest is\n"
+        "written, with a warning line per such cube), 2 usage.\n"
         "diff compares what the reports of the two servers show: text lines on a terminal or\n"
         "with --text (--format text), else the page. Exit codes: 0 no differences, 1 differences, 2 usage,\n"
         "3 a server could not be read or the page not written.\n");

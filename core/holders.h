@@ -134,6 +134,7 @@ public:
     QString Size;
     QString ProcessingDate;
     QDateTime ProcessedAt; // the moment behind ProcessingDate; invalid when not processed
+    QString ReadFault;     // why the server could not give the parts below (then there are none)
     RoleInfoList Roles;
     PartitionInfoList Partitions;
     DimensionInfoList Dimensions;

@@ -28,7 +28,9 @@ void fillRow(VariantGrid& rows, qint32 row, const QString& databaseName, const O
     rows.at(CatalogueColumn::Database, row) = databaseName;
     rows.at(CatalogueColumn::Name, row) = cube.Name();
     rows.at(CatalogueColumn::Size, row) = QString(GetSizeInMB(cube) + QStringLiteral(" MB"));
-    rows.at(CatalogueColumn::Status, row) = GetProcessedText(cube.State() != 0);
+    // A cube the server could not give says why in place of its processing state.
+    const QString fault = cube.ReadFault();
+    rows.at(CatalogueColumn::Status, row) = fault.isEmpty() ? GetProcessedText(cube.State() != 0) : fault;
     rows.at(CatalogueColumn::Checked, row) = false;
 }
 

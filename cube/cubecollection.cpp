@@ -71,19 +71,26 @@ void CubeKind::GetCubeInfo(const QString& databaseName, const QString& cubeName)
         info->Name = cube->Name();
         info->Size = GetSizeInMB(*cube);
         info->ProcessingDate = ProcessingDateText(*cube, info->ProcessedAt, QStringLiteral("Not processed"));
-        if (categoryChecked(cinCubeRoles))
-            GetCubeRoles(*cube, *info);
-        if (categoryChecked(cinpart))
-            GetCubePartitions(*cube, *info);
-        if (categoryChecked(cinDim))
-            GetCubeDimensions(*cube, *info);
-        if (categoryChecked(cinMsr))
-            GetCubeMeasures(*cube, *info);
-        if (categoryChecked(cinCalcMbr))
-            GetCubeCalcMbrs(*cube, *info);
+        // A cube the server could not give is reported with why, in place of its parts.
+        info->ReadFault = cube->ReadFault();
+        if (info->ReadFault.isEmpty())
+            collectParts(*cube, *info);
         // Appended only now, so that a cube whose reads failed is left out.
         Required(m_info)->Add(std::move(info));
     });
+}
+
+void CubeKind::collectParts(Olap::Store& cube, CubeInfo& info) {
+    if (categoryChecked(cinCubeRoles))
+        GetCubeRoles(cube, info);
+    if (categoryChecked(cinpart))
+        GetCubePartitions(cube, info);
+    if (categoryChecked(cinDim))
+        GetCubeDimensions(cube, info);
+    if (categoryChecked(cinMsr))
+        GetCubeMeasures(cube, info);
+    if (categoryChecked(cinCalcMbr))
+        GetCubeCalcMbrs(cube, info);
 }
 
 QString CubeKind::GetStorageModeText(qint32 code) {

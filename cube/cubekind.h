@@ -65,6 +65,8 @@ public:
 private:
     bool categoryChecked(CubeInfoNames category) const;
     template <class Step> bool guarded(Step&& step);
+    void collectParts(Olap::Store& cube, CubeInfo& info);
+    void writeParts(const CubeInfo& cube, ReportWriter& report) const;
     void writeRolePart(const CubeInfo& cube, ReportWriter& report) const;
     void writePartitionPart(const CubeInfo& cube, ReportWriter& report) const;
     void writeDimensionPart(const CubeInfo& cube, ReportWriter& report) const;

@@ -151,6 +151,14 @@ void CubeKind::CreateReport() {
 void CubeKind::WriteSection(const CubeInfo& cube, ReportWriter& report) const {
     report.beginItem({cube.DatabaseName, cube.Name}, summaryShape(),
                      {cube.DatabaseName, cube.Name, cube.Size, {cube.ProcessingDate, cube.ProcessedAt}});
+    if (cube.ReadFault.isEmpty())
+        writeParts(cube, report);
+    else
+        report.unreadable(cube.ReadFault);
+    report.endItem();
+}
+
+void CubeKind::writeParts(const CubeInfo& cube, ReportWriter& report) const {
     if (categoryChecked(cinCubeRoles))
         writeRolePart(cube, report);
     if (categoryChecked(cinpart) || categoryChecked(cinDS))
@@ -161,7 +169,6 @@ void CubeKind::WriteSection(const CubeInfo& cube, ReportWriter& report) const {
         writeMeasurePart(cube, report);
     if (categoryChecked(cinCalcMbr))
         writeCalcMemberPart(cube, report);
-    report.endItem();
 }
 
 void CubeKind::writeRolePart(const CubeInfo& cube, ReportWriter& report) const {

@@ -34,6 +34,16 @@ constexpr qint32 GroupRows = 400;
                     server.Name(), what, cube, database));
 }
 
+// A cube the server could not give has no parts to compare, whichever kinds are compared.
+void requireReadableCubes(const Olap::Server& server) {
+    const std::vector<Olap::UnreadableCube> unreadable = Olap::UnreadableCubes(server);
+    if (!unreadable.empty())
+        throw Error(ErrorNumber::NotAnswered,
+                    u"Server '%1': cube '%2' of database '%3' could not be read: %4"_s.arg(
+                        server.Name(), unreadable.front().cube, unreadable.front().database,
+                        unreadable.front().fault));
+}
+
 void requireCount(qint32 stated, qint32 collected, const Olap::Server& server, const Olap::Store& database,
                   const CubeInfo& cube, const QString& what) {
     if (stated != collected)
@@ -460,6 +470,8 @@ QLatin1StringView ItemNoun(ReportKind kind) {
 std::vector<Change> CompareServers(const std::shared_ptr<Olap::Server>& oldServer,
                                    const std::shared_ptr<Olap::Server>& newServer,
                                    const std::vector<ReportKind>& kinds, const CompareOptions& options) {
+    requireReadableCubes(*oldServer);
+    requireReadableCubes(*newServer);
     std::vector<Change> changes;
     Comparison comparison(options, changes);
     const auto wanted = [&](ReportKind kind) {

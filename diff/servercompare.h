@@ -44,8 +44,9 @@ struct CompareOptions {
 
 // The changes from the old server to the new, for the kinds asked. Each side is read with the
 // kinds' own catalogue and collection, every row and category checked, a few databases at a
-// time. A cube or a part of one that the guarded cube collection left out raises
-// Lorvantic::Error: a diff never passes one side's failed read off as a removal.
+// time. A cube or a part of one that the guarded cube collection left out, or a cube the server
+// could not give (Olap::UnreadableCubes), raises Lorvantic::Error: a diff never passes one
+// side's failed read off as a removal.
 std::vector<Change> CompareServers(const std::shared_ptr<Olap::Server>& oldServer,
                                    const std::shared_ptr<Olap::Server>& newServer,
                                    const std::vector<ReportKind>& kinds, const CompareOptions& options = {});

@@ -365,6 +365,7 @@ public:
         , m_roles(roles) {}
     QString Name() const override { return m_d->name; }
     qint32 State() const override { return m_d->state; }
+    QString ReadFault() const override { return m_d->readFault; }
     QDateTime LastProcessed() const override {
         if (!m_d->lastProcessed)
             notAnswered("lastProcessed");

@@ -66,6 +66,8 @@ public:
     // the first match; a backend may give it from an index.
     virtual std::vector<std::shared_ptr<Store>> CubesUsingDimension(const QString& dimensionName) const;
     virtual std::vector<std::shared_ptr<Store>> CubesCarryingRole(const QString& roleName) const;
+    // Cube: why the server could not give its parts (then it has none), empty when it gave them.
+    virtual QString ReadFault() const;
 };
 
 class LORVANTIC_EXPORT DataSource {
@@ -146,5 +148,15 @@ public:
 
 // Creates a new, unconnected server object of the default backend (the server descriptions).
 LORVANTIC_EXPORT std::shared_ptr<Server> CreateServer();
+
+// A cube the server could not give (Store::ReadFault).
+struct UnreadableCube {
+    QString database;
+    QString cube;
+    QString fault;
+};
+
+// The cubes of the server that it could not give, in collection order.
+std::vector<UnreadableCube> UnreadableCubes(const Server& server);
 
 } // namespace Lorvantic::Olap

@@ -37,4 +37,23 @@ std::vector<std::shared_ptr<Store>> Store::CubesCarryingRole(const QString& role
     return cubesWhere(*this, [&](const Store& cube) { return containsName(*cube.Roles(), roleName); });
 }
 
+QString Store::ReadFault() const {
+    return {};
+}
+
+std::vector<UnreadableCube> UnreadableCubes(const Server& server) {
+    std::vector<UnreadableCube> found;
+    const CollectionPtr<Store> databases = server.Databases();
+    for (qint32 i = 1; i <= databases->Count(); ++i) {
+        const std::shared_ptr<Store> database = databases->Item(i);
+        const CollectionPtr<Store> cubes = database->Cubes();
+        for (qint32 j = 1; j <= cubes->Count(); ++j) {
+            const std::shared_ptr<Store> cube = cubes->Item(j);
+            if (QString fault = cube->ReadFault(); !fault.isEmpty())
+                found.push_back({database->Name(), cube->Name(), std::move(fault)});
+        }
+    }
+    return found;
+}
+
 } // namespace Lorvantic::Olap

@@ -107,6 +107,9 @@ struct CubeData {
     std::vector<MeasureData> measures;
     std::vector<CommandData> commands;
     SourcePosition at;
+    // Why the server could not give the cube's parts (its fault), empty when it gave them: the
+    // cube then has its name, state and processing time only.
+    QString readFault;
 };
 
 struct DatabaseData {

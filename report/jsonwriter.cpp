@@ -210,6 +210,11 @@ public:
         close("]}");
     }
 
+    void unreadable(QStringView reason) override {
+        m_out.AppendAscii(R"(,"unreadable":)");
+        Json::AppendString(m_out, reason);
+    }
+
     void endItem() override {
         if (m_itemSectionsOpen)
             close("]}");

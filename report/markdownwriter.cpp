@@ -223,6 +223,11 @@ public:
             m_tables.back().interrupted = true;
     }
 
+    void unreadable(QStringView reason) override {
+        blank();
+        line(QStringLiteral("**Could not be read:** ") + Markdown::Text(reason));
+    }
+
     void endItem() override {}
 
     void endReport() override {}

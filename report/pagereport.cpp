@@ -70,6 +70,18 @@ public:
             m_page.AppendLine(TableEnd);
     }
 
+    // One bordered table of one cell, the server's text escaped.
+    void unreadable(QStringView reason) override {
+        static const QString header =
+            QStringLiteral(
+                "<table border='1' style='margin-left:60' cellspacing='0' width='90%'><tr bgcolor='") +
+            QLatin1String(Page::HeaderColour) +
+            QStringLiteral("'><TH vAlign='top' Align='left'><B>Could not be read</B></TH></TR>");
+        m_page.AppendLine(header);
+        m_page.AppendJoined({Page::RowStart(), reason.toString().toHtmlEscaped(), Page::RowEnd()});
+        m_page.AppendLine(TableEnd);
+    }
+
     void endItem() override {
         if (!m_index)
             m_page.AppendLine(QStringLiteral("<P>"));

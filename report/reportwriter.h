@@ -7,8 +7,8 @@
 //
 // Calls come in this order: beginReport, optionally index, then per item beginItem, tables
 // (beginTable, rows, endTable; a table begun after a row and before its table's end belongs to
-// that row), endItem; last endReport. The texts of cells stay valid until their item ends (they
-// are the collection's holders), so a writer may keep a view of one.
+// that row) or unreadable, endItem; last endReport. The texts of cells stay valid until their item
+// ends (they are the collection's holders), so a writer may keep a view of one.
 
 #include "core/selectorstate.h"
 
@@ -116,6 +116,9 @@ public:
     virtual void beginTable(const TableShape& shape) = 0;
     virtual void row(std::span<const ReportCell> cells) = 0;
     virtual void endTable() = 0;
+    // In place of an item's tables: why the server could not give its parts (a text of the
+    // server's, shown as text).
+    virtual void unreadable(QStringView reason) = 0;
     virtual void endItem() = 0;
     virtual void endReport() = 0;
 

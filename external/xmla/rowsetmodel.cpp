@@ -261,6 +261,12 @@ void DatabaseBuilder::setRoles(const QString& roles) {
             m_roles << name;
 }
 
+void DatabaseBuilder::setCubeFault(const QString& cube, const QString& reason) {
+    for (Cube& known : m_cubes)
+        if (known.name == cube && known.fault.isEmpty())
+            known.fault = reason;
+}
+
 QStringList DatabaseBuilder::cubeNames() const {
     QStringList list;
     for (const Cube& cube : m_cubes)
@@ -429,6 +435,9 @@ struct Assembly {
         cube.name = source.name;
         cube.state = source.processed ? ProcessedState : 0;
         cube.lastProcessed = source.processed;
+        cube.readFault = source.fault;
+        if (!cube.readFault.isEmpty())
+            return cube;
         QSet<QString> seen;
         for (const DimensionRow* row :
              sortedRows(b.m_dimensions, [&](const DimensionRow& r) { return r.cube == source.name; })) {

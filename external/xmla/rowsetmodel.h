@@ -59,6 +59,9 @@ public:
     void addProperty(const std::vector<QString>& row);
     void addMeasure(const std::vector<QString>& row);
     void setRoles(const QString& roles);
+    // The cube's parts could not be read: it is built with this reason (the first one given)
+    // and without parts.
+    void setCubeFault(const QString& cube, const QString& reason);
 
     // The cubes read so far (the names per-cube requests ask for).
     QStringList cubeNames() const;
@@ -70,6 +73,7 @@ private:
         QString name;
         bool isVirtual = false;
         std::optional<QDateTime> processed;
+        QString fault;
     };
     struct DimensionRow {
         QString cube, name, uniqueName, defaultHierarchy;

@@ -532,8 +532,17 @@ struct Catalog {
     std::unique_ptr<Xmla::DatabaseBuilder> builder;
 };
 
+// What a cube shows for the fault its request was answered with: one line, as a status cell and
+// a warning line show it.
+QString cubeFault(const Request& request) {
+    return QStringLiteral("the server answered %1 with a fault: %2")
+        .arg(request.rowset->requestType, request.fault->text.simplified());
+}
+
 // The catalogues the server does not describe as database definitions, from their rowsets:
-// each rowset once per catalogue, and once per cube where a server refuses that.
+// each rowset once per catalogue, and once per cube where a server refuses that. A cube whose
+// own request is answered with a fault keeps it (the server could not compute that cube's
+// rowset, for one a table it cannot read); the other cubes are read on.
 void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>& catalogs) {
     using Add = void (Xmla::DatabaseBuilder::*)(const std::vector<QString>&);
     struct Kind {
@@ -565,6 +574,7 @@ void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>
     }
     exchange.run(requests);
     std::vector<Request> perCube;
+    std::vector<std::pair<Xmla::DatabaseBuilder*, QString>> cubeOf;
     for (std::size_t i = 0; i < requests.size(); ++i) {
         if (!requests[i].fault)
             continue;
@@ -578,12 +588,13 @@ void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>
             Xmla::DatabaseBuilder* builder = catalog->builder.get();
             perCube.push_back(discover(kind->rowset, restrictions, catalog->name,
                                        [builder, add = kind->add](const Row& row) { (builder->*add)(row); }));
+            cubeOf.emplace_back(builder, cube);
         }
     }
     exchange.run(perCube);
-    for (const Request& request : perCube)
-        if (request.fault)
-            faulted(label, request);
+    for (std::size_t i = 0; i < perCube.size(); ++i)
+        if (perCube[i].fault)
+            cubeOf[i].first->setCubeFault(cubeOf[i].second, cubeFault(perCube[i]));
 }
 
 } // namespace

@@ -64,7 +64,10 @@ private:
 // QCoreApplication (or QApplication) in the process; runs a local event loop on the calling
 // thread. Raises Lorvantic::Error whose description starts with "Server 'url without password'":
 // ErrorNumber::ServerNotFound when the server cannot be reached or refuses the request,
-// ErrorNumber::BadDescription when its answer is not one that can be read. Nothing is half-read.
+// ErrorNumber::BadDescription when its answer is not one that can be read. Nothing is half-read,
+// with one exception: a cube whose own rowset the server answers with a fault (it cannot compute
+// that cube's, as when a table of it cannot be read) is kept without parts and with the fault as
+// its CubeData::readFault, and the other cubes are read on.
 ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer = nullptr);
 
 } // namespace Lorvantic::Olap

@@ -99,7 +99,7 @@ inline std::shared_ptr<const Olap::ServerData> countedServer(const std::vector<i
         db.name = QStringLiteral("DB%1").arg(i + 1);
         for (int j = 1; j <= itemsPerDatabase[i]; ++j) {
             const QString name = QStringLiteral("x%1").arg(j);
-            db.cubes.push_back({name, j % 2, std::nullopt, 0.0, {}, {}, {}, {}, {}, {}});
+            db.cubes.push_back({name, j % 2, std::nullopt, 0.0, {}, {}, {}, {}, {}, {}, {}});
             db.dimensions.push_back({name, false, j % 2, std::nullopt, 0, 0, {}, {}});
             db.roles.push_back({name, QStringLiteral("about ") + name, QString(), {}});
         }

@@ -25,9 +25,9 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The endpoint of the fixture's server; the tests skip without one.
-QString liveUrl() {
-    QFile file(qEnvironmentVariable("LORVANTIC_XMLA_STATE") + u"/url"_s);
+// The endpoint of the server started in state, by default the fixture's; the tests skip without one.
+QString liveUrl(const QString& state = qEnvironmentVariable("LORVANTIC_XMLA_STATE")) {
+    QFile file(state + u"/url"_s);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).trimmed() : QString();
 }
 
@@ -141,7 +141,8 @@ namespace {
 
 // kavenor's exit code and standard output, with the port of the live server's URL, which changes
 // from run to run, replaced by XMLA-URL.
-std::pair<int, QByteArray> runKavenor(const QStringList& arguments, const QString& url) {
+std::pair<int, QByteArray> runKavenor(const QStringList& arguments, const QString& url,
+                                      QByteArray* errors = nullptr) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(u"SOURCE_DATE_EPOCH"_s, u"1764511500"_s);
@@ -151,7 +152,10 @@ std::pair<int, QByteArray> runKavenor(const QStringList& arguments, const QStrin
     process.start(QStringLiteral(KAVENOR_PROGRAM), arguments);
     if (!process.waitForFinished(120000))
         return {-1, {}};
-    std::fputs(process.readAllStandardError().constData(), stderr);
+    const QByteArray errorText = process.readAllStandardError().replace(url.toUtf8(), "XMLA-URL");
+    std::fputs(errorText.constData(), stderr);
+    if (errors) // standard error, also shown
+        *errors = errorText;
     return {process.exitCode(), process.readAllStandardOutput().replace(url.toUtf8(), "XMLA-URL")};
 }
 
@@ -190,6 +194,53 @@ TEST(XmlaLive, DiffOfTheSchemaFileAndTheLiveServerShowsOnlyTheKnownDifferences) 
         url);
     EXPECT_EQ(exitCode, 1);
     expectGolden(text, u"foodmart-diff.txt"_s);
+}
+
+// A cube on a table the server lacks: Mondrian faults its dimension and level rowsets, for the
+// catalogue and for that cube. The other cube is read and written; the broken one shows the fault.
+TEST(XmlaLive, OneBrokenCubeDoesNotHideTheRest) {
+    const QString script = QStringLiteral(LORVANTIC_SOURCE_DIR "/tests/xmla/server.sh");
+    const QString state = freshFolder();
+    const std::shared_ptr<void> stop(nullptr, [&](void*) {
+        QProcess::execute(u"bash"_s, {script, u"stop"_s, state});
+    });
+    if (QProcess::execute(u"bash"_s, {script, u"start"_s, state, dataPath(u"xmla/brokencube.xml"_s)}) == 77)
+        GTEST_SKIP() << "no XMLA server (java, javac, curl or the jars are missing)";
+    const QString url = liveUrl(state);
+    const QByteArray fault = "the server answered MDSCHEMA_DIMENSIONS with a fault: XMLA Discover unparse "
+                             "results error: The Mondrian XML: user lacks privilege or object not found: "
+                             "lost_accounts";
+    const QByteArray unread = "cube 'Ledger' of database 'Shop' could not be read: " + fault;
+    const QByteArray warning = "kavenor: warning: " + unread + '\n';
+    QByteArray errors;
+    const auto [listExit, list] = runKavenor({u"list"_s, u"cubes"_s, u"--server"_s, url}, url, &errors);
+    EXPECT_EQ(listExit, 1);
+    EXPECT_EQ(errors, warning);
+    EXPECT_TRUE(list.contains(QByteArray("Shop\tLedger\t0 MB\t" + fault + '\n'))) << list.constData();
+    // Each format shows the fault where the cube's parts would be, and the healthy cube whole.
+    const std::pair<QString, QByteArray> formats[] = {
+        {u"html"_s, "<B>Could not be read</B></TH></TR>\r\n<TR bgcolor='yellow'><TD vAlign='top'>" + fault +
+                        "</TD></TR>\r\n</TABLE>"},
+        {u"json"_s, ",\"unreadable\":\"" + fault + '"'},
+        {u"markdown"_s, "**Could not be read:** " + QByteArray(fault).replace("_", "\\_") + '\n'}};
+    for (const auto& [format, shown] : formats) {
+        SCOPED_TRACE(format.toStdString());
+        const auto [reportExit, page] =
+            runKavenor({u"report"_s, u"cubes"_s, u"--server"_s, url, u"--format"_s, format}, url, &errors);
+        EXPECT_EQ(reportExit, 1);
+        EXPECT_EQ(errors, warning);
+        EXPECT_TRUE(page.contains(shown)) << page.constData();
+        EXPECT_TRUE(page.contains("Store Sqft")) << page.constData();
+    }
+    // Only the healthy cube asked for: nothing to warn of.
+    EXPECT_EQ(
+        runKavenor({u"report"_s, u"cubes"_s, u"--server"_s, url, u"--item"_s, u"Shop"_s, u"Stores"_s}, url)
+            .first,
+        0);
+    const auto [diffExit, diff] =
+        runKavenor({u"diff"_s, u"--old"_s, url, u"--new"_s, url, u"--kind"_s, u"roles"_s}, url, &errors);
+    EXPECT_EQ(diffExit, 3);
+    EXPECT_TRUE(errors.contains(unread)) << errors.constData();
 }
 
 TEST(XmlaLive, ADatabaseDefinitionIsReadWithTheDefinitionReader) {
