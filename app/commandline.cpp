@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 
+#include "app/sitecommand.h"
 #include "app/terminalprogress.h"
 #include "automation/reportkinds.h"
 #include "core/grids.h"
@@ -506,6 +507,8 @@ QString UsageText() {
         "  kavenor diff --old NAME --new NAME [--kind KIND]... [--output FILE] [--open]\n"
         "               [--format text|html|json|markdown] [--text] [--processing]\n"
         "                                            compare two servers\n"
+        "  kavenor site --server NAME --output DIR [--open]\n"
+        "                                            write the documentation site of the server\n"
         "  kavenor servers                           list the server descriptions found\n"
         "  kavenor --help | --version\n"
         "\n"
@@ -528,6 +531,8 @@ int Run(const QStringList& arguments) {
         printOut(QStringLiteral("kavenor " LORVANTIC_VERSION "\n"));
         return Success;
     }
+    if (arguments.value(0) == u"site")
+        return RunSite(arguments);
     const int failure = arguments.value(0) == u"diff" ? DiffTrouble : Failure;
     try {
         const Options options = parse(arguments);
