@@ -94,7 +94,8 @@ QByteArrayView SearchScript() {
     link.textContent = item[0];
     var kind = document.createElement("span");
     kind.className = "kind";
-    kind.textContent = " " + data.kinds[item[1]] + " in " + data.databases[item[2]];
+    kind.textContent = " " + data.kinds[item[1]] + (item[4] >= 0 ? " of " + data.owners[item[4]] : "") +
+      " in " + data.databases[item[2]];
     li.appendChild(link);
     li.appendChild(kind);
     return li;

@@ -26,6 +26,7 @@ struct SearchItem {
     Kind kind;
     qsizetype database;
     QString href;
+    QString owner = {}; // the cube, dimension or role it belongs to
 };
 
 QString number(qsizetype value) {
@@ -345,22 +346,23 @@ void writeIndexPage(const QDir& folder, const SiteServer& server, const QString&
 void collectCube(std::vector<SearchItem>& items, qsizetype db, const SiteDatabase& database,
                  const SiteCube& cube) {
     items.push_back({cube.name, Kind::Cube, db, cube.file});
+    const auto add = [&](const QString& name, Kind kind, const QString& href, const QString& owner) {
+        items.push_back({name, kind, db, href, owner});
+    };
     for (qsizetype d = 0; d < qsizetype(cube.dimensions.size()); ++d) {
         const SiteDimension& dimension = cube.dimensions.at(d);
         if (database.sharedDimension(dimension.name))
             continue; // listed once, with its own page
         const QString href = cube.file + u'#' + anchor(u"dimension", d);
-        items.push_back({dimension.name, Kind::Dimension, db, href});
+        add(dimension.name, Kind::Dimension, href, cube.name);
         for (qsizetype l = 0; l < qsizetype(dimension.levels.size()); ++l)
-            items.push_back(
-                {dimension.levels.at(l).name, Kind::Level, db, href + u"-level-" + number(l + 1)});
+            add(dimension.levels.at(l).name, Kind::Level, href + u"-level-" + number(l + 1), dimension.name);
     }
     for (qsizetype m = 0; m < qsizetype(cube.measures.size()); ++m)
-        items.push_back(
-            {cube.measures.at(m).name, Kind::Measure, db, cube.file + u'#' + anchor(u"measure", m)});
+        add(cube.measures.at(m).name, Kind::Measure, cube.file + u'#' + anchor(u"measure", m), cube.name);
     for (qsizetype c = 0; c < qsizetype(cube.commands.size()); ++c)
-        items.push_back({cube.commands.at(c).name, Kind::CalculatedMember, db,
-                         cube.file + u'#' + anchor(u"calculated-member", c)});
+        add(cube.commands.at(c).name, Kind::CalculatedMember,
+            cube.file + u'#' + anchor(u"calculated-member", c), cube.name);
 }
 
 std::vector<SearchItem> searchItems(const SiteServer& server) {
@@ -373,12 +375,13 @@ std::vector<SearchItem> searchItems(const SiteServer& server) {
             items.push_back({dimension.name, Kind::Dimension, db, dimension.file});
             for (qsizetype l = 0; l < qsizetype(dimension.levels.size()); ++l)
                 items.push_back({dimension.levels.at(l).name, Kind::Level, db,
-                                 dimension.file + u"#dimension-level-" + number(l + 1)});
+                                 dimension.file + u"#dimension-level-" + number(l + 1), dimension.name});
         }
         for (const SiteRole& role : database.roles) {
             items.push_back({role.name, Kind::Role, db, role.file});
             for (qsizetype u = 0; u < role.users.size(); ++u)
-                items.push_back({role.users.at(u), Kind::User, db, role.file + u'#' + anchor(u"user", u)});
+                items.push_back(
+                    {role.users.at(u), Kind::User, db, role.file + u'#' + anchor(u"user", u), role.name});
         }
     }
     return items;
@@ -394,9 +397,34 @@ void appendStrings(PageWriter& out, const QStringList& strings) {
     out.AppendAscii("]");
 }
 
-// The index as a script: window.lorvanticSearch = {kinds, databases, items: [name, kind, database,
-// href]}. Every string is a JSON string with '<', '>' and '&' escaped, so no name ends the script.
+// The owners' names, each once, and each item's position among them (-1 for none).
+struct Owners {
+    QStringList names;
+    std::vector<qsizetype> of;
+};
+
+Owners ownersOf(const std::vector<SearchItem>& items) {
+    Owners owners;
+    std::map<QString, qsizetype> known;
+    for (const SearchItem& item : items) {
+        if (item.owner.isEmpty()) {
+            owners.of.push_back(-1);
+            continue;
+        }
+        const auto [at, added] = known.try_emplace(item.owner, owners.names.size());
+        if (added)
+            owners.names << item.owner;
+        owners.of.push_back(at->second);
+    }
+    return owners;
+}
+
+// The index as a script: window.lorvanticSearch = {kinds, databases, owners, items: [name, kind,
+// database, href, owner]}, numbers being positions in the lists. Every string is a JSON string
+// with '<', '>' and '&' escaped, so no name ends the script.
 void writeSearchIndex(const QDir& folder, const SiteServer& server) {
+    const std::vector<SearchItem> items = searchItems(server);
+    const Owners owners = ownersOf(items);
     PageWriter out(folder.filePath(QStringLiteral("search-index.js")), true);
     out.AppendAscii("window.lorvanticSearch = {\"kinds\": ");
     appendStrings(out, kindNames());
@@ -405,16 +433,17 @@ void writeSearchIndex(const QDir& folder, const SiteServer& server) {
     for (const SiteDatabase& database : server.databases)
         databases << database.name;
     appendStrings(out, databases);
+    out.AppendAscii(",\n\"owners\": ");
+    appendStrings(out, owners.names);
     out.AppendAscii(",\n\"items\": [");
-    bool first = true;
-    for (const SearchItem& item : searchItems(server)) {
-        out.AppendAscii(first ? "\n[" : ",\n[");
-        first = false;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const SearchItem& item = items.at(i);
+        out.AppendAscii(i == 0 ? "\n[" : ",\n[");
         Json::AppendString(out, item.name);
         out.AppendAscii(QByteArray(',' + QByteArray::number(int(item.kind)) + ',' +
                                    QByteArray::number(item.database) + ','));
         Json::AppendString(out, item.href);
-        out.AppendAscii("]");
+        out.AppendAscii(QByteArray(',' + QByteArray::number(owners.of.at(i)) + ']'));
     }
     out.AppendAscii("]};");
     out.EndLine();
