@@ -147,6 +147,10 @@ SiteDatabase readDatabase(const Olap::Store& store) {
         [&](const Olap::Store& cube) { site.cubes.push_back(readCube(cube, site.name)); });
     forEachTold<Olap::Role>([&] { return store.Roles(); },
                             [&](const Olap::Role& role) { site.roles.push_back(readRole(role, site.name)); });
+    for (std::size_t d = 0; d < site.dimensions.size(); ++d)
+        site.dimensionAt.try_emplace(site.dimensions.at(d).name, d);
+    for (std::size_t r = 0; r < site.roles.size(); ++r)
+        site.roleAt.try_emplace(site.roles.at(r).name, r);
     for (const SiteCube& cube : site.cubes)
         site.processed = std::max(site.processed, cube.processed);
     for (const SiteDimension& dimension : site.dimensions)
@@ -157,15 +161,13 @@ SiteDatabase readDatabase(const Olap::Store& store) {
 } // namespace
 
 const SiteDimension* SiteDatabase::sharedDimension(const QString& wanted) const {
-    const auto found = std::find_if(dimensions.begin(), dimensions.end(),
-                                    [&](const SiteDimension& dimension) { return dimension.name == wanted; });
-    return found == dimensions.end() ? nullptr : &*found;
+    const auto found = dimensionAt.find(wanted);
+    return found == dimensionAt.end() ? nullptr : &dimensions.at(found->second);
 }
 
 const SiteRole* SiteDatabase::role(const QString& wanted) const {
-    const auto found =
-        std::find_if(roles.begin(), roles.end(), [&](const SiteRole& role) { return role.name == wanted; });
-    return found == roles.end() ? nullptr : &*found;
+    const auto found = roleAt.find(wanted);
+    return found == roleAt.end() ? nullptr : &roles.at(found->second);
 }
 
 SiteServer ReadSite(const Olap::Server& server) {

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <map>
 #include <vector>
 
 namespace Lorvantic::Site {
@@ -91,8 +92,13 @@ struct SiteDatabase {
     QString processed; // the latest processing of a cube or dimension
     QString file;
 
-    const SiteDimension* sharedDimension(const QString& name) const;
-    const SiteRole* role(const QString& name) const;
+    // The database's dimension or role of that exact name; null when it has none.
+    const SiteDimension* sharedDimension(const QString& wanted) const;
+    const SiteRole* role(const QString& wanted) const;
+
+    // Positions by name (the first of each name), filled with the lists.
+    std::map<QString, std::size_t> dimensionAt;
+    std::map<QString, std::size_t> roleAt;
 };
 
 struct SiteServer {

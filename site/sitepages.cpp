@@ -456,21 +456,21 @@ void writeAsset(const QDir& folder, const char* name, QByteArrayView bytes) {
 
 } // namespace
 
-void WriteSiteFiles(const SiteServer& server, const QString& path, const QString& generated) {
-    const QDir folder(path);
-    writeAsset(folder, "site.css", StyleSheet());
-    writeAsset(folder, "search.js", SearchScript());
-    writeSearchIndex(folder, server);
-    writeIndexPage(folder, server, generated);
+void WriteSiteFiles(const SiteServer& server, const QString& folder, const QString& generated) {
+    const QDir dir(folder);
+    writeAsset(dir, "site.css", StyleSheet());
+    writeAsset(dir, "search.js", SearchScript());
+    writeSearchIndex(dir, server);
+    writeIndexPage(dir, server, generated);
     for (const SiteDatabase& database : server.databases) {
         const Usage usage = usageOf(database);
-        writeDatabasePage(folder, server, database, usage);
+        writeDatabasePage(dir, server, database, usage);
         for (const SiteCube& cube : database.cubes)
-            writeCubePage(folder, server, database, cube);
+            writeCubePage(dir, server, database, cube);
         for (const SiteDimension& dimension : database.dimensions)
-            writeDimensionPage(folder, server, database, dimension, usage);
+            writeDimensionPage(dir, server, database, dimension, usage);
         for (const SiteRole& role : database.roles)
-            writeRolePage(folder, server, database, role);
+            writeRolePage(dir, server, database, role);
     }
 }
 
