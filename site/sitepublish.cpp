@@ -68,7 +68,7 @@ void openToOthers(const QString& folder) {
 } // namespace
 
 void WriteSite(const Olap::Server& server, const QString& folder) {
-    const QFileInfo target(QFileInfo(folder).absoluteFilePath());
+    const QFileInfo target(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     if (!replaceable(target))
         fail(QStringLiteral("%1 exists and is not a site written by kavenor (no %2): it is left as it is")
                  .arg(folder, QString::fromLatin1(MarkerFileName)));
