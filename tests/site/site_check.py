@@ -4,7 +4,7 @@ and reproducible output.
 
     site_check.py KAVENOR SOURCE_DIR [--update]
 
-The expected files (tests/data/site/*.txt) list every page of the site, then every marked cell of
+The expected files (tests/data/site/*.txt: the sample server, FoodMart, an ASSL database) list every page of the site, then every marked cell of
 the dimension usage and role matrices, one row per line: "usage DATABASE | CUBE | DIMENSION, ..."
 and "access DATABASE | ROLE | CUBE, ...". --update writes them afresh (read the diff before you
 commit it).
@@ -89,9 +89,11 @@ def summary(folder):
 
 
 def check_expected(tmp):
-    for server, expected in (("sample.json", "sample.txt"), ("FoodMart.xml", "foodmart.txt")):
+    harbor = os.path.join(SOURCE, "tests", "data", "schemas", "HarborSales.asdatabase")
+    for server, expected in ((os.path.join(SERVERS, "sample.json"), "sample.txt"),
+                             (os.path.join(SERVERS, "FoodMart.xml"), "foodmart.txt"), (harbor, "harbor.txt")):
         folder = os.path.join(tmp, expected[:-4])
-        site(os.path.join(SERVERS, server), folder)
+        site(server, folder)
         got = summary(folder)
         path = os.path.join(EXPECTED, expected)
         if UPDATE:
