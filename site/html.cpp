@@ -1,5 +1,8 @@
 #include "site/html.h"
 
+#include "external/error.h"
+#include "site/site.h"
+
 namespace Lorvantic::Site {
 
 namespace Html {
@@ -61,6 +64,12 @@ QString Link(const QString& href, QStringView text) {
     return u"<a href=\"" + Text(href) + u"\">" + Text(text) + u"</a>";
 }
 
+void FinishFile(PageWriter& file) {
+    file.flush();
+    if (!file.complete())
+        throw Error(SiteNotWritten, QStringLiteral("cannot write %1 completely").arg(file.path()));
+}
+
 } // namespace Html
 
 SitePage::SitePage(const QString& path, QStringView title, const QStringList& trail)
@@ -85,11 +94,12 @@ SitePage::SitePage(const QString& path, QStringView title, const QStringList& tr
     Heading(1, title);
 }
 
-SitePage::~SitePage() {
+void SitePage::Finish() {
     m_page.AppendLine(QStringLiteral("</main>"));
     m_page.AppendLine(QStringLiteral("<script src=\"search-index.js\"></script>"));
     m_page.AppendLine(QStringLiteral("<script src=\"search.js\"></script>"));
     m_page.AppendLine(QStringLiteral("</body></html>"));
+    Html::FinishFile(m_page);
 }
 
 void SitePage::Heading(int level, QStringView text, QStringView id) {

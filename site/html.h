@@ -19,6 +19,9 @@ namespace Html {
 QString Text(QStringView text);
 // <a href="HREF">TEXT</a>, both escaped.
 QString Link(const QString& href, QStringView text);
+// Writes what is left; raises Lorvantic::Error when any of the file was lost, so that a site
+// never replaces another with pages cut short.
+void FinishFile(PageWriter& file);
 } // namespace Html
 
 // One page of the site: its frame (head with the stylesheet, the trail of links back to the
@@ -27,7 +30,7 @@ class SitePage {
 public:
     // trail: link HTML (made with Html::Link) from the server down to the page's parent.
     SitePage(const QString& path, QStringView title, const QStringList& trail);
-    ~SitePage();
+    ~SitePage() = default;
     SitePage(const SitePage&) = delete;
     SitePage& operator=(const SitePage&) = delete;
 
@@ -41,6 +44,8 @@ public:
     void TableEnd();
     // <p>TEXT</p> of ready HTML, or nothing when it is empty.
     void Paragraph(const QString& html);
+    // Ends the page and writes what is left; raises Lorvantic::Error when any of it was lost.
+    void Finish();
 
 private:
     PageWriter m_page;

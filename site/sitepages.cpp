@@ -193,6 +193,7 @@ void writeCubePage(const QDir& folder, const SiteServer& server, const SiteDatab
     for (const QString& role : cube.roles)
         roles << roleLink(database, role);
     writeLinkList(page, roles, u"No role reaches this cube.");
+    page.Finish();
 }
 
 void writeDimensionPage(const QDir& folder, const SiteServer& server, const SiteDatabase& database,
@@ -211,6 +212,7 @@ void writeDimensionPage(const QDir& folder, const SiteServer& server, const Site
             cubes << Html::Link(cube->file + u'#' + anchor(u"dimension", position), cube->name);
     }
     writeLinkList(page, cubes, u"No cube uses this dimension.");
+    page.Finish();
 }
 
 void writeRolePage(const QDir& folder, const SiteServer& server, const SiteDatabase& database,
@@ -230,6 +232,7 @@ void writeRolePage(const QDir& folder, const SiteServer& server, const SiteDatab
             cubes << Html::Link(cube.file + QStringLiteral("#roles"), cube.name);
     }
     writeLinkList(page, cubes, u"The role reaches no cube.");
+    page.Finish();
 }
 
 // Dimension usage: cubes by dimensions (as the cubes name them), with totals.
@@ -318,6 +321,7 @@ void writeDatabasePage(const QDir& folder, const SiteServer& server, const SiteD
     writeLinkList(page, roles, u"No roles.");
     writeUsageMatrix(page, database, usage);
     writeRoleMatrix(page, database);
+    page.Finish();
 }
 
 qsizetype measureCount(const SiteDatabase& database) {
@@ -341,6 +345,7 @@ void writeIndexPage(const QDir& folder, const SiteServer& server, const QString&
     page.TableEnd();
     if (!generated.isEmpty())
         page.Paragraph(u"Written by kavenor " LORVANTIC_VERSION " at " + Html::Text(generated) + u'.');
+    page.Finish();
 }
 
 void collectCube(std::vector<SearchItem>& items, qsizetype db, const SiteDatabase& database,
@@ -447,11 +452,13 @@ void writeSearchIndex(const QDir& folder, const SiteServer& server) {
     }
     out.AppendAscii("]};");
     out.EndLine();
+    Html::FinishFile(out);
 }
 
 void writeAsset(const QDir& folder, const char* name, QByteArrayView bytes) {
     PageWriter out(folder.filePath(QString::fromLatin1(name)), true);
     out.AppendAscii(bytes);
+    Html::FinishFile(out);
 }
 
 } // namespace
