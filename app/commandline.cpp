@@ -1,6 +1,7 @@
 #include "app/commandline.h"
 
 #include "app/checkcommand.h"
+#include "app/sitecommand.h"
 #include "app/terminalprogress.h"
 #include "automation/reportkinds.h"
 #include "core/grids.h"
@@ -528,6 +529,8 @@ QString UsageText() {
         "  kavenor diff --old NAME --new NAME [--kind KIND]... [--output FILE] [--open]\n"
         "               [--format text|html|json|markdown] [--text] [--processing]\n"
         "                                            compare two servers\n"
+        "  kavenor site --server NAME --output DIR [--open]\n"
+        "                                            write the documentation site of the server\n"
         "  kavenor servers                           list the server descriptions found\n"
         "  kavenor check --server NAME [--format text|json|sarif|markdown] [--fail-on error|warning|info]\n"
         "                [--config FILE] [--baseline FILE] [--output FILE]\n"
@@ -556,6 +559,8 @@ int Run(const QStringList& arguments) {
     }
     if (arguments.value(0) == u"check")
         return RunCheck(arguments.mid(1));
+    if (arguments.value(0) == u"site")
+        return RunSite(arguments);
     const int failure = arguments.value(0) == u"diff" ? DiffTrouble : Failure;
     try {
         const Options options = parse(arguments);

@@ -149,7 +149,7 @@ void PageWriter::endLine() {
 void PageWriter::flush() noexcept {
     if (m_used == 0)
         return;
-    AppendBytes(m_path, QByteArray::fromRawData(m_buffer.data(), m_used));
+    m_lost = !AppendBytes(m_path, QByteArray::fromRawData(m_buffer.data(), m_used)) || m_lost;
     m_used = 0; // keeps the buffer for the next piece
 }
 

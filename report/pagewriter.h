@@ -33,6 +33,8 @@ public:
     void AppendAscii(QByteArrayView bytes) { append(bytes); }
     void EndLine() { endLine(); }
     void flush() noexcept;
+    // False once a piece could not be appended (a full disk, a file removed from under it).
+    bool complete() const { return !m_lost; }
 
 private:
     void endLine();
@@ -55,6 +57,7 @@ private:
     std::vector<char> m_buffer; // its first m_used bytes are the lines not yet in the file
     qsizetype m_used = 0;
     QByteArrayView m_lineEnd;
+    bool m_lost = false;
 };
 
 // Row pieces every section uses.

@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev googletest libgtest-dev l
           curl default-jre-headless default-jdk-headless libmondrian-java libjetty9-java
           libhsqldb-java libslf4j-java libcommons-collections3-java libcommons-lang3-java
           libcommons-io-java libxerces2-java libservlet-api-java python3 openssl cmark-gfm
-          python3-jsonschema)
+          python3-jsonschema chromium chromium-driver python3-selenium linkchecker)
 scripts/install-packages.sh "${packages[@]}"
 
 build=${1:-build}
