@@ -84,9 +84,15 @@ Result kavenor(const QString& line, const QString& workingFolder = QString()) {
     environment.remove(u"DISPLAY"_s);
     environment.remove(u"QT_QPA_PLATFORM"_s);
     environment.insert(u"BROWSER"_s, u"sh -c \"echo $0 >> %1\""_s.arg(Opened));
+    // Leading NAME=VALUE words set the environment of this run.
+    QStringList arguments = words(line);
+    while (!arguments.isEmpty() && arguments.front().contains(u'=') && !arguments.front().startsWith(u'-')) {
+        const QString setting = arguments.takeFirst();
+        environment.insert(setting.section(u'=', 0, 0), setting.section(u'=', 1));
+    }
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(KAVENOR_PROGRAM), words(line));
+    process.start(QStringLiteral(KAVENOR_PROGRAM), arguments);
     process.waitForFinished(60000);
     return {process.exitCode(), process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
