@@ -44,6 +44,17 @@ TEST(DimensionCatalogue, FailuresReachTheCaller) {
     EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::ObjectNotSet);
 }
 
+// The list's columns: the size is the one right-aligned.
+TEST(DimensionCatalogue, OnlyTheSizeIsRightAligned) {
+    DimensionSelector s(dimensionServer());
+    VariantGrid aligns;
+    s.kind.GetColumnAligns(aligns);
+    QStringList values;
+    for (qint32 i = aligns.lbound(); i <= aligns.ubound(); ++i)
+        values << aligns.at(i).toString();
+    EXPECT_EQ(values, (QStringList{u"0"_s, u"0"_s, u"1"_s, u"0"_s}));
+}
+
 QStringList collected(const DimensionKind& kind) {
     QStringList names;
     for (const auto& item : *kind.infoList())
