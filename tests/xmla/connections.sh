@@ -141,7 +141,12 @@ start endless endless
 base=$(peak "$kavenor" --version)
 used=$(LORVANTIC_XMLA_MAX_MB=64 peak "$kavenor" list cubes --server "$(f http endless)")
 n=$((n + 1))
-if grep -q 'larger than 64 MB (LORVANTIC_XMLA_MAX_MB)' "$work/peak.err" && [ "$base" -gt 0 ] && [ $((used - base)) -lt $((3 * 64 * 1024)) ]; then
+# A sanitizer's shadow memory and quarantine dwarf the answer: there only the stop is checked.
+within=1
+if [ -z "${ASAN_OPTIONS:-}" ]; then
+  [ "$base" -gt 0 ] && [ $((used - base)) -lt $((3 * 64 * 1024)) ] || within=0
+fi
+if grep -q 'larger than 64 MB (LORVANTIC_XMLA_MAX_MB)' "$work/peak.err" && [ $within = 1 ]; then
   echo "ok   cap: $(((used - base) / 1024)) MB above start-up at a 64 MB cap"
 else
   failures=$((failures + 1))
