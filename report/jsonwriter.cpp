@@ -51,33 +51,63 @@ bool isJsonNumber(QStringView text) {
 
 } // namespace
 
-void AppendString(PageWriter& out, QStringView text) {
+namespace {
+
+// Writes the text as a JSON string through the sink's appendText (runs that need nothing) and
+// appendAscii (quotes and escapes).
+template <class Sink> void escapeInto(QStringView text, Sink& sink) {
     static constexpr char Hex[] = "0123456789abcdef";
-    out.AppendAscii("\"");
+    sink.appendAscii("\"");
     qsizetype run = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
         if (!escaped(c))
             continue;
-        out.AppendText(text.sliced(run, i - run));
+        sink.appendText(text.sliced(run, i - run));
         run = i + 1;
         if (c == u'"')
-            out.AppendAscii("\\\"");
+            sink.appendAscii("\\\"");
         else if (c == u'\\')
-            out.AppendAscii("\\\\");
+            sink.appendAscii("\\\\");
         else if (c == u'\n')
-            out.AppendAscii("\\n");
+            sink.appendAscii("\\n");
         else if (c == u'\r')
-            out.AppendAscii("\\r");
+            sink.appendAscii("\\r");
         else if (c == u'\t')
-            out.AppendAscii("\\t");
+            sink.appendAscii("\\t");
         else {
             const char escape[] = {'\\', 'u', '0', '0', Hex[(c >> 4) & 0xF], Hex[c & 0xF]};
-            out.AppendAscii(QByteArrayView(escape, sizeof escape));
+            sink.appendAscii(QByteArrayView(escape, sizeof escape));
         }
     }
-    out.AppendText(text.sliced(run));
-    out.AppendAscii("\"");
+    sink.appendText(text.sliced(run));
+    sink.appendAscii("\"");
+}
+
+struct PageSink {
+    PageWriter& out;
+    void appendText(QStringView text) { out.AppendText(text); }
+    void appendAscii(QByteArrayView bytes) { out.AppendAscii(bytes); }
+};
+
+struct StringSink {
+    QString& out;
+    void appendText(QStringView text) { out += text; }
+    void appendAscii(QByteArrayView bytes) { out += QLatin1String(bytes.data(), bytes.size()); }
+};
+
+} // namespace
+
+void AppendString(PageWriter& out, QStringView text) {
+    PageSink sink{out};
+    escapeInto(text, sink);
+}
+
+QString String(QStringView text) {
+    QString out;
+    StringSink sink{out};
+    escapeInto(text, sink);
+    return out;
 }
 
 void AppendNumber(PageWriter& out, QStringView text) {
@@ -274,27 +304,20 @@ private:
         if (found != m_pieces.end())
             return found->second;
         Pieces made;
-        QString head = QStringLiteral(R"({"key":)") + quoted(shape.key) + QStringLiteral(R"(,"title":)") +
-                       quoted(shape.title) + QStringLiteral(R"(,"columns":[)");
+        QString head = QStringLiteral(R"({"key":)") + Json::String(shape.key) +
+                       QStringLiteral(R"(,"title":)") + Json::String(shape.title) +
+                       QStringLiteral(R"(,"columns":[)");
         for (std::size_t i = 0; i < shape.columns.size(); ++i) {
             const ReportColumn& column = shape.columns[i];
             head += (i > 0 ? QStringLiteral(",") : QString()) + QStringLiteral(R"({"key":)") +
-                    quoted(column.key) + QStringLiteral(R"(,"caption":)") + quoted(column.caption) +
-                    QStringLiteral(R"(,"type":")") + QLatin1String(typeName(column.type)) +
-                    QStringLiteral(R"("})");
-            made.names.push_back((i > 0 ? QByteArray(",") : QByteArray()) + quoted(column.key).toUtf8() +
-                                 ':');
+                    Json::String(column.key) + QStringLiteral(R"(,"caption":)") +
+                    Json::String(column.caption) + QStringLiteral(R"(,"type":")") +
+                    QLatin1String(typeName(column.type)) + QStringLiteral(R"("})");
+            made.names.push_back((i > 0 ? QByteArray(",") : QByteArray()) +
+                                 Json::String(column.key).toUtf8() + ':');
         }
         made.head = (head + QStringLiteral(R"(],"rows":[)")).toUtf8();
         return m_pieces.emplace(&shape, std::move(made)).first->second;
-    }
-
-    // The text as a JSON string, for pieces made once.
-    static QString quoted(const QString& text) {
-        QString out = text;
-        return QLatin1Char('"') +
-               out.replace(u'\\', QLatin1String("\\\\")).replace(u'"', QLatin1String("\\\"")) +
-               QLatin1Char('"');
     }
 
     void writeFields(const TableShape& shape, std::span<const ReportCell> cells) {

@@ -14,6 +14,8 @@ namespace Lorvantic::Json {
 // The text as a JSON string. Besides what JSON requires, '<', '>' and '&' are escaped, so the
 // data can sit inside a page's script without ending it.
 void AppendString(PageWriter& out, QStringView text);
+// The same as a text, for pieces made once.
+QString String(QStringView text);
 // The text read as a number, in the C locale or else the user's (no group separators); "null"
 // when it is none or not finite.
 QByteArray Number(QStringView text);
