@@ -2,7 +2,7 @@
 
 #include "check/config.h"
 #include "check/output.h"
-#include "external/error.h"
+#include "model/error.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
 #include "report/pagewriter.h"

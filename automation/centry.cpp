@@ -6,7 +6,7 @@
 #include "automation/factory.h"
 #include "automation/include/lorvantic.h"
 #include "automation/registration.h"
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QByteArray>
 #include <QString>

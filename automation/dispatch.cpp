@@ -4,9 +4,9 @@
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
-#include "core/holders.h"
-#include "external/error.h"
-#include "external/olap.h"
+#include "model/holders.h"
+#include "model/error.h"
+#include "model/olap.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

@@ -4,7 +4,7 @@
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
-#include "external/error.h"
+#include "model/error.h"
 
 namespace Lorvantic {
 

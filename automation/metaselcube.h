@@ -1,8 +1,8 @@
 #pragma once
 
 #include "automation/selectorbase.h"
-#include "core/holders.h"
-#include "external/olap.h"
+#include "model/holders.h"
+#include "model/olap.h"
 #include "lorvantic_export.h"
 
 namespace Lorvantic {

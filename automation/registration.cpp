@@ -1,7 +1,7 @@
 #include "automation/registration.h"
 
 #include "automation/automationerrors.h"
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "automation/typelib.h"
 
 #include "core/enums.h"
-#include "core/holders.h"
-#include "external/olap.h"
+#include "model/holders.h"
+#include "model/olap.h"
 
 #include <memory>
 

@@ -3,7 +3,7 @@
 // The rules of `kavenor check`: what each finds in a server's model, how severe it is by
 // default, and the run of the rules over a model. doc/rules.md has a page per rule.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 #include <QDateTime>
 #include <QSet>

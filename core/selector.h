@@ -3,7 +3,7 @@
 // The default interface every selector class shares: the properties a host writes and the
 // method that runs the flow. The connection dialog drives selectors through it.
 
-#include "external/olap.h"
+#include "model/olap.h"
 #include "lorvantic_export.h"
 
 #include <QString>

@@ -7,7 +7,7 @@
 #include "core/enums.h"
 #include "core/progress.h"
 #include "core/variantgrid.h"
-#include "external/olap.h"
+#include "model/olap.h"
 #include "lorvantic_export.h"
 
 #include <QString>

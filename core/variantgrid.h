@@ -5,7 +5,7 @@
 // and the selection dialog. It starts without bounds; reading a bound or a cell then fails.
 // Growing the last dimension keeps the contents and costs amortised constant time per row.
 
-#include "external/error.h"
+#include "model/error.h"
 #include "lorvantic_export.h"
 
 #include <QVariant>

@@ -4,10 +4,10 @@
 // its seven categories, the collection of the checked cubes into CubeInfo holders, and the
 // cube section of the report page.
 
-#include "core/holders.h"
+#include "model/holders.h"
 #include "core/selectorstate.h"
 #include "core/variantgrid.h"
-#include "external/olap.h"
+#include "model/olap.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
 

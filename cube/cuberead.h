@@ -3,8 +3,8 @@
 // Small pieces the cube steps share when they read the server: guarded steps, 16-bit loop
 // limits and object references that must be set.
 
-#include "external/error.h"
-#include "external/olap.h"
+#include "model/error.h"
+#include "model/olap.h"
 
 #include <limits>
 #include <memory>

@@ -6,7 +6,7 @@
 #include "dialogs/gridcells.h"
 #include "dialogs/sortkeys.h"
 #include "dialogs/waitcursor.h"
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

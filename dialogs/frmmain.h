@@ -4,7 +4,7 @@
 // connection, and starts a cube, dimension or role report on it.
 
 #include "core/selector.h"
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QDialog>
 #include <functional>

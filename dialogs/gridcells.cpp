@@ -1,7 +1,7 @@
 #include "dialogs/gridcells.h"
 
 #include "dialogs/formsupport.h"
-#include "external/error.h"
+#include "model/error.h"
 
 #include <algorithm>
 #include <cmath>

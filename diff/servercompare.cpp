@@ -3,7 +3,7 @@
 #include "core/grids.h"
 #include "cube/cubekind.h"
 #include "dimension/dimensionkind.h"
-#include "external/error.h"
+#include "model/error.h"
 #include "role/rolekind.h"
 
 #include <QHash>

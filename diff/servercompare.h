@@ -6,7 +6,7 @@
 // parts in the order of the report's tables, parts by name.
 
 #include "core/selector.h"
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QLatin1StringView>
 #include <QString>

@@ -4,9 +4,9 @@
 // collection of the checked ones into DimensionInfo holders, and the dimension page.
 // Nothing here is guarded: a failing server or holder read passes to the caller.
 
-#include "core/holders.h"
+#include "model/holders.h"
 #include "core/selectorstate.h"
-#include "external/olap.h"
+#include "model/olap.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
 

@@ -1,9 +1,9 @@
 // The default backend: a server object that, once connected, answers from a server description
 // read in full at connect, or from a live XMLA server read in full at connect.
 
-#include "external/olap.h"
+#include "model/olap.h"
 #include "external/readers/serverfiles.h"
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 #include "external/xmla/xmlaserver.h"
 
 namespace Lorvantic::Olap {

@@ -2,8 +2,8 @@
 
 // What the fuzz targets share: feeding bytes to a reader as a device.
 
-#include "external/error.h"
-#include "external/servermodel.h"
+#include "model/error.h"
+#include "model/servermodel.h"
 
 #include <QBuffer>
 #include <QByteArray>

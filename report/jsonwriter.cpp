@@ -3,7 +3,7 @@
 
 #include "report/jsonwriter.h"
 
-#include "external/olap.h"
+#include "model/olap.h"
 #include "report/reportwriter.h"
 
 #include <QLocale>

@@ -4,7 +4,7 @@
 
 #include "report/markdownwriter.h"
 
-#include "external/olap.h"
+#include "model/olap.h"
 #include "report/pagewriter.h"
 #include "report/reportfile.h"
 #include "report/reportwriter.h"

@@ -7,8 +7,8 @@
 #include "core/progress.h"
 #include "core/selectorstate.h"
 #include "core/variantgrid.h"
-#include "external/error.h"
-#include "external/olap.h"
+#include "model/error.h"
+#include "model/olap.h"
 #include "report/pagewriter.h"
 #include "report/reportwriter.h"
 

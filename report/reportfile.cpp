@@ -1,6 +1,6 @@
 #include "report/reportfile.h"
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QFile>
 #include <QHash>

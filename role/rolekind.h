@@ -5,7 +5,7 @@
 // page with one section per gathered role. Nothing here is guarded: a failure passes to the
 // caller, which ends the role flow.
 
-#include "core/holders.h"
+#include "model/holders.h"
 #include "core/selectorstate.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"

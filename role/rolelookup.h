@@ -3,7 +3,7 @@
 // The two questions the role collection asks of its inputs, kept apart so that each can be
 // answered another way (a fuzzed split, an index of the cubes' roles) with the same results.
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QStringList>
 #include <memory>

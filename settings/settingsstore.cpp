@@ -1,6 +1,6 @@
 #include "settings/settingsstore.h"
 
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "site/html.h"
 
-#include "external/error.h"
+#include "model/error.h"
 #include "site/site.h"
 
 namespace Lorvantic::Site {

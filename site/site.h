@@ -4,7 +4,7 @@
 // shared dimensions, roles), the dimension usage and role matrices, and a search index, opened
 // straight from disk.
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QString>
 

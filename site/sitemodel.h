@@ -3,7 +3,7 @@
 // The server as the site shows it: one read of the OLAP model into plain values, so that every
 // page, matrix and the search index are written from the same picture and links agree.
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <QString>
 #include <QStringList>

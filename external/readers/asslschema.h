@@ -22,7 +22,7 @@
 // - <State> Processed (1) or PartiallyProcessed (2), <LastProcessed> and a cube's estimated size
 //   (its measure groups' or partitions' <EstimatedSize>) where the file has them.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 class QIODevice;
 

@@ -1,6 +1,6 @@
 #include "external/readers/jsonreader.h"
 
-#include "external/error.h"
+#include "model/error.h"
 
 #include <algorithm>
 #include <array>

@@ -22,7 +22,7 @@
 // - <Role>: a role, carried by every cube one of its <CubeGrant access="all"> names.
 // - Cubes count as processed, at the file's modification time.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 #include <QDateTime>
 

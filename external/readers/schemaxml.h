@@ -5,8 +5,8 @@
 // Lorvantic::Error (ErrorNumber::BadDescription) whose description starts with
 // "origin:line:column: ".
 
-#include "external/error.h"
-#include "external/servermodel.h"
+#include "model/error.h"
+#include "model/servermodel.h"
 
 #include <QSet>
 #include <QString>

@@ -2,7 +2,7 @@
 
 // The JSON server description ("format": "olap-server/1") read straight into the in-memory model.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 class QIODevice;
 

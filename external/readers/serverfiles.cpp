@@ -1,6 +1,6 @@
 #include "external/readers/serverfiles.h"
 
-#include "external/error.h"
+#include "model/error.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
 #include "external/readers/schemaxml.h"

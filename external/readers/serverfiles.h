@@ -6,7 +6,7 @@
 // for as NAME plus a known suffix (".json") in each search folder in turn: first the exact file
 // name, then the name ignoring letter case; the first folder that has one wins.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 #include <QStringList>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "external/xmla/connection.h"
 
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QFile>
 #include <QHostAddress>

@@ -1,6 +1,6 @@
 #include "external/xmla/rowsetmodel.h"
 
-#include "external/error.h"
+#include "model/error.h"
 #include "external/readers/schemaxml.h"
 
 #include <QHash>

@@ -22,7 +22,7 @@
 //   does not give the expression).
 // - DBSCHEMA_CATALOGS' ROLES (comma-separated) are the database's roles, carried by no cube.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 #include <QDateTime>
 #include <QStringList>

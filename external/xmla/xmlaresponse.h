@@ -5,7 +5,7 @@
 // A column holding elements rather than text (the METADATA of DISCOVER_XML_METADATA) comes back
 // as that XML, written out again as one document.
 
-#include "external/error.h"
+#include "model/error.h"
 
 #include <QByteArrayView>
 #include <QHash>

@@ -1,6 +1,6 @@
 #include "external/xmla/xmlaserver.h"
 
-#include "external/error.h"
+#include "model/error.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/connection.h"

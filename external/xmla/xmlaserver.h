@@ -11,7 +11,7 @@
 // TLS, bearer tokens and proxies come from the environment as external/xmla/connection.h reads
 // them; compressed answers and XMLA sessions are taken as the server offers them.
 
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 
 #include <QByteArray>
 #include <QString>

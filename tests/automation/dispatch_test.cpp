@@ -2,9 +2,9 @@
 #include "automation/factory.h"
 #include "automation/metaselcube.h"
 #include "automation/metaselmain.h"
-#include "core/holders.h"
-#include "external/error.h"
-#include "external/olap.h"
+#include "model/holders.h"
+#include "model/error.h"
+#include "model/olap.h"
 #include "tests/support/testsupport.h"
 
 #include <QVariant>

@@ -6,7 +6,7 @@
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
 #include "dialogs/frmmain.h"
-#include "external/olap.h"
+#include "model/olap.h"
 #include "settings/settingsstore.h"
 #include "tests/automation/flowdriver.h"
 #include "tests/support/testsupport.h"

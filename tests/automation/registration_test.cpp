@@ -1,6 +1,6 @@
 #include "automation/automationerrors.h"
 #include "automation/registration.h"
-#include "external/error.h"
+#include "model/error.h"
 #include "tests/support/testsupport.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 #include "automation/factory.h"
 #include "automation/typelib.h"
 #include "core/enums.h"
-#include "external/error.h"
+#include "model/error.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 // made in a group's arena outlive it where something keeps them.
 
 #include "bench/generator.h"
-#include "core/holders.h"
+#include "model/holders.h"
 #include "diff/servercompare.h"
 #include "tests/support/testsupport.h"
 

@@ -4,7 +4,7 @@
 // left unset fails when read (the plain values of levels, measures, commands and partitions start
 // set), and a collection can hold an empty slot or report a count of its own.
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 #include <optional>
 #include <vector>

@@ -6,7 +6,7 @@
 
 #include "core/grids.h"
 #include "core/selectorstate.h"
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 #include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
 

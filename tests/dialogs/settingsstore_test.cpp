@@ -1,7 +1,7 @@
 // The settings store: any text as section, key or value, where the file lives, damaged or
 // unreadable files, and processes saving at once.
 
-#include "external/error.h"
+#include "model/error.h"
 #include "settings/settingsstore.h"
 #include "tests/support/testsupport.h"
 

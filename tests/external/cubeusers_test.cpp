@@ -1,8 +1,8 @@
 // The indexed answers to "which cubes use this dimension / carry this role" must be exactly
 // those of walking every cube, in the same order.
 
-#include "external/olap.h"
-#include "external/servermodel.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 
 #include <QRandomGenerator>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "external/olap.h"
+#include "model/olap.h"
 #include "external/readers/serverfiles.h"
 #include "tests/schemas/cases.h"
 #include "tests/schemas/schematest.h"

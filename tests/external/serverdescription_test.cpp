@@ -1,6 +1,6 @@
-#include "external/olap.h"
+#include "model/olap.h"
 #include "external/readers/serverdescription.h"
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 #include "tests/schemas/schematest.h"
 
 using namespace Lorvantic;

@@ -1,4 +1,4 @@
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 #include "report/pagerun.h"
 #include "tests/cube/selectorfixture.h"
 #include "tests/support/testsupport.h"

@@ -1,5 +1,5 @@
-#include "external/olap.h"
-#include "external/servermodel.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 #include "report/reportfile.h"
 #include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"

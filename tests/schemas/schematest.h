@@ -3,9 +3,9 @@
 // Helpers shared by the tests of the description readers (JSON and XML): read a text with a
 // reader, catch its failure, list the items of a model in one text.
 
-#include "external/error.h"
-#include "external/olap.h"
-#include "external/servermodel.h"
+#include "model/error.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 #include "tests/support/testsupport.h"
 
 #include <QBuffer>

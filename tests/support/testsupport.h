@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/messages.h"
-#include "external/error.h"
-#include "external/olap.h"
-#include "external/servermodel.h"
+#include "model/error.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 // A program without a Qt application object that reads a live server gets a clear error, not a
 // crash in the network layer (which needs an event loop).
 
-#include "external/error.h"
+#include "model/error.h"
 #include "external/xmla/xmlaserver.h"
 
 #include <cstdio>

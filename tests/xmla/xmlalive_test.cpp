@@ -2,7 +2,7 @@
 // kavenor's pages, and every failure of a server or its answer, made by a loopback HTTP server
 // of the test's own.
 
-#include "external/olap.h"
+#include "model/olap.h"
 #include "external/readers/asslschema.h"
 #include "external/xmla/connection.h"
 #include "external/xmla/xmlaserver.h"

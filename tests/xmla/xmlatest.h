@@ -6,7 +6,7 @@
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
 #include "external/readers/mondrianschema.h"
-#include "external/servermodel.h"
+#include "model/servermodel.h"
 #include "external/xmla/rowsetmodel.h"
 #include "external/xmla/xmlaresponse.h"
 #include "tests/schemas/schematest.h"

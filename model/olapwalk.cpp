@@ -1,6 +1,6 @@
 // The answers of the object model that any backend can give by walking its collections.
 
-#include "external/olap.h"
+#include "model/olap.h"
 
 namespace Lorvantic::Olap {
 

@@ -1,4 +1,4 @@
-#include "core/holders.h"
+#include "model/holders.h"
 
 #include <utility>
 

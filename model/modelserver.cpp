@@ -1,7 +1,7 @@
 // The object model over a loaded ServerData: light views that answer every read from memory.
 
-#include "external/olap.h"
-#include "external/servermodel.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 
 #include <optional>
 

@@ -5,7 +5,7 @@
 // measures, commands and roles. Every read may fail with Lorvantic::Error; nothing here
 // changes the server.
 
-#include "external/error.h"
+#include "model/error.h"
 #include "lorvantic_export.h"
 
 #include <QDateTime>

@@ -1,0 +1,61 @@
+#include "selection/selection.h"
+
+#include "model/error.h"
+
+#include <algorithm>
+
+namespace Lorvantic {
+
+namespace {
+QString categoryKey(qint32 number) {
+    return QStringLiteral("VOKKey") + QString::number(number);
+}
+} // namespace
+
+SelectionCategory MakeCategory(qint32 number, const QString& caption, qint32 parentNumber) {
+    return {categoryKey(number), caption, parentNumber == 0 ? QString() : categoryKey(parentNumber), false};
+}
+
+bool Selection::categoryChecked(qint32 number) const {
+    if (number < 1 || static_cast<std::size_t>(number) > categories.size())
+        throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    return categories[static_cast<std::size_t>(number) - 1].checked;
+}
+
+void Selection::checkAllRows(bool checked) {
+    for (SelectionRow& row : rows)
+        row.checked = checked;
+}
+
+bool Selection::checkRow(const QString& database, const QString& name) {
+    bool found = false;
+    for (SelectionRow& row : rows) {
+        if (row.database == database && row.name == name) {
+            row.checked = true;
+            found = true;
+        }
+    }
+    return found;
+}
+
+bool Selection::checkCategory(const QString& caption, bool checked) {
+    bool found = false;
+    for (SelectionCategory& category : categories) {
+        if (!category.caption.isEmpty() && category.caption.compare(caption, Qt::CaseInsensitive) == 0) {
+            category.checked = checked;
+            found = true;
+        }
+    }
+    return found;
+}
+
+void Selection::checkAllCategories() {
+    for (SelectionCategory& category : categories)
+        category.checked = !category.caption.isEmpty();
+}
+
+qsizetype Selection::checkedRowCount() const {
+    return std::count_if(rows.begin(), rows.end(), [](const SelectionRow& row) { return row.checked; });
+}
+
+} // namespace Lorvantic
