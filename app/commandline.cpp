@@ -4,14 +4,13 @@
 #include "app/sitecommand.h"
 #include "app/terminalprogress.h"
 #include "automation/reportkinds.h"
-#include "core/grids.h"
 #include "core/messages.h"
 #include "core/selector.h"
-#include "core/selectorflow.h"
 #include "diff/diffdata.h"
 #include "diff/diffpage.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
+#include "selection/selectorflow.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
 #include "report/reportfile.h"
@@ -218,16 +217,12 @@ public:
     SelectorKind& kind() { return *m_kind; }
     SelectorFlow& flow() { return m_flow; }
 
-    // Connects to the named server and builds its catalogue.
-    void openCatalogue(const QString& server) {
+    // Connects to the named server and builds its selection, all unchecked.
+    Selection openCatalogue(const QString& server) {
         m_state.ServerName = server;
-        m_flow.OpenCatalogue();
+        Selection selection = m_flow.OpenCatalogue();
         m_flow.CloseProgress();
-    }
-
-    qint32 rowCount() const {
-        const VariantGrid& rows = m_state.catalogueRows;
-        return IsArrayEmpty(rows) ? 0 : rows.length(2);
+        return selection;
     }
 
 private:
@@ -236,57 +231,33 @@ private:
     SelectorFlow m_flow;
 };
 
-QStringList categoryCaptions(const SelectorState& state) {
-    QStringList captions;
-    const VariantGrid& tree = state.infoTreeRows;
-    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
-        captions << tree.at(r, InfoTreeColumn::Caption).toString();
-    return captions;
-}
-
 // Checks the categories named (all when none is named); unknown names are usage errors.
-void checkCategories(SelectorState& state, const QStringList& wanted) {
-    VariantGrid& tree = state.infoTreeRows;
+void checkCategories(std::vector<SelectionCategory>& categories, const QStringList& wanted) {
+    Selection named;
+    named.categories = categories;
     for (const QString& name : wanted) {
-        bool found = false;
-        for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r)
-            found = found ||
-                    (!name.isEmpty() &&
-                     tree.at(r, InfoTreeColumn::Caption).toString().compare(name, Qt::CaseInsensitive) == 0);
-        if (!found) {
-            QStringList known = categoryCaptions(state);
-            known.removeAll(QString());
+        if (name.isEmpty() || !named.checkCategory(name, true)) {
+            QStringList known;
+            for (const SelectionCategory& category : categories)
+                if (!category.caption.isEmpty())
+                    known << category.caption;
             throw UsageFailure{QStringLiteral("unknown CATEGORY '%1' (one of: %2)")
                                    .arg(name, known.join(QStringLiteral(", ")))};
         }
     }
-    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
-        const QString caption = tree.at(r, InfoTreeColumn::Caption).toString();
-        if (caption.isEmpty())
-            continue;
-        const bool checked = wanted.isEmpty() || wanted.contains(caption, Qt::CaseInsensitive);
-        tree.at(r, InfoTreeColumn::Checked) = checked;
-    }
+    if (wanted.isEmpty())
+        named.checkAllCategories();
+    categories = std::move(named.categories);
 }
 
 // Checks the catalogue rows named (all when none is named); an item that is not there fails.
-void checkItems(Session& session, const std::vector<std::pair<QString, QString>>& items) {
-    VariantGrid& rows = session.state().catalogueRows;
-    const qint32 count = session.rowCount();
-    for (qint32 r = 0; r < count; ++r)
-        rows.at(CatalogueColumn::Checked, r) = items.empty();
+void checkItems(Selection& selection, const std::vector<std::pair<QString, QString>>& items,
+                const QString& server) {
+    selection.checkAllRows(items.empty());
     for (const auto& [database, name] : items) {
-        bool found = false;
-        for (qint32 r = 0; r < count; ++r) {
-            if (rows.at(CatalogueColumn::Database, r).toString() == database &&
-                rows.at(CatalogueColumn::Name, r).toString() == name) {
-                rows.at(CatalogueColumn::Checked, r) = true;
-                found = true;
-            }
-        }
-        if (!found)
+        if (!selection.checkRow(database, name))
             throw RunFailure{QStringLiteral("'%1' '%2' is not in the catalogue of server '%3'")
-                                 .arg(database, name, Olap::DisplayServerName(session.state().ServerName))};
+                                 .arg(database, name, Olap::DisplayServerName(server))};
     }
 }
 
@@ -351,14 +322,15 @@ bool warnUnreadableCubes(const SelectorState& state, const Options& options) {
 
 int runReport(const Options& options) {
     Session session(options.kind);
-    session.kind().GetInfoTree();
-    checkCategories(session.state(), options.categories);
-    session.openCatalogue(options.server);
+    std::vector<SelectionCategory> categories = session.kind().GetInfoTree();
+    checkCategories(categories, options.categories);
+    Selection selection = session.openCatalogue(options.server);
+    selection.categories = std::move(categories);
     // An empty catalogue has nothing to report, and the collectors need at least one row.
-    if (session.rowCount() == 0)
+    if (selection.rows.empty())
         throw RunFailure{QStringLiteral("server '%1' has no %2")
                              .arg(Olap::DisplayServerName(options.server), ReportKindOf(options.kind).name)};
-    checkItems(session, options.items);
+    checkItems(selection, options.items, session.state().ServerName);
 
     SelectorState& state = session.state();
     state.openPages = false;
@@ -380,7 +352,7 @@ int runReport(const Options& options) {
         };
     }
 
-    session.flow().Report(options.index);
+    session.flow().Report(selection, options.index);
     if (made.isEmpty())
         return Failure; // the run has said why
 
@@ -465,12 +437,12 @@ int runDiff(const Options& options) {
 
 // The catalogue as data: its column headings made field names ("Database" -> "database").
 void printListJson(const Options& options, const QString& server, const QStringList& headings,
-                   const VariantGrid& rows, qint32 count) {
+                   const std::vector<SelectionRow>& rows) {
     QJsonArray items;
-    for (qint32 r = 0; r < count; ++r) {
+    for (const SelectionRow& row : rows) {
         QJsonObject item;
-        for (qint32 c = 0; c < headings.size(); ++c)
-            item.insert(headings.at(c), rows.at(c, r).toString());
+        for (qsizetype c = 0; c < headings.size(); ++c)
+            item.insert(headings.at(c), ColumnText(row, static_cast<std::size_t>(c)));
         items.append(item);
     }
     const QJsonObject list{{QStringLiteral("format"), QStringLiteral("lorvantic-list/1")},
@@ -483,22 +455,19 @@ void printListJson(const Options& options, const QString& server, const QStringL
 
 int runList(const Options& options) {
     Session session(options.kind);
-    session.openCatalogue(options.server);
-    VariantGrid headers;
-    session.kind().GetColumnHeaders(headers);
+    const Selection selection = session.openCatalogue(options.server);
     QStringList headings;
-    for (qint32 i = headers.lbound(); i <= headers.ubound(); ++i) {
-        if (headers.at(i).isValid())
-            headings << headers.at(i).toString().toLower().remove(u' ');
+    for (const SelectionColumn& column : selection.columns) {
+        if (!column.caption.isEmpty())
+            headings << column.caption.toLower().remove(u' ');
     }
-    const VariantGrid& rows = session.state().catalogueRows;
     if (options.format == u"json") {
-        printListJson(options, session.state().DSOServer->Name(), headings, rows, session.rowCount());
+        printListJson(options, session.state().DSOServer->Name(), headings, selection.rows);
     } else {
-        for (qint32 r = 0; r < session.rowCount(); ++r) {
+        for (const SelectionRow& row : selection.rows) {
             QStringList cells;
-            for (qint32 c = 0; c < headings.size(); ++c)
-                cells << rows.at(c, r).toString();
+            for (qsizetype c = 0; c < headings.size(); ++c)
+                cells << ColumnText(row, static_cast<std::size_t>(c));
             printOut(cells.join(u'\t') + u'\n');
         }
     }

@@ -182,7 +182,7 @@ template <class T> std::remove_const_t<T>& referenced(const QVariant& arg) {
 }
 
 template <class Result, class Obj, class Holder>
-QVariant callCollector(MetaSelCube& cube, Result (MetaSelCube::*collect)(Obj&, Holder&),
+QVariant callCollector(MetaSelCube& cube, Result (CubeCollectors::*collect)(Obj&, Holder&),
                        const QVariantList& args) {
     Obj& obj = referenced<Obj>(args[0]);
     Holder& holder = referenced<Holder>(args[1]);

@@ -1,37 +1,27 @@
 #pragma once
 
 #include "automation/selectorbase.h"
-#include "model/holders.h"
-#include "model/olap.h"
+#include "cube/cubecollectors.h"
 #include "lorvantic_export.h"
 
 namespace Lorvantic {
 
 class CubeKind;
 
-// Runs cube reports, and offers hosts the collectors that fill the cube holders.
-class LORVANTIC_EXPORT MetaSelCube : public SelectorBase {
+// Runs cube reports, and offers hosts the collectors that fill the cube holders; they gather
+// what the categories of the selector's last report (or last dialog) ask for.
+class LORVANTIC_EXPORT MetaSelCube : public SelectorBase, public CubeCollectors {
 public:
     MetaSelCube();
 
-    void GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCubeDataSources(Olap::Store& obj, PartitionInfo& tempPart);
-    bool GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart);
-    bool GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube);
-    void GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension);
-    bool GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension);
-    bool GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube);
-    bool GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube);
+    LORVANTIC_NO_EXPORT const CubeKind& kind() const;
 
-    const CubeKind& kind() const;
+protected:
+    bool collectsCategory(qint32 category) const override;
+    void readFailed() override;
 
 private:
-    CubeKind& cubeKind() const;
+    LORVANTIC_NO_EXPORT CubeKind& cubeKind() const;
 };
 
 } // namespace Lorvantic

@@ -1,6 +1,6 @@
 #include "automation/metaseldim.h"
 
-#include "automation/reportkinds.h"
+#include "automation/flowtraits.h"
 #include "dimension/dimensionkind.h"
 
 namespace Lorvantic {
@@ -8,7 +8,7 @@ namespace Lorvantic {
 MetaSelDim::MetaSelDim()
     : SelectorBase({QStringLiteral("Dimension Information"), 20120, QStringLiteral("&Dimensions"),
                     QStringLiteral("Dimensions"), false},
-                   ReportKindOf(ReportKind::Dimensions).makeKind) {}
+                   [](SelectorState& state) { return std::make_unique<DimensionKind>(state); }) {}
 
 const DimensionKind& MetaSelDim::kind() const {
     return static_cast<const DimensionKind&>(selectorKind());

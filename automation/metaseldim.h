@@ -11,7 +11,7 @@ class DimensionKind;
 class LORVANTIC_EXPORT MetaSelDim : public SelectorBase {
 public:
     MetaSelDim();
-    const DimensionKind& kind() const;
+    LORVANTIC_NO_EXPORT const DimensionKind& kind() const;
 };
 
 } // namespace Lorvantic

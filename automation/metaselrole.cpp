@@ -1,6 +1,6 @@
 #include "automation/metaselrole.h"
 
-#include "automation/reportkinds.h"
+#include "automation/flowtraits.h"
 #include "role/rolekind.h"
 
 namespace Lorvantic {
@@ -8,7 +8,7 @@ namespace Lorvantic {
 MetaSelRole::MetaSelRole()
     : SelectorBase({QStringLiteral("Role Information"), 20130, QStringLiteral("R&oles"),
                     QStringLiteral("Roles"), false},
-                   ReportKindOf(ReportKind::Roles).makeKind) {}
+                   [](SelectorState& state) { return std::make_unique<RoleKind>(state); }) {}
 
 const RoleKind& MetaSelRole::kind() const {
     return static_cast<const RoleKind&>(selectorKind());

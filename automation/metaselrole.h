@@ -11,7 +11,7 @@ class RoleKind;
 class LORVANTIC_EXPORT MetaSelRole : public SelectorBase {
 public:
     MetaSelRole();
-    const RoleKind& kind() const;
+    LORVANTIC_NO_EXPORT const RoleKind& kind() const;
 };
 
 } // namespace Lorvantic

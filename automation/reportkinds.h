@@ -5,6 +5,7 @@
 
 #include "core/selector.h"
 #include "core/selectorstate.h"
+#include "selection/selectorkind.h"
 
 #include <QLatin1StringView>
 #include <QStringView>

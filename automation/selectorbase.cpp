@@ -1,34 +1,74 @@
 #include "automation/selectorbase.h"
 
+#include "automation/flowtraits.h"
 #include "core/messages.h"
-#include "dialogs/frminfo.h"
+#include "core/selectorstate.h"
 #include "dialogs/frmprogress.h"
-#include "dialogs/help.h"
+#include "dialogs/selectionwindow.h"
 #include "dialogs/widgetapplication.h"
 #include "report/reportfile.h"
+#include "selection/selectorflow.h"
 
 #include <limits>
 
 namespace Lorvantic {
 
-SelectorBase::SelectorBase(FlowTraits traits, std::unique_ptr<SelectorKind> (*makeKind)(SelectorState& state))
-    : m_traits(std::move(traits))
-    , m_kind(makeKind(m_state))
-    , m_flow(m_state, *m_kind, &ShowProgressWindow) {}
+struct SelectorBase::Private {
+    Private(const FlowTraits& flowTraits, const KindMaker& makeKind)
+        : traits(flowTraits)
+        , kind(makeKind(state))
+        , flow(state, *kind, &ShowProgressWindow) {}
+
+    void runFlow();
+    void eraseReportFiles() const;
+
+    FlowTraits traits;
+    SelectorState state;
+    std::unique_ptr<SelectorKind> kind;
+    SelectorFlow flow;
+};
+
+SelectorBase::SelectorBase(const FlowTraits& traits, const KindMaker& makeKind)
+    : d(std::make_unique<Private>(traits, makeKind)) {}
 
 SelectorBase::~SelectorBase() {
-    eraseReportFiles();
+    d->eraseReportFiles();
+}
+
+qint32 SelectorBase::get_InitMode() const {
+    return d->state.InitMode;
+}
+
+void SelectorBase::put_InitMode(qint32 newMode) {
+    d->state.InitMode = newMode;
+}
+
+void SelectorBase::putref_DSOServer(std::shared_ptr<Olap::Server> newServ) {
+    d->state.DSOServer = std::move(newServ);
+}
+
+void SelectorBase::put_ServerName(const QString& newServName) {
+    d->state.ServerName = newServName;
+}
+
+const SelectorState& SelectorBase::state() const {
+    return d->state;
+}
+
+SelectorState& SelectorBase::selectorState() {
+    return d->state;
+}
+
+SelectorKind& SelectorBase::selectorKind() const {
+    return *d->kind;
 }
 
 // The object's end: every page the selector wrote goes, with its companion. Positions are
 // counted in 16 bits, so a list longer than that is erased up to the counter's limit.
-void SelectorBase::eraseReportFiles() const {
-    const VariantGrid& files = m_state.reportFiles;
-    if (IsArrayEmpty(files))
-        return;
-    const qint32 last = std::min<qint32>(files.ubound(), std::numeric_limits<qint16>::max());
-    for (qint32 i = files.lbound(); i <= last; ++i) {
-        if (!EraseTempFiles(files.at(i).toString()))
+void SelectorBase::Private::eraseReportFiles() const {
+    const qsizetype count = std::min<qsizetype>(state.reportFiles.size(), std::numeric_limits<qint16>::max() + 1);
+    for (qsizetype i = 0; i < count; ++i) {
+        if (!EraseTempFiles(state.reportFiles.at(i)))
             MsgBox(QStringLiteral("Error in erasing temporary files."));
     }
 }
@@ -41,63 +81,21 @@ void SelectorBase::ShowForm() {
         return;
     }
     try {
-        runFlow();
+        d->runFlow();
     } catch (const Error& failure) {
         // A window saying "Work in progress" must not outlive the flow it belongs to, whether
         // or not the kind reports the failure.
-        m_flow.CloseProgress();
-        if (m_traits.reportFailures)
+        d->flow.CloseProgress();
+        if (d->traits.reportFailures)
             MsgBox(failure.description());
     }
 }
 
-void SelectorBase::runFlow() {
-    m_flow.OpenCatalogue();
-
-    frmInfo dialog;
-    QObject::connect(&dialog, &frmInfo::helpRequested, &dialog, [](qint32 id) { ShowHelpTopic(id); });
-    prepareDialog(dialog);
-    reportLoop(dialog);
-}
-
-void SelectorBase::prepareDialog(frmInfo& dialog) {
-    // Everything is handed over before the caption is set: that first touch loads the dialog.
-    dialog.SetFirstTab(m_state.catalogueRows);
-    VariantGrid columns;
-    m_kind->GetColumnHeaders(columns);
-    dialog.ColumnHeaders(columns);
-    m_kind->GetColumnAligns(columns);
-    dialog.ColumnAlign(columns);
-    m_kind->GetColumnWidths(columns);
-    dialog.ColumnWidth(columns);
-    m_kind->GetInfoTree();
-    dialog.SetSecondTab(m_state.infoTreeRows);
-    if (m_state.applicationMode())
-        m_flow.CloseProgress();
-
-    dialog.setCaption(m_traits.caption);
-    const bool helpFirst = !m_traits.firstTabCaption.has_value();
-    if (helpFirst)
-        dialog.setHelpContextID(m_traits.helpContextId);
-    dialog.LoadCheckedItems(m_traits.settingsSection);
-    dialog.lblServer->setText(QStringLiteral("OLAP Server:   ") + m_state.DSOServer->Name());
-    if (!helpFirst) {
-        dialog.setHelpContextID(m_traits.helpContextId);
-        dialog.tabInfo->setTabText(0, *m_traits.firstTabCaption);
-    }
-}
-
-void SelectorBase::reportLoop(frmInfo& dialog) {
-    for (;;) {
-        dialog.exec();
-        dialog.SaveCheckedItems(m_traits.settingsSection);
-        if (dialog.LastAction() != laReport)
-            return;
-        dialog.LastAction(laCancel);
-        dialog.GetFirstTab(m_state.catalogueRows);
-        dialog.GetSecondTab(m_state.infoTreeRows);
-        m_flow.Report(dialog.chkIndex->checkState() != Qt::Unchecked);
-    }
+void SelectorBase::Private::runFlow() {
+    Selection selection = flow.OpenCatalogue();
+    SelectionWindow dialog({traits.caption, traits.helpContextId, traits.firstTabCaption,
+                            traits.settingsSection, state.DSOServer->Name()});
+    flow.Run(dialog, std::move(selection));
 }
 
 } // namespace Lorvantic

@@ -1,31 +1,21 @@
 #pragma once
 
-// What the three selector classes share: their state, the properties of their default
-// interface, the selector flow behind ShowForm and the object's end.
+// What the three selector classes share: the properties of their default interface, the
+// selector flow behind ShowForm and the object's end. Their state lies behind a private
+// pointer, so hosts see the interface alone.
 
-#include "core/enums.h"
 #include "core/selector.h"
-#include "core/selectorflow.h"
-#include "core/selectorstate.h"
 #include "lorvantic_export.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
-#include <optional>
 
 namespace Lorvantic {
 
-class frmInfo;
-
-// The values in which the flows of the three kinds differ.
-struct FlowTraits {
-    QString caption;                        // "Cube Information"
-    qint32 helpContextId = 0;               // 20110
-    std::optional<QString> firstTabCaption; // "&Dimensions"; none: the dialog's own
-    QString settingsSection;                // "Cubes"
-    // The cube flow reports a failure's text; the others end without a message.
-    bool reportFailures = false;
-};
+struct FlowTraits;
+struct SelectorState;
+class SelectorKind;
 
 class LORVANTIC_EXPORT SelectorBase : public Selector {
 public:
@@ -33,32 +23,25 @@ public:
     SelectorBase(const SelectorBase&) = delete;
     SelectorBase& operator=(const SelectorBase&) = delete;
 
-    qint32 get_InitMode() const override { return m_state.InitMode; }
-    void put_InitMode(qint32 newMode) override { m_state.InitMode = newMode; }
-    void putref_DSOServer(std::shared_ptr<Olap::Server> newServ) override {
-        m_state.DSOServer = std::move(newServ);
-    }
-    void put_ServerName(const QString& newServName) override { m_state.ServerName = newServName; }
+    qint32 get_InitMode() const override;
+    void put_InitMode(qint32 newMode) override;
+    void putref_DSOServer(std::shared_ptr<Olap::Server> newServ) override;
+    void put_ServerName(const QString& newServName) override;
     void ShowForm() override;
 
-    // For hosts and tests that look at what a flow left behind.
-    const SelectorState& state() const { return m_state; }
+    // For the program's own tests, which look at what a flow left behind; not exported.
+    LORVANTIC_NO_EXPORT const SelectorState& state() const;
 
 protected:
+    using KindMaker = std::function<std::unique_ptr<SelectorKind>(SelectorState& state)>;
     // The kind is made for this selector's state and lives as long as the selector.
-    SelectorBase(FlowTraits traits, std::unique_ptr<SelectorKind> (*makeKind)(SelectorState& state));
-    SelectorKind& selectorKind() const { return *m_kind; }
-    SelectorState m_state;
+    LORVANTIC_NO_EXPORT SelectorBase(const FlowTraits& traits, const KindMaker& makeKind);
+    LORVANTIC_NO_EXPORT SelectorKind& selectorKind() const;
+    LORVANTIC_NO_EXPORT SelectorState& selectorState();
 
 private:
-    void runFlow();
-    void prepareDialog(frmInfo& dialog);
-    void reportLoop(frmInfo& dialog);
-    void eraseReportFiles() const;
-
-    FlowTraits m_traits;
-    std::unique_ptr<SelectorKind> m_kind;
-    SelectorFlow m_flow;
+    struct Private;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace Lorvantic

@@ -1,6 +1,6 @@
 #include "automation/typelib.h"
 
-#include "core/enums.h"
+#include "core/selector.h"
 #include "model/holders.h"
 #include "model/olap.h"
 

@@ -17,7 +17,7 @@
 #include "bench/generator.h"
 #include "bench/livebench.h"
 #include "bench/measure.h"
-#include "core/grids.h"
+#include "selection/selectorflow.h"
 #include "dialogs/frminfo.h"
 #include "report/reportwriter.h"
 
@@ -129,17 +129,14 @@ Time writeWithOneStream(const QByteArray& page, const QString& path) {
         [&] { QFile::remove(path); });
 }
 
-// Every category of the information tree (rows without a caption stay as they are).
-void checkAllCategories(VariantGrid& tree) {
-    for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
-        if (tree.at(r, InfoTreeColumn::Caption).isValid())
-            tree.at(r, InfoTreeColumn::Checked) = true;
-    }
-}
-
-void checkAllRows(VariantGrid& rows) {
-    for (qint32 r = rows.lbound(2); r <= rows.ubound(2); ++r)
-        rows.at(CatalogueColumn::Checked, r) = true;
+// The whole catalogue of the kind with every category checked.
+Selection everything(SelectorKind& kind) {
+    Selection selection;
+    selection.categories = kind.GetInfoTree();
+    selection.checkAllCategories();
+    selection.rows = kind.GetCatalogue();
+    selection.checkAllRows(true);
+    return selection;
 }
 
 // The data formats and the page of the cube report, as the bench names them.
@@ -154,11 +151,7 @@ int reportChild(const QString& path, const QString& format, const QString& outpu
     state.DSOServer->Connect(path);
     state.ServerName = path;
     std::unique_ptr<SelectorKind> selector = ReportKindOf(ReportKind::Cubes).makeKind(state);
-    selector->GetInfoTree();
-    checkAllCategories(state.infoTreeRows);
-    selector->GetCatalogue();
-    checkAllRows(state.catalogueRows);
-    selector->RetrieveInfo();
+    CollectSelection(*selector, everything(*selector), state);
     state.indexOption = true;
     state.openPages = false;
     ReportFormatNamed(format, state.pageFormat);
@@ -200,7 +193,7 @@ struct Figures {
 };
 
 struct CatalogueForList {
-    VariantGrid rows, headers, aligns, widths;
+    Selection selection;
     qint32 count = 0;
 };
 
@@ -211,23 +204,24 @@ void runKind(const ReportKindEntry& kind, const std::shared_ptr<Olap::Server>& s
     state.DSOServer = server;
     state.ServerName = server->Name();
     std::unique_ptr<SelectorKind> selector = kind.makeKind(state);
-    selector->GetInfoTree();
-    checkAllCategories(state.infoTreeRows);
+    Selection selection;
+    selection.categories = selector->GetInfoTree();
+    selection.checkAllCategories();
 
-    figures.keep(QStringLiteral("catalogue ") + name, measureRepeated([&] { selector->GetCatalogue(); }));
-    const qint32 rows = state.catalogueRows.length(2);
+    figures.keep(QStringLiteral("catalogue ") + name,
+                 measureRepeated([&] { selection.rows = selector->GetCatalogue(); }));
+    const auto rows = static_cast<qint32>(selection.rows.size());
     figures.counts[name] = rows;
     // The list shows the cube catalogue, the largest one a list of 16-bit rows can hold on
     // servers of this shape.
     if (kind.kind == ReportKind::Cubes) {
-        largest.rows = state.catalogueRows;
+        largest.selection = selection;
+        largest.selection.columns = selector->GetColumns();
         largest.count = rows;
-        selector->GetColumnHeaders(largest.headers);
-        selector->GetColumnAligns(largest.aligns);
-        selector->GetColumnWidths(largest.widths);
     }
-    checkAllRows(state.catalogueRows);
-    figures.keep(QStringLiteral("collection ") + name, measureRepeated([&] { selector->RetrieveInfo(); }));
+    selection.checkAllRows(true);
+    figures.keep(QStringLiteral("collection ") + name,
+                 measureRepeated([&] { CollectSelection(*selector, selection, state); }));
 
     const QString page = folder + QStringLiteral("/page-") + name + QStringLiteral(".html");
     QFile::remove(page);
@@ -272,10 +266,7 @@ void runList(const CatalogueForList& catalogue, Figures& figures) {
     int runs = 0;
     do {
         frmInfo form;
-        form.SetFirstTab(catalogue.rows);
-        form.ColumnHeaders(catalogue.headers);
-        form.ColumnAlign(catalogue.aligns);
-        form.ColumnWidth(catalogue.widths);
+        form.setSelection(catalogue.selection);
         evictCaches();
         const Time filled = measure([&] { form.setCaption(QStringLiteral("Cubes")); });
         evictCaches();

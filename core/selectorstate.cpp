@@ -1,15 +1,6 @@
 #include "core/selectorstate.h"
 
-#include "core/grids.h"
-
 namespace Lorvantic {
-
-bool SelectorState::categoryChecked(qint32 row, bool strict) const {
-    const QVariant& flag = infoTreeRows.at(row, InfoTreeColumn::Checked);
-    if (strict)
-        return flag.typeId() == QMetaType::Bool && flag.toBool();
-    return flag.isValid() && !flag.isNull() && flag.toBool();
-}
 
 void SelectorState::advanceProgress(float step) const {
     if (ProgressWindow* window = progressWindow()) {

@@ -1,7 +1,6 @@
 // The cube catalogue (one row per cube of every database), the column arrays and the
 // information tree.
 
-#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cuberead.h"
 #include "report/reportfile.h"
@@ -24,28 +23,17 @@ float roundHalfEven(double value) {
     return static_cast<float>(lower);
 }
 
-void fillRow(VariantGrid& rows, qint32 row, const QString& databaseName, const Olap::Store& cube) {
-    rows.at(CatalogueColumn::Database, row) = databaseName;
-    rows.at(CatalogueColumn::Name, row) = cube.Name();
-    rows.at(CatalogueColumn::Size, row) = QString(GetSizeInMB(cube) + QStringLiteral(" MB"));
+SelectionRow catalogueRow(const QString& databaseName, const Olap::Store& cube) {
     // A cube the server could not give says why in place of its processing state.
     const QString fault = cube.ReadFault();
-    rows.at(CatalogueColumn::Status, row) = fault.isEmpty() ? GetProcessedText(cube.State() != 0) : fault;
-    rows.at(CatalogueColumn::Checked, row) = false;
-}
-
-void fillColumns(VariantGrid& columns, std::initializer_list<QVariant> values) {
-    columns.redim(0, static_cast<qint32>(values.size()) - 1);
-    qint32 i = 0;
-    for (const QVariant& value : values)
-        columns.at(i++) = value;
+    return {databaseName, cube.Name(), GetSizeInMB(cube) + QStringLiteral(" MB"),
+            fault.isEmpty() ? GetProcessedText(cube.State() != 0) : fault, false};
 }
 
 } // namespace
 
-void CubeKind::GetCatalogue() {
-    VariantGrid& rows = m_state.catalogueRows;
-    rows.erase();
+std::vector<SelectionRow> CubeKind::GetCatalogue() {
+    std::vector<SelectionRow> rows;
     // A failure ends the catalogue quietly: rows filled so far stay, rows made room for stay empty.
     CubeRead::Guarded([&] {
         bool stepComputed = false;
@@ -68,29 +56,24 @@ void CubeKind::GetCatalogue() {
             // The 16-bit limit is checked before the rows grow, so a count no counter can walk
             // never asks for room.
             const qint16 lastCube = Counter16(cubeCount);
-            const qint32 start = GrowCatalogueRows(rows, lastCube);
+            const std::size_t start = rows.size();
+            rows.resize(start + static_cast<std::size_t>(lastCube));
             const QString databaseName = database->Name();
             for (qint32 j = 1; j <= lastCube; ++j)
-                fillRow(rows, start + j - 1, databaseName, *Required(cubes->Item(j)));
+                rows[start + static_cast<std::size_t>(j) - 1] = catalogueRow(databaseName, *Required(cubes->Item(j)));
         }
     });
+    return rows;
 }
 
-void CubeKind::GetColumnHeaders(VariantGrid& aColHead) const {
-    fillColumns(aColHead, {QStringLiteral("Database"), QStringLiteral("Cube"), QStringLiteral("Size"),
-                           QStringLiteral("Status")});
+std::vector<SelectionColumn> CubeKind::GetColumns() const {
+    return {{QStringLiteral("Database"), 0, 1600},
+            {QStringLiteral("Cube"), 0, 3200},
+            {QStringLiteral("Size"), 1, 800},
+            {QStringLiteral("Status"), 0, 1600}};
 }
 
-void CubeKind::GetColumnAligns(VariantGrid& aColAlign) const {
-    fillColumns(aColAlign, {qint32(0), qint32(0), qint32(1), qint32(0)});
-}
-
-void CubeKind::GetColumnWidths(VariantGrid& aColWidth) const {
-    fillColumns(aColWidth, {QVariant::fromValue<qint16>(1600), QVariant::fromValue<qint16>(3200),
-                            QVariant::fromValue<qint16>(800), QVariant::fromValue<qint16>(1600)});
-}
-
-void CubeKind::GetInfoTree() {
+std::vector<SelectionCategory> CubeKind::infoTree() const {
     struct Category {
         CubeInfoNames row;
         const char16_t* text;
@@ -105,10 +88,10 @@ void CubeKind::GetInfoTree() {
         {cinMsr, u"Measures", cinBegin},
         {cinCalcMbr, u"Calculated Members", cinBegin},
     };
-    VariantGrid& tree = m_state.infoTreeRows;
-    tree.redim(cinBegin + 1, cinEnd - 1, InfoTreeColumn::Key, InfoTreeColumn::Checked);
+    std::vector<SelectionCategory> tree;
     for (const Category& category : categories)
-        SetInfoTreeRow(tree, category.row, QString::fromUtf16(category.text), category.parent);
+        tree.push_back(MakeCategory(category.row, QString::fromUtf16(category.text), category.parent));
+    return tree;
 }
 
 } // namespace Lorvantic

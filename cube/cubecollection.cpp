@@ -1,6 +1,5 @@
-// Collection of the checked cubes into CubeInfo holders, and the public collectors.
+// Collection of the checked cubes into CubeInfo holders, and the thirteen collectors.
 
-#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cuberead.h"
 #include "cube/cubetext.h"
@@ -18,47 +17,32 @@ QString yesNo(bool value) {
     return value ? QStringLiteral("Yes") : QStringLiteral("No");
 }
 
-// A catalogue cell counts as checked only when it holds a Boolean true.
-bool equalsTrue(const QVariant& flag) {
-    return flag.typeId() == QMetaType::Bool && flag.toBool();
-}
-
 } // namespace
 
 CubeKind::CubeKind(SelectorState& state)
     : m_state(state) {}
 
-bool CubeKind::categoryChecked(CubeInfoNames category) const {
-    return m_state.categoryChecked(category, true);
-}
-
 // A guarded read that also counts the failures that end it.
-template <class Step> bool CubeKind::guarded(Step&& step) {
+template <class Step> bool CubeCollectors::guarded(Step&& step) {
     if (CubeRead::Guarded(std::forward<Step>(step)))
         return true;
-    ++m_failedReads;
+    readFailed();
     return false;
 }
 
-void CubeKind::RetrieveInfo() {
+// The rows are counted in 16 bits: a longer catalogue fails once the new list is made.
+void CubeKind::startInfoList(const Selection& selection) {
     m_info = std::make_shared<CubeInfoList>();
     m_failedReads = 0;
-    const VariantGrid& rows = m_state.catalogueRows;
-    const qint32 firstRow = rows.lbound(2);
-    const qint32 lastRow = rows.ubound(2);
-    const float step = 75.0F / static_cast<float>(lastRow - firstRow + 1);
-    const qint16 first = Counter16(firstRow);
-    const qint16 last = Counter16(lastRow);
-    for (qint32 row = first; row <= last; ++row) {
-        if (ProgressWindow* progress = m_state.progressWindow()) {
-            progress->Progress(step);
-            progress->Status(QStringLiteral("Retrieving Cube information"));
-            LetEventsRun();
-        }
-        if (equalsTrue(rows.at(CatalogueColumn::Checked, row)))
-            GetCubeInfo(rows.at(CatalogueColumn::Database, row).toString(),
-                        rows.at(CatalogueColumn::Name, row).toString());
-    }
+    Counter16(static_cast<qint32>(selection.rows.size()) - 1);
+}
+
+QString CubeKind::collectionStatus() const {
+    return QStringLiteral("Retrieving Cube information");
+}
+
+void CubeKind::CollectItem(const SelectionRow& row) {
+    GetCubeInfo(row.database, row.name);
 }
 
 void CubeKind::GetCubeInfo(const QString& databaseName, const QString& cubeName) {
@@ -122,7 +106,7 @@ QString CubeKind::GetAggregateFunctionText(qint32 code) {
     }
 }
 
-void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
+void CubeCollectors::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
     // Roles read before a failing one stay in the list.
     guarded([&] {
         const Olap::CollectionPtr<Olap::Role> roles = Required(obj.Roles());
@@ -137,7 +121,7 @@ void CubeKind::GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube) {
     });
 }
 
-bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         const Olap::CollectionPtr<Olap::Store> partitions = Required(obj.Partitions());
         const qint16 count = Counter16(partitions->Count());
@@ -147,24 +131,24 @@ bool CubeKind::GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube) {
     });
 }
 
-bool CubeKind::GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         auto info = MakeHolder<PartitionInfo>();
         info->Name = obj.Name();
-        info->Type = GetStorageModeText(obj.StorageMode());
+        info->Type = CubeKind::GetStorageModeText(obj.StorageMode());
         info->AggregationCount = QString::number(Required(obj.Aggregations())->Count());
-        if (categoryChecked(cinDS))
+        if (collectsCategory(cinDS))
             GetCubeDataSources(obj, *info);
         tempCube.Partitions.Add(std::move(info));
     });
 }
 
-bool CubeKind::GetCubeDataSources(Olap::Store& obj, PartitionInfo& tempPart) {
+bool CubeCollectors::GetCubeDataSources(Olap::Store& obj, PartitionInfo& tempPart) {
     // Only the first data source of a partition is reported.
     return guarded([&] { GetDataSourceInfo(*Required(Required(obj.DataSources())->Item(1)), tempPart); });
 }
 
-bool CubeKind::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart) {
+bool CubeCollectors::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart) {
     static const QString assignment = QStringLiteral("=");
     static const QString terminator = QStringLiteral(";");
     return guarded([&] {
@@ -176,32 +160,32 @@ bool CubeKind::GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart)
     });
 }
 
-bool CubeKind::GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         ForEachItem(obj.Dimensions(), tempCube.Dimensions,
                     [&](Olap::Dimension& d) { GetDimensionInfo(d, tempCube); });
     });
 }
 
-bool CubeKind::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube) {
     return guarded([&] {
         auto info = MakeHolder<DimensionInfo>();
         info->Name = obj.IsShared() ? obj.Name() : PrivateDimensionName(obj.Name(), tempCube.Name);
         info->Type = obj.IsShared() ? QStringLiteral("Shared") : QStringLiteral("Private");
-        if (categoryChecked(cinDimLevelName))
+        if (collectsCategory(cinDimLevelName))
             GetDimLevelInfo(obj, *info);
         tempCube.Dimensions.Add(std::move(info));
     });
 }
 
-void CubeKind::GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension) {
+void CubeCollectors::GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension) {
     guarded([&] {
         ForEachItem(obj.Levels(), tempDimension.Levels,
                     [&](Olap::Level& l) { GetLevelInfo(l, tempDimension); });
     });
 }
 
-bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
+bool CubeCollectors::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
     return guarded([&] {
         auto info = MakeHolder<LevelInfo>();
         info->Name = obj.Name();
@@ -211,14 +195,14 @@ bool CubeKind::GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension) {
     });
 }
 
-bool CubeKind::GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         ForEachItem(obj.Measures(), tempCube.Measures,
                     [&](Olap::Measure& m) { GetMeasureInfo(m, tempCube); });
     });
 }
 
-bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
     return guarded([&] {
         auto info = MakeHolder<MeasureInfo>();
         info->Name = obj.Name();
@@ -226,19 +210,19 @@ bool CubeKind::GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube) {
         info->DisplayFormat =
             obj.FormatString().isEmpty() ? QStringLiteral("Not available") : obj.FormatString();
         info->WarehouseTable = obj.SourceColumn();
-        info->AppliedFunction = GetAggregateFunctionText(obj.AggregateFunction());
+        info->AppliedFunction = CubeKind::GetAggregateFunctionText(obj.AggregateFunction());
         tempCube.Measures.Add(std::move(info));
     });
 }
 
-bool CubeKind::GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube) {
     return guarded([&] {
         ForEachItem(obj.Commands(), tempCube.CalcMembers,
                     [&](Olap::Command& c) { GetCalcMbrInfo(c, tempCube); });
     });
 }
 
-bool CubeKind::GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube) {
+bool CubeCollectors::GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube) {
     return guarded([&] {
         auto info = MakeHolder<CalcMemberInfo>();
         info->Name = obj.Name();

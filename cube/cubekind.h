@@ -1,70 +1,60 @@
 #pragma once
 
 // The cube kind of selector: the catalogue of every cube on the server, the information tree of
-// its seven categories, the collection of the checked cubes into CubeInfo holders, and the
-// cube section of the report page.
+// its seven categories, the collection of the checked cubes into CubeInfo holders with the
+// thirteen collectors, and the cube section of the report page.
 
-#include "model/holders.h"
 #include "core/selectorstate.h"
-#include "core/variantgrid.h"
+#include "cube/cubecollectors.h"
+#include "model/holders.h"
 #include "model/olap.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
+#include "selection/selectorkind.h"
 
 #include <QString>
 #include <memory>
 
 namespace Lorvantic {
 
-class CubeKind : public SelectorKind {
+class CubeKind : public SelectorKind, public CubeCollectors {
 public:
     explicit CubeKind(SelectorState& state);
 
     // The cube texts of the page frame; the cube run is guarded.
     static PageKind pageKind();
-    // The list the last RetrieveInfo made (null before the first).
+    // The list the last collection made (null before the first).
     const std::shared_ptr<CubeInfoList>& infoList() const { return m_info; }
-    // How many guarded reads a failure ended during the last RetrieveInfo: none means the list
+    // How many guarded reads a failure ended during the last collection: none means the list
     // holds everything the server gave of the checked cubes.
     qint32 failedReads() const { return m_failedReads; }
 
-    // Catalogue and information tree.
-    void GetCatalogue() override;
-    void GetColumnHeaders(VariantGrid& aColHead) const override;
-    void GetColumnAligns(VariantGrid& aColAlign) const override;
-    void GetColumnWidths(VariantGrid& aColWidth) const override;
-    void GetInfoTree() override;
+    // Catalogue and information tree. A failure ends the catalogue quietly.
+    std::vector<SelectionRow> GetCatalogue() override;
+    std::vector<SelectionColumn> GetColumns() const override;
 
-    // Collection. RetrieveInfo fails on a catalogue without bounds; everything below it is
-    // guarded on its own.
-    void RetrieveInfo() override;
+    // Collection. A catalogue longer than a 16-bit counter fails; everything below is guarded
+    // on its own.
+    void CollectItem(const SelectionRow& row) override;
+    QString collectionStatus() const override;
     void GetCubeInfo(const QString& databaseName, const QString& cubeName);
     static QString GetStorageModeText(qint32 code);
     static QString GetAggregateFunctionText(qint32 code);
-
-    // The public collectors: a Boolean one returns false when a failure ended it.
-    void GetCubeRoles(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCubePartitions(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetPartitionInfo(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCubeDataSources(Olap::Store& obj, PartitionInfo& tempPart);
-    bool GetDataSourceInfo(Olap::DataSource& obj, PartitionInfo& tempPart);
-    bool GetCubeDimensions(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetDimensionInfo(Olap::Dimension& obj, CubeInfo& tempCube);
-    void GetDimLevelInfo(Olap::Dimension& obj, DimensionInfo& tempDimension);
-    bool GetLevelInfo(Olap::Level& obj, DimensionInfo& tempDimension);
-    bool GetCubeMeasures(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetMeasureInfo(Olap::Measure& obj, CubeInfo& tempCube);
-    bool GetCubeCalcMbrs(Olap::Store& obj, CubeInfo& tempCube);
-    bool GetCalcMbrInfo(Olap::Command& obj, CubeInfo& tempCube);
 
     // The page over the info list, where the state's page view says (a new report file and
     // the browser unless the caller changed that).
     void CreateReport() override;
     void WriteSection(const CubeInfo& cube, ReportWriter& report) const;
 
+    // What the collectors follow, for a selector that offers them to hosts.
+    bool collectsCategory(qint32 category) const override { return categoryChecked(category); }
+    void readFailed() override { ++m_failedReads; }
+
+protected:
+    std::vector<SelectionCategory> infoTree() const override;
+    void startInfoList(const Selection& selection) override;
+
 private:
-    bool categoryChecked(CubeInfoNames category) const;
-    template <class Step> bool guarded(Step&& step);
     void collectParts(Olap::Store& cube, CubeInfo& info);
     void writeParts(const CubeInfo& cube, ReportWriter& report) const;
     void writeRolePart(const CubeInfo& cube, ReportWriter& report) const;

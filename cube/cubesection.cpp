@@ -198,8 +198,7 @@ void CubeKind::writePartitionPart(const CubeInfo& cube, ReportWriter& report) co
 }
 
 void CubeKind::writeDimensionPart(const CubeInfo& cube, ReportWriter& report) const {
-    // The level flag counts when it converts to true, unlike the other categories.
-    const bool levels = m_state.categoryChecked(cinDimLevelName, false);
+    const bool levels = categoryChecked(cinDimLevelName);
     report.beginTable(levels ? dimensionWithLevelsShape() : dimensionShape());
     for (const auto& dimension : cube.Dimensions) {
         report.row({dimension->Name, dimension->Type});

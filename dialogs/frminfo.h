@@ -4,7 +4,7 @@
 // of information categories on its second. The caller hands in plain variant grids, shows the
 // dialog modally and, after Report, reads the grids back with the check marks filled in.
 
-#include "core/enums.h"
+#include "core/selector.h"
 #include "core/variantgrid.h"
 #include "dialogs/imagelist.h"
 

@@ -1,6 +1,6 @@
 #include "dialogs/frmmain.h"
 
-#include "core/enums.h"
+#include "core/selector.h"
 #include "core/messages.h"
 #include "dialogs/frmprogress.h"
 #include "dialogs/help.h"

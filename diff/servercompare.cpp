@@ -1,6 +1,6 @@
 #include "diff/servercompare.h"
 
-#include "core/grids.h"
+#include "selection/selectorflow.h"
 #include "cube/cubekind.h"
 #include "dimension/dimensionkind.h"
 #include "model/error.h"
@@ -109,23 +109,16 @@ public:
         : m_kind(m_state) {
         m_state.DSOServer = server;
         m_state.ServerName = server->Name();
-        m_kind.GetInfoTree();
-        VariantGrid& tree = m_state.infoTreeRows;
-        for (qint32 r = tree.lbound(1); r <= tree.ubound(1); ++r) {
-            if (tree.at(r, InfoTreeColumn::Caption).isValid())
-                tree.at(r, InfoTreeColumn::Checked) = true;
-        }
-        m_kind.GetCatalogue();
-        m_catalogue = std::move(m_state.catalogueRows);
+        m_group.categories = m_kind.GetInfoTree();
+        m_group.checkAllCategories();
+        m_catalogue = m_kind.GetCatalogue();
     }
 
     const Olap::Server& server() const { return *m_state.DSOServer; }
     Kind& kind() { return m_kind; }
 
-    qint32 rowCount() const { return IsArrayEmpty(m_catalogue) ? 0 : m_catalogue.length(2); }
-    QString database(qint32 row) const {
-        return m_catalogue.at(CatalogueColumn::Database, m_catalogue.lbound(2) + row).toString();
-    }
+    qint32 rowCount() const { return static_cast<qint32>(m_catalogue.size()); }
+    QString database(qint32 row) const { return m_catalogue[static_cast<std::size_t>(row)].database; }
 
     // Sorts the rows into their groups (by their databases), keeping the catalogue's order.
     void assignGroups(const Groups& groups) {
@@ -139,25 +132,23 @@ public:
         const std::vector<qint32>& members = m_groupRows[static_cast<std::size_t>(group)];
         if (members.empty())
             return false;
-        VariantGrid& rows = m_state.catalogueRows;
-        const qint32 first = m_catalogue.lbound(2);
-        rows.redim(m_catalogue.lbound(1), m_catalogue.ubound(1), first,
-                   first + static_cast<qint32>(members.size()) - 1);
-        for (qint32 r = first; const qint32 member : members) {
-            for (qint32 column = m_catalogue.lbound(1); column <= m_catalogue.ubound(1); ++column)
-                rows.at(column, r) = std::move(m_catalogue.at(column, first + member));
-            rows.at(CatalogueColumn::Checked, r++) = true;
+        m_group.rows.clear();
+        m_group.rows.reserve(members.size());
+        for (const qint32 member : members) {
+            m_group.rows.push_back(std::move(m_catalogue[static_cast<std::size_t>(member)]));
+            m_group.rows.back().checked = true;
         }
         // The group's holders are freed together before the next group's are made.
         const HolderArenaScope holders;
-        m_kind.RetrieveInfo();
+        CollectSelection(m_kind, m_group, m_state);
         return true;
     }
 
 private:
     SelectorState m_state;
     Kind m_kind;
-    VariantGrid m_catalogue; // every row, unchecked; a row's cells move to its group's catalogue
+    std::vector<SelectionRow> m_catalogue; // every row, unchecked; a row moves to its group's selection
+    Selection m_group;                     // every category checked, the rows of one group
     std::vector<std::vector<qint32>> m_groupRows;
 };
 

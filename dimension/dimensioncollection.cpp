@@ -1,4 +1,3 @@
-#include "core/grids.h"
 #include "dimension/dimensionkind.h"
 #include "report/reportfile.h"
 
@@ -52,29 +51,18 @@ QString dimensionTypeText(const Olap::Dimension& dimension) {
     return dimension.VirtualCode() == 1 ? QStringLiteral("Virtual") : QStringLiteral("Shared");
 }
 
-// Only a Boolean true counts as a ticked catalogue row.
-bool isTrue(const QVariant& flag) {
-    return flag.typeId() == QMetaType::Bool && flag.toBool();
-}
-
 } // namespace
 
-void DimensionKind::RetrieveInfo() {
+void DimensionKind::startInfoList(const Selection& /*selection*/) {
     m_infoList = std::make_shared<DimensionInfoList>();
-    const VariantGrid& rows = m_state.catalogueRows;
-    const qint32 first = rows.lbound(2);
-    const qint32 last = rows.ubound(2);
-    const float step = 75.0F / static_cast<float>(rows.length(2));
-    for (qint32 row = first; row <= last; ++row) {
-        if (ProgressWindow* progress = m_state.progressWindow()) {
-            progress->Progress(step);
-            progress->Status(QStringLiteral("Retrieving Dimension information"));
-            LetEventsRun();
-        }
-        if (isTrue(rows.at(CatalogueColumn::Checked, row)))
-            GetDimInfo(rows.at(CatalogueColumn::Database, row).toString(),
-                       rows.at(CatalogueColumn::Name, row).toString());
-    }
+}
+
+QString DimensionKind::collectionStatus() const {
+    return QStringLiteral("Retrieving Dimension information");
+}
+
+void DimensionKind::CollectItem(const SelectionRow& row) {
+    GetDimInfo(row.database, row.name);
 }
 
 void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimensionName) {
@@ -87,9 +75,9 @@ void DimensionKind::GetDimInfo(const QString& databaseName, const QString& dimen
     tempDimension->Kind =
         dimension->DimensionType() == 1 ? QStringLiteral("Time") : QStringLiteral("Standard");
     tempDimension->Type = dimensionTypeText(*dimension);
-    if (m_state.categoryChecked(dinLevel, false))
+    if (categoryChecked(dinLevel))
         GetDimLevels(*dimension, *tempDimension);
-    if (m_state.categoryChecked(dinCube, false))
+    if (categoryChecked(dinCube))
         GetDimCubes(*dimension, *database, *tempDimension);
     tempDimension->DatabaseName = database->Name();
     m_infoList->Add(tempDimension);
@@ -103,7 +91,7 @@ void DimensionKind::GetDimLevels(const Olap::Dimension& obj, DimensionInfo& temp
         tempLevel->MemberNameColumn = orNbsp(level->MemberNameColumn());
         tempLevel->MemberKeyColumn = orNbsp(level->MemberKeyColumn());
         tempLevel->Type = levelTypeText(level->LevelType());
-        if (m_state.categoryChecked(dinLevelProp))
+        if (categoryChecked(dinLevelProp))
             GetLevelProps(*level, *tempLevel);
         tempDimension.Levels.Add(tempLevel);
     });

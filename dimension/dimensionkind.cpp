@@ -1,6 +1,5 @@
 #include "dimension/dimensionkind.h"
 
-#include "core/grids.h"
 #include "report/reportfile.h"
 
 #include <limits>
@@ -8,11 +7,6 @@
 namespace Lorvantic {
 
 namespace {
-
-constexpr qint32 ColumnCount = 4;
-const char16_t* const Captions[ColumnCount] = {u"Database", u"Dimension", u"Size", u"Status"};
-constexpr qint32 Aligns[ColumnCount] = {0, 0, 1, 0};
-constexpr qint16 Widths[ColumnCount] = {1600, 3200, 800, 1600};
 
 struct TreeRow {
     qint32 row;
@@ -45,8 +39,8 @@ const Olap::Server& DimensionKind::server() const {
     return *m_state.DSOServer;
 }
 
-void DimensionKind::GetCatalogue() {
-    m_state.catalogueRows.erase();
+std::vector<SelectionRow> DimensionKind::GetCatalogue() {
+    std::vector<SelectionRow> rows;
     const Olap::CollectionPtr<Olap::Store> databases = server().Databases();
     const qint32 count = databaseCount(*databases);
     for (qint32 i = 1; i <= count; ++i) {
@@ -54,52 +48,38 @@ void DimensionKind::GetCatalogue() {
         const std::shared_ptr<Olap::Store> database = databases->Item(i);
         const QString databaseName = database->Name();
         m_state.showOpeningDatabase(*database);
-        appendCatalogueRows(*database, databaseName);
+        appendCatalogueRows(*database, databaseName, rows);
     }
+    return rows;
 }
 
 // Makes room for the database's dimensions behind the rows so far and fills one row each.
-void DimensionKind::appendCatalogueRows(const Olap::Store& database, const QString& databaseName) {
+void DimensionKind::appendCatalogueRows(const Olap::Store& database, const QString& databaseName,
+                                        std::vector<SelectionRow>& rows) {
     const Olap::CollectionPtr<Olap::Dimension> dimensions = database.Dimensions();
     const qint32 count = dimensions->Count();
     if (count == 0)
         return;
-    VariantGrid& rows = m_state.catalogueRows;
-    const qint32 start = GrowCatalogueRows(rows, count);
+    const std::size_t start = GrowRows(rows, count);
     for (qint32 j = 1; j <= count; ++j) {
         const std::shared_ptr<Olap::Dimension> dimension = dimensions->Item(j);
-        const qint32 row = start + j - 1;
-        rows.at(CatalogueColumn::Database, row) = databaseName;
-        rows.at(CatalogueColumn::Name, row) = dimension->Name();
-        rows.at(CatalogueColumn::Size, row) = QStringLiteral("N/A");
-        rows.at(CatalogueColumn::Status, row) = GetProcessedText(dimension->State() != 0);
-        rows.at(CatalogueColumn::Checked, row) = false;
+        rows[start + static_cast<std::size_t>(j) - 1] = {databaseName, dimension->Name(), QStringLiteral("N/A"),
+                                                         GetProcessedText(dimension->State() != 0), false};
     }
 }
 
-void DimensionKind::GetColumnHeaders(VariantGrid& aColHead) const {
-    aColHead.redim(0, ColumnCount - 1);
-    for (qint32 i = 0; i < ColumnCount; ++i)
-        aColHead.at(i) = QString::fromUtf16(Captions[i]);
+std::vector<SelectionColumn> DimensionKind::GetColumns() const {
+    return {{QStringLiteral("Database"), 0, 1600},
+            {QStringLiteral("Dimension"), 0, 3200},
+            {QStringLiteral("Size"), 1, 800},
+            {QStringLiteral("Status"), 0, 1600}};
 }
 
-void DimensionKind::GetColumnAligns(VariantGrid& aColAlign) const {
-    aColAlign.redim(0, ColumnCount - 1);
-    for (qint32 i = 0; i < ColumnCount; ++i)
-        aColAlign.at(i) = Aligns[i];
-}
-
-void DimensionKind::GetColumnWidths(VariantGrid& aColWidth) const {
-    aColWidth.redim(0, ColumnCount - 1);
-    for (qint32 i = 0; i < ColumnCount; ++i)
-        aColWidth.at(i) = QVariant::fromValue<qint16>(Widths[i]);
-}
-
-void DimensionKind::GetInfoTree() {
-    VariantGrid& tree = m_state.infoTreeRows;
-    tree.redim(dinLevel, dinCube, InfoTreeColumn::Key, InfoTreeColumn::Checked);
+std::vector<SelectionCategory> DimensionKind::infoTree() const {
+    std::vector<SelectionCategory> tree;
     for (const TreeRow& entry : InfoTree)
-        SetInfoTreeRow(tree, entry.row, QString::fromUtf16(entry.text), entry.parentRow);
+        tree.push_back(MakeCategory(entry.row, QString::fromUtf16(entry.text), entry.parentRow));
+    return tree;
 }
 
 // Two blanks before the header table's width, and an index table of 70% width.

@@ -6,6 +6,7 @@
 
 #include "model/holders.h"
 #include "core/selectorstate.h"
+#include "selection/selectorkind.h"
 #include "model/olap.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
@@ -20,16 +21,14 @@ class DimensionKind : public SelectorKind {
 public:
     explicit DimensionKind(SelectorState& state);
 
-    // Catalogue rows (database, dimension, "N/A", processed text, false), column arrays and the
-    // three-row information tree.
-    void GetCatalogue() override;
-    void GetColumnHeaders(VariantGrid& aColHead) const override;
-    void GetColumnAligns(VariantGrid& aColAlign) const override;
-    void GetColumnWidths(VariantGrid& aColWidth) const override;
-    void GetInfoTree() override;
+    // Catalogue rows (database, dimension, "N/A", processed text, unchecked), its columns and
+    // the three categories.
+    std::vector<SelectionRow> GetCatalogue() override;
+    std::vector<SelectionColumn> GetColumns() const override;
 
     // Collection: a new info list with one DimensionInfo per checked catalogue row.
-    void RetrieveInfo() override;
+    void CollectItem(const SelectionRow& row) override;
+    QString collectionStatus() const override;
     void GetDimInfo(const QString& databaseName, const QString& dimensionName);
     void GetDimLevels(const Olap::Dimension& obj, DimensionInfo& tempDimension) const;
     static void GetLevelProps(const Olap::Level& obj, LevelInfo& tempLevel);
@@ -43,9 +42,14 @@ public:
 
     const std::shared_ptr<DimensionInfoList>& infoList() const { return m_infoList; }
 
+protected:
+    std::vector<SelectionCategory> infoTree() const override;
+    void startInfoList(const Selection& selection) override;
+
 private:
     const Olap::Server& server() const;
-    void appendCatalogueRows(const Olap::Store& database, const QString& databaseName);
+    static void appendCatalogueRows(const Olap::Store& database, const QString& databaseName,
+                                    std::vector<SelectionRow>& rows);
     void writeLevels(const LevelInfoList& levels, ReportWriter& report) const;
 
     SelectorState& m_state;

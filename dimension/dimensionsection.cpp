@@ -105,15 +105,15 @@ void DimensionKind::WriteSection(const DimensionInfo& item, ReportWriter& report
     report.beginItem(
         {item.DatabaseName, item.Name}, summaryShape(),
         {item.DatabaseName, item.Name, {item.ProcessingDate, item.ProcessedAt}, item.Kind, item.Type});
-    if (m_state.categoryChecked(dinLevel))
+    if (categoryChecked(dinLevel))
         writeLevels(item.Levels, report);
-    if (m_state.categoryChecked(dinCube))
+    if (categoryChecked(dinCube))
         writeCubes(item.Cubes, report);
     report.endItem();
 }
 
 void DimensionKind::writeLevels(const LevelInfoList& levels, ReportWriter& report) const {
-    const bool properties = m_state.categoryChecked(dinLevelProp);
+    const bool properties = categoryChecked(dinLevelProp);
     report.beginTable(properties ? levelWithPropertiesShape() : levelShape());
     for (const auto& level : levels) {
         writeLevelRow(*level, report);

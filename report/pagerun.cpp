@@ -55,7 +55,7 @@ void runPage(const PageKind& kind, PageRunState& state, qint32 count, const Item
     }
     path = made;
     if (state.reportFiles)
-        AppendReportFile(*state.reportFiles, path);
+        state.reportFiles->append(path);
 
     PageWriter page(path, FormatEndsLinesWithFeedOnly(state.format));
     const std::unique_ptr<ReportWriter> report = MakeReportWriter(state.format, page);
@@ -139,14 +139,6 @@ PageRunState PageRunOf(SelectorState& state) {
     run.openInBrowser = state.openPages;
     run.format = state.pageFormat;
     return run;
-}
-
-void AppendReportFile(VariantGrid& files, const QString& path) {
-    if (IsArrayEmpty(files))
-        files.redim(0, 0);
-    else
-        files.redimPreserve(files.ubound() + 1);
-    files.at(files.ubound()) = path;
 }
 
 } // namespace Lorvantic

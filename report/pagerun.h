@@ -6,7 +6,6 @@
 
 #include "core/progress.h"
 #include "core/selectorstate.h"
-#include "core/variantgrid.h"
 #include "model/error.h"
 #include "model/olap.h"
 #include "report/pagewriter.h"
@@ -47,7 +46,7 @@ struct PageRunState {
     bool indexOption = false;
     bool applicationMode = false;                        // the progress window is used only then
     std::unique_ptr<ProgressWindow>* progress = nullptr; // the selector's window slot
-    VariantGrid* reportFiles = nullptr;                  // every new page name is appended
+    QStringList* reportFiles = nullptr;                  // every new page name is appended
     // Where the page goes: a new report file by default; the command line writes elsewhere.
     std::function<bool(QString& path)> createFile;
     bool openInBrowser = true;
@@ -88,8 +87,5 @@ void WriteReportHeader(const PageKind& kind, const Olap::Server* server, PageWri
 // its date and time cells. The server cells and the table's end follow.
 void WriteReportHeaderStart(const PageKind& kind, PageWriter& page);
 void WriteReportEnd(PageWriter& page);
-
-// Appends the path to a growable list of report files (no bounds at first).
-void AppendReportFile(VariantGrid& files, const QString& path);
 
 } // namespace Lorvantic

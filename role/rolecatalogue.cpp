@@ -1,10 +1,8 @@
 // What the selection dialog shows for roles: the catalogue rows, the column arrays and the
 // information tree.
 
-#include "core/grids.h"
 #include "role/rolekind.h"
 
-#include <initializer_list>
 #include <limits>
 
 namespace Lorvantic {
@@ -19,40 +17,23 @@ template <class Visit> void forEachPosition(qint32 count, Visit visit) {
         visit(position);
 }
 
-// One row per role of the database; the status column is never assigned.
-void appendRoles(VariantGrid& rows, const Olap::Store& database, const QString& databaseName) {
+// One row per role of the database; the status column stays empty.
+void appendRoles(std::vector<SelectionRow>& rows, const Olap::Store& database, const QString& databaseName) {
     const Olap::CollectionPtr<Olap::Role> roles = database.Roles();
     const qint32 roleCount = roles->Count();
     if (roleCount == 0)
         return;
-    const qint32 start = GrowCatalogueRows(rows, roleCount);
+    const std::size_t start = GrowRows(rows, roleCount);
     forEachPosition(roleCount, [&](qint32 j) {
         const std::shared_ptr<Olap::Role> role = roles->Item(j);
-        const qint32 row = start + j - 1;
-        rows.at(CatalogueColumn::Database, row) = databaseName;
-        rows.at(CatalogueColumn::Name, row) = role->Name();
-        rows.at(CatalogueColumn::Description, row) = role->Description();
-        rows.at(CatalogueColumn::Checked, row) = false;
+        rows[start + static_cast<std::size_t>(j) - 1] = {databaseName, role->Name(), role->Description(), {}, false};
     });
-}
-
-// Indexes 0 to 2 from the values; index 3 stays without a value.
-void fillColumns(VariantGrid& array, std::initializer_list<QVariant> values) {
-    array.redim(0, 3);
-    qint32 index = 0;
-    for (const QVariant& value : values)
-        array.at(index++) = value;
-}
-
-QVariant twips(qint16 width) {
-    return QVariant::fromValue<qint16>(width);
 }
 
 } // namespace
 
-void RoleKind::GetCatalogue() {
-    VariantGrid& rows = m_state.catalogueRows;
-    rows.erase();
+std::vector<SelectionRow> RoleKind::GetCatalogue() {
+    std::vector<SelectionRow> rows;
     const Olap::CollectionPtr<Olap::Store> databases = server().Databases();
     const qint32 databaseCount = databases->Count();
     forEachPosition(databaseCount, [&](qint32 i) {
@@ -63,27 +44,18 @@ void RoleKind::GetCatalogue() {
         m_state.showOpeningDatabase(*database);
         appendRoles(rows, *database, databaseName);
     });
+    return rows;
 }
 
-void RoleKind::GetColumnHeaders(VariantGrid& aColHead) const {
-    fillColumns(aColHead,
-                {QStringLiteral("Database"), QStringLiteral("Roles"), QStringLiteral("Description")});
+std::vector<SelectionColumn> RoleKind::GetColumns() const {
+    return {{QStringLiteral("Database"), 0, 1600},
+            {QStringLiteral("Roles"), 0, 3200},
+            {QStringLiteral("Description"), 0, 3200},
+            {}};
 }
 
-void RoleKind::GetColumnAligns(VariantGrid& aColAlign) const {
-    fillColumns(aColAlign, {qint32(0), qint32(0), qint32(0)});
-}
-
-void RoleKind::GetColumnWidths(VariantGrid& aColWidth) const {
-    fillColumns(aColWidth, {twips(1600), twips(3200), twips(3200)});
-}
-
-void RoleKind::GetInfoTree() {
-    VariantGrid& rows = m_state.infoTreeRows;
-    // Up to rinEnd: the third row stays empty.
-    rows.redim(1, rinEnd, InfoTreeColumn::Key, InfoTreeColumn::Checked);
-    SetInfoTreeRow(rows, rinUser, QStringLiteral("User"), 0);
-    SetInfoTreeRow(rows, rinCube, QStringLiteral("Cube"), 0);
+std::vector<SelectionCategory> RoleKind::infoTree() const {
+    return {MakeCategory(rinUser, QStringLiteral("User"), 0), MakeCategory(rinCube, QStringLiteral("Cube"), 0), {}};
 }
 
 } // namespace Lorvantic

@@ -1,26 +1,21 @@
 // Gathering the checked roles: each role's users and the cubes that carry it.
 
-#include "core/grids.h"
 #include "report/reportfile.h"
 #include "role/rolekind.h"
 #include "role/rolelookup.h"
 
 namespace Lorvantic {
 
-void RoleKind::RetrieveInfo() {
+void RoleKind::startInfoList(const Selection& /*selection*/) {
     m_roles = std::make_shared<RoleInfoList>();
-    const VariantGrid& rows = m_state.catalogueRows;
-    // Reading the bounds fails for a catalogue that never received rows.
-    const qint32 first = rows.lbound(2);
-    const qint32 last = rows.ubound(2);
-    const float step = 75.0F / static_cast<float>(last - first + 1);
-    for (qint32 row = first; row <= last; ++row) {
-        m_state.advanceProgress(step);
-        m_state.showStatus(QStringLiteral("Retrieving Role information"));
-        if (rows.at(CatalogueColumn::Checked, row).toBool())
-            GetRoleInfo(rows.at(CatalogueColumn::Database, row).toString(),
-                        rows.at(CatalogueColumn::Name, row).toString());
-    }
+}
+
+QString RoleKind::collectionStatus() const {
+    return QStringLiteral("Retrieving Role information");
+}
+
+void RoleKind::CollectItem(const SelectionRow& row) {
+    GetRoleInfo(row.database, row.name);
 }
 
 void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName) {
@@ -29,9 +24,9 @@ void RoleKind::GetRoleInfo(const QString& databaseName, const QString& roleName)
     const std::shared_ptr<Olap::Store> database = server().Databases()->Item(databaseName);
     const std::shared_ptr<Olap::Role> role = database->Roles()->Item(roleName);
     tempRole->Name = role->Name();
-    if (m_state.categoryChecked(rinUser, false))
+    if (categoryChecked(rinUser))
         GetRoleUsers(*role, *tempRole);
-    if (m_state.categoryChecked(rinCube, false))
+    if (categoryChecked(rinCube))
         GetRoleCubes(*role, *database, *tempRole);
     tempRole->DatabaseName = database->Name();
     list.Add(std::move(tempRole));

@@ -7,6 +7,7 @@
 
 #include "model/holders.h"
 #include "core/selectorstate.h"
+#include "selection/selectorkind.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
 
@@ -22,17 +23,14 @@ public:
     // The role texts of the shared page run.
     static PageKind pageKind();
 
-    // Catalogue rows: database, role, description, column 3 left without a value, False.
-    void GetCatalogue() override;
-    // Index 3 of each column array holds no value.
-    void GetColumnHeaders(VariantGrid& aColHead) const override;
-    void GetColumnAligns(VariantGrid& aColAlign) const override;
-    void GetColumnWidths(VariantGrid& aColWidth) const override;
-    // Rows 1 "User" and 2 "Cube", both unchecked; row 3 left without values.
-    void GetInfoTree() override;
+    // Catalogue rows: database, role, description, no status, unchecked.
+    std::vector<SelectionRow> GetCatalogue() override;
+    // The fourth column has neither caption nor alignment nor width of its own.
+    std::vector<SelectionColumn> GetColumns() const override;
 
-    // Replaces the info list by the checked catalogue rows' roles.
-    void RetrieveInfo() override;
+    // Collection: a new info list with the checked catalogue rows' roles.
+    void CollectItem(const SelectionRow& row) override;
+    QString collectionStatus() const override;
     void GetRoleInfo(const QString& databaseName, const QString& roleName);
     void GetRoleUsers(const Olap::Role& obj, RoleInfo& tempRole) const;
     void GetRoleCubes(const Olap::Role& obj, const Olap::Store& database, RoleInfo& tempRole) const;
@@ -46,6 +44,11 @@ public:
 
     // Empty until the first RetrieveInfo.
     const std::shared_ptr<RoleInfoList>& roleInfoList() const { return m_roles; }
+
+protected:
+    // Categories 1 "User" and 2 "Cube", both unchecked, and a third without key or caption.
+    std::vector<SelectionCategory> infoTree() const override;
+    void startInfoList(const Selection& selection) override;
 
 private:
     const Olap::Server& server() const;

@@ -67,13 +67,13 @@ QString RoleKind::CreateReport(PageRunState& run) {
 void RoleKind::WriteSection(const RoleInfo& tempRole, ReportWriter& report) const {
     report.beginItem({tempRole.DatabaseName, tempRole.Name}, summaryShape(),
                      {tempRole.DatabaseName, tempRole.Name});
-    if (m_state.categoryChecked(rinUser)) {
+    if (categoryChecked(rinUser)) {
         report.beginTable(userShape());
         for (const auto& user : tempRole.Users)
             report.row({user->Name});
         report.endTable();
     }
-    if (m_state.categoryChecked(rinCube)) {
+    if (categoryChecked(rinCube)) {
         report.beginTable(cubeShape());
         for (const auto& cube : tempRole.Cubes)
             report.row({cube->Name, cube->Size, {cube->ProcessingDate, cube->ProcessedAt}});

@@ -7,7 +7,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
 jobs=${LORVANTIC_LINT_JOBS:-2}
-product=(app automation check core cube dialogs diff dimension external report role settings site)
+product=(app automation check core cube dialogs diff dimension external model report role selection settings site)
 failed=()
 
 mapfile -t formatted < <(git ls-files -- '*.cpp' '*.h' '*.c')

@@ -12,11 +12,34 @@ QString categoryKey(qint32 number) {
 }
 } // namespace
 
+QString ColumnText(const SelectionRow& row, std::size_t column) {
+    switch (column) {
+    case 0:
+        return row.database;
+    case 1:
+        return row.name;
+    case 2:
+        return row.detail;
+    case 3:
+        return row.status;
+    default:
+        return {};
+    }
+}
+
 SelectionCategory MakeCategory(qint32 number, const QString& caption, qint32 parentNumber) {
     return {categoryKey(number), caption, parentNumber == 0 ? QString() : categoryKey(parentNumber), false};
 }
 
-bool Selection::categoryChecked(qint32 number) const {
+std::size_t GrowRows(std::vector<SelectionRow>& rows, qint32 count) {
+    if (count < 0)
+        throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+    const std::size_t start = rows.size();
+    rows.resize(start + static_cast<std::size_t>(count));
+    return start;
+}
+
+bool CategoryChecked(const std::vector<SelectionCategory>& categories, qint32 number) {
     if (number < 1 || static_cast<std::size_t>(number) > categories.size())
         throw Error(ErrorNumber::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
     return categories[static_cast<std::size_t>(number) - 1].checked;

@@ -19,6 +19,9 @@ struct SelectionRow {
     bool checked = false;
 };
 
+// The row's text in catalogue column 0 (database) to 3 (status); "" beyond.
+QString ColumnText(const SelectionRow& row, std::size_t column);
+
 // One column of the catalogue as the dialog shows it.
 struct SelectionColumn {
     QString caption;
@@ -39,14 +42,20 @@ struct SelectionCategory {
 // The category numbered number (1 upwards), unchecked, under parentNumber (0: at the top level).
 SelectionCategory MakeCategory(qint32 number, const QString& caption, qint32 parentNumber);
 
+// Whether category number n (at n - 1) is checked; a number without a category fails
+// (SubscriptOutOfRange), as it does before a kind has offered its categories.
+bool CategoryChecked(const std::vector<SelectionCategory>& categories, qint32 number);
+
+// Makes room for count more rows behind the rows so far and returns the first new row's
+// position; a negative count fails (SubscriptOutOfRange).
+std::size_t GrowRows(std::vector<SelectionRow>& rows, qint32 count);
+
 struct Selection {
     std::vector<SelectionRow> rows;
     std::vector<SelectionColumn> columns;
     std::vector<SelectionCategory> categories; // category number n at n - 1
 
-    // Whether category number n is checked; a number the selection has no category for fails
-    // (SubscriptOutOfRange), as before the information tree was built.
-    bool categoryChecked(qint32 number) const;
+    bool categoryChecked(qint32 number) const { return CategoryChecked(categories, number); }
     // Ticks every row, or only the row of that database and name; returns whether it found one.
     void checkAllRows(bool checked);
     bool checkRow(const QString& database, const QString& name);

@@ -2,6 +2,7 @@
 #include "automation/factory.h"
 #include "automation/metaselcube.h"
 #include "automation/metaselmain.h"
+#include "core/selectorstate.h"
 #include "model/holders.h"
 #include "model/error.h"
 #include "model/olap.h"
@@ -50,7 +51,8 @@ TEST_F(DispatchTest, StoresAnyIntegralInitModeAndReadsItBack) {
         {7u, 7},         {8.0, 8},
         {u" 9 "_s, 9},   {u"+10"_s, 10},
         {short(11), 11}, {u"-2147483648"_s, std::numeric_limits<qint32>::min()},
-        {0, 0},
+        {0, 0},          {QVariant::fromValue(12L), 12}, // a C long is an integer too
+        {QVariant::fromValue(13UL), 13},
     };
     for (const auto& [arg, stored] : rows) {
         SCOPED_TRACE(arg.toString().toStdString());

@@ -6,8 +6,8 @@
 set -euo pipefail
 library=$1
 symbols=$(nm -D --defined-only --demangle "$library" | cut -d' ' -f3-)
-public='Lorvantic::(MetaSelMain|MetaSelCube|MetaSelDim|MetaSelRole|SelectorBase|Selector|SelectorState|SelectorKind|SelectorFlow|VariantGrid|ProgressWindow|Error|Olap::[A-Za-z]+)([<:]|$)'
-functions='Lorvantic::(IsArrayEmpty|LetEventsRun|CreateSelector|Olap::CreateServer)\('
+public='Lorvantic::(MetaSelMain|MetaSelCube|MetaSelDim|MetaSelRole|SelectorBase|Selector|CubeCollectors|Error|Olap::[A-Za-z]+)([<:]|$)'
+functions='Lorvantic::(CreateSelector|Olap::CreateServer)\('
 entries='(Dll|Lv)[A-Za-z]+'
 others=$(grep -Ev "^((typeinfo for |typeinfo name for |vtable for )?$public|$functions|$entries\$)" <<<"$symbols" || true)
 if [ -n "$others" ]; then
@@ -18,7 +18,8 @@ fi
 # What a host needs is there.
 for needed in 'DllGetClassObject' 'LvLastErrorDescription' 'Lorvantic::MetaSelCube::MetaSelCube()' \
   'Lorvantic::MetaSelMain::StartReport()' 'Lorvantic::SelectorBase::ShowForm()' \
-  'typeinfo for Lorvantic::Error' 'Lorvantic::Olap::CreateServer()' 'Lorvantic::VariantGrid::at(int, int)'; do
+  'typeinfo for Lorvantic::Error' 'Lorvantic::Olap::CreateServer()' \
+  'Lorvantic::CubeCollectors::GetCubeRoles(Lorvantic::Olap::Store&, Lorvantic::CubeInfo&)'; do
   if ! grep -qxF "$needed" <<<"$symbols"; then
     echo "not exported: $needed" >&2
     exit 1

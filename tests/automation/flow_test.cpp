@@ -5,6 +5,7 @@
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
+#include "core/selectorstate.h"
 #include "dialogs/frmmain.h"
 #include "model/olap.h"
 #include "settings/settingsstore.h"
@@ -79,9 +80,9 @@ TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
     EXPECT_EQ(storedCheck(u"Cubes"_s, u"ReportPageWithIndex"_s), u"X"_s);
     EXPECT_EQ(labels, QStringList({u"OLAP Server:   TESTSRV"_s, u"Cube Information"_s}));
     ASSERT_EQ(env.pages(), 2);
-    ASSERT_EQ(selector.state().reportFiles.ubound(), 1);
-    const QByteArray first = lt::readBytes(selector.state().reportFiles.at(0).toString());
-    const QByteArray second = lt::readBytes(selector.state().reportFiles.at(1).toString());
+    ASSERT_EQ(selector.state().reportFiles.size(), 2);
+    const QByteArray first = lt::readBytes(selector.state().reportFiles.at(0));
+    const QByteArray second = lt::readBytes(selector.state().reportFiles.at(1));
     EXPECT_TRUE(first.contains("<A HREF='#Sales_Budget'>Budget</A>")) << "index on for the first report";
     EXPECT_FALSE(first.contains("Orders"));
     EXPECT_FALSE(second.contains("<A HREF=")) << "index off for the second";
@@ -128,7 +129,7 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
         selector.ShowForm();
         EXPECT_EQ(driver.showings, 1);
     }
-    EXPECT_TRUE(IsArrayEmpty(selector.state().reportFiles));
+    EXPECT_TRUE(selector.state().reportFiles.isEmpty());
     EXPECT_EQ(storedCheck(u"Cubes"_s, u"Root_Measures"_s), u" "_s);
     EXPECT_EQ(storedCheck(u"Cubes"_s, u"Root_Partitions"_s), u"X"_s);
     EXPECT_EQ(storedCheck(u"Cubes"_s, u"Sales_Budget"_s), u" "_s);

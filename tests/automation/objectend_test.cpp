@@ -4,7 +4,7 @@
 #include "automation/factory.h"
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
-#include "report/pagerun.h"
+#include "core/selectorstate.h"
 #include "report/reportfile.h"
 #include "tests/support/testsupport.h"
 
@@ -30,8 +30,8 @@ public:
             addPage(page);
         }
     }
-    void addPage(const QString& path) { AppendReportFile(this->m_state.reportFiles, path); }
-    QString page(qint32 index) const { return this->m_state.reportFiles.at(index).toString(); }
+    void addPage(const QString& path) { this->selectorState().reportFiles.append(path); }
+    QString page(qint32 index) const { return this->state().reportFiles.at(index); }
 };
 
 class ObjectEndTest : public ::testing::Test {

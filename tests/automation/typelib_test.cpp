@@ -3,7 +3,7 @@
 
 #include "automation/factory.h"
 #include "automation/typelib.h"
-#include "core/enums.h"
+#include "core/selector.h"
 #include "model/error.h"
 #include "tests/support/testsupport.h"
 

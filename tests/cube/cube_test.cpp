@@ -1,7 +1,6 @@
 // The cube kind: catalogue, text rules, collection and collectors (their guards first of all),
 // and whole cube pages against the expected files.
 
-#include "core/grids.h"
 #include "cube/cubekind.h"
 #include "cube/cubetext.h"
 #include "tests/cube/fakeolap.h"
@@ -22,8 +21,7 @@ const QString Cubes = u"cubes.json"_s;
 // The size of a cube that does not answer is "0".
 TEST(CubeCatalogue, OneRowPerCubeInServerOrder) {
     CubeSelector selector(serverFile(Cubes));
-    selector.kind.GetCatalogue();
-    EXPECT_EQ(catalogueLines(selector.state.catalogueRows),
+    EXPECT_EQ(catalogueLines(selector.kind.GetCatalogue()),
               (QStringList{u"FoodMart|Sales|1.00 MB|Processed|bool:false"_s,
                            u"FoodMart|Budget <2027>|0.00 MB|Not Processed|bool:false"_s,
                            u"Tom's & Jerry's|Inventory|0 MB|Processed|bool:false"_s,
@@ -50,14 +48,15 @@ TEST(CubeCatalogue, RowsOfWhatCanBeReadAndNoFailure) {
         {"no databases", Olap::ServerFromModel(countedServer({})), {}},
         {"no server object", nullptr, {}},
         {"unreadable database", fakeServer({a, unreadable, c}), {a1}},
-        {"empty slot", fakeServer({withGap}), {a1, u"-|-|-|-|-"_s, u"-|-|-|-|-"_s}},
+        {"empty slot", fakeServer({withGap}), {a1, u"-|-|-|-|bool:false"_s, u"-|-|-|-|bool:false"_s}},
         {"cube count past 16 bits", fakeServer({a, huge, c}), {a1}},
         {"database count past 16 bits", fakeServer({}, 40000), {}},
     };
     for (const auto& k : cases) {
         CubeSelector selector(k.server);
-        EXPECT_EQ(failureOf([&] { selector.kind.GetCatalogue(); }).number, 0) << k.what;
-        EXPECT_EQ(catalogueLines(selector.state.catalogueRows), k.lines) << k.what;
+        std::vector<SelectionRow> rows;
+        EXPECT_EQ(failureOf([&] { rows = selector.kind.GetCatalogue(); }).number, 0) << k.what;
+        EXPECT_EQ(catalogueLines(rows), k.lines) << k.what;
     }
 }
 
@@ -87,7 +86,7 @@ TEST(CubeTexts, CalculatedMembersPrivateDimensionsAndCodes) {
 class CubeCollection : public testing::Test {
 protected:
     void SetUp() override { selector.build(); }
-    void retrieve() { selector.kind.RetrieveInfo(); }
+    void retrieve() { selector.retrieve(); }
     const CubeInfo& cube(qint32 index) const { return *(*selector.kind.infoList())[index]; }
     // "database/cube" per collected cube.
     QStringList collected() const {
@@ -100,22 +99,22 @@ protected:
     CubeSelector selector{serverFile(Cubes)};
 };
 
-TEST_F(CubeCollection, CatalogueWithoutBoundsOrPastSixteenBitsFails) {
+TEST_F(CubeCollection, CatalogueWithoutRowsOrPastSixteenBitsFails) {
     selector.kind.GetCubeInfo(u"FoodMart"_s, u"Sales"_s); // before any collection: left out
     EXPECT_EQ(selector.kind.infoList(), nullptr);
-    selector.state.catalogueRows.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, 32768);
+    selector.selection.rows.resize(32769);
     EXPECT_EQ(failureOf([&] { retrieve(); }).number, ErrorNumber::Overflow);
-    selector.state.catalogueRows.erase();
+    selector.selection.rows.clear();
     EXPECT_EQ(failureOf([&] { retrieve(); }).number, ErrorNumber::SubscriptOutOfRange);
 }
 
-// Only a Boolean true checks a row. A cube that cannot be read (processed without a date, or a
-// row whose names, compared exactly, lead to no cube) is left out. Each request makes a new list.
+// A cube that cannot be read (processed without a date, or a row whose names, compared exactly,
+// lead to no cube) is left out. Each request makes a new list.
 TEST_F(CubeCollection, GathersReadableCheckedCubesInCatalogueOrder) {
-    VariantGrid& rows = selector.state.catalogueRows;
-    const auto gather = [&](const std::vector<QVariant>& flags) {
-        for (qint32 row = 0; row < 4; ++row)
-            rows.at(CatalogueColumn::Checked, row) = flags[static_cast<std::size_t>(row)];
+    std::vector<SelectionRow>& rows = selector.selection.rows;
+    const auto gather = [&](const std::vector<bool>& flags) {
+        for (std::size_t row = 0; row < 4; ++row)
+            rows[row].checked = flags[row];
         const auto previous = selector.kind.infoList();
         retrieve();
         EXPECT_NE(selector.kind.infoList(), previous);
@@ -123,10 +122,9 @@ TEST_F(CubeCollection, GathersReadableCheckedCubesInCatalogueOrder) {
     };
     const QString sales = u"FoodMart/Sales"_s, inventory = u"Tom's & Jerry's/Inventory"_s;
     EXPECT_EQ(gather({true, false, true, false}), (QStringList{sales, inventory}));
-    EXPECT_EQ(gather({true, 1, u"True"_s, QVariant()}), QStringList{sales});
     EXPECT_EQ(gather({false, false, true, true}), QStringList{inventory});
-    rows.at(CatalogueColumn::Database, 1) = u"Gone"_s;
-    rows.at(CatalogueColumn::Name, 0) = u"sales"_s;
+    rows[1].database = u"Gone"_s;
+    rows[0].name = u"sales"_s;
     EXPECT_EQ(gather({true, true, false, true}), QStringList());
 }
 
@@ -253,14 +251,14 @@ TEST_F(CubePage, NoCubesNoFile) {
     selector.kind.CreateReport();
     EXPECT_FALSE(asked);
     EXPECT_EQ(presenter().texts(), QStringList{u"There is nothing to display!"_s});
-    EXPECT_TRUE(IsArrayEmpty(selector.state.reportFiles));
+    EXPECT_TRUE(selector.state.reportFiles.isEmpty());
 }
 
 // A section that fails ends the run quietly: the page keeps what was written, stays listed,
 // and gets no end line.
 TEST_F(CubePage, FailingSectionEndsRunQuietly) {
     selector.gather({0}, {});
-    selector.state.infoTreeRows.erase();
+    selector.kind.followCategories({});
     const QByteArray page = selector.runPage();
     const QList<QByteArray> lines = page.split('\n');
     ASSERT_EQ(lines.size(), 10); // seven header lines, cube header and cube row, nothing after
@@ -268,23 +266,7 @@ TEST_F(CubePage, FailingSectionEndsRunQuietly) {
     EXPECT_TRUE(lines.at(8).startsWith("<TR bgcolor='yellow'><TD vAlign='top'>FoodMart</TD>"));
     EXPECT_FALSE(page.contains("</body></html>"));
     EXPECT_TRUE(presenter().shown.empty());
-    EXPECT_EQ(selector.state.reportFiles.length(), 1);
-}
-
-// Partitions count only for a Boolean true; the level category counts for anything that
-// converts to true, on the page though not in the collection.
-TEST_F(CubePage, LooseLevelFlagShapesPageButGathersNoLevels) {
-    selector.build().check({cinDim});
-    selector.state.infoTreeRows.at(cinDimLevelName, 3) = 1;
-    selector.state.infoTreeRows.at(cinpart, InfoTreeColumn::Checked) = 1;
-    selector.tick({0});
-    selector.kind.RetrieveInfo();
-    const QByteArray page = selector.runPage();
-    EXPECT_EQ(page.count("style='margin-left:110'"), 2); // one level table per dimension
-    EXPECT_EQ(page.count("Shared</TD></TR></TABLE>"), 1);
-    EXPECT_EQ(page.count("Private</TD></TR></TABLE>"), 1);
-    EXPECT_FALSE(page.contains(">Year<"));
-    EXPECT_FALSE(page.contains("Partition Name"));
+    EXPECT_EQ(selector.state.reportFiles.size(), 1);
 }
 
 } // namespace

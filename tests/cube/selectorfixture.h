@@ -2,10 +2,10 @@
 
 // What the cube, dimension and role tests share: a selector state with its kind, a recording
 // progress window, ticking of catalogue rows and categories, the page run into a fresh file,
-// the selector's grids as text lines that compare in one go, and the pages of each kind.
+// the catalogue as text lines that compare in one go, and the pages of each kind.
 
-#include "core/grids.h"
 #include "core/selectorstate.h"
+#include "selection/selectorflow.h"
 #include "model/servermodel.h"
 #include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
@@ -45,29 +45,29 @@ template <class Kind> struct Selector {
         return recording;
     }
     Selector& build() {
-        kind.GetCatalogue();
-        kind.GetInfoTree();
+        selection.rows = kind.GetCatalogue();
+        selection.columns = kind.GetColumns();
+        selection.categories = kind.GetInfoTree();
         return *this;
     }
     // Ticks exactly these catalogue rows.
     void tick(const std::vector<qint32>& rows) {
-        VariantGrid& grid = state.catalogueRows;
-        for (qint32 row = grid.lbound(2); row <= grid.ubound(2); ++row)
-            grid.at(CatalogueColumn::Checked, row) = std::find(rows.begin(), rows.end(), row) != rows.end();
+        for (std::size_t row = 0; row < selection.rows.size(); ++row)
+            selection.rows[row].checked = std::find(rows.begin(), rows.end(), row) != rows.end();
     }
-    // Checks exactly these categories of the information tree.
+    // Checks exactly these categories.
     void check(const std::vector<qint32>& categories) {
-        VariantGrid& tree = state.infoTreeRows;
-        for (qint32 row = tree.lbound(1); row <= tree.ubound(1); ++row)
-            tree.at(row, InfoTreeColumn::Checked) =
-                std::find(categories.begin(), categories.end(), row) != categories.end();
+        for (std::size_t n = 1; n <= selection.categories.size(); ++n)
+            selection.categories[n - 1].checked = std::find(categories.begin(), categories.end(), n) != categories.end();
     }
+    // Collects the selection's checked rows as the flow does.
+    void retrieve() { CollectSelection(kind, selection, state); }
     // Builds the catalogue and the tree afresh, then ticks, checks and gathers exactly these.
     void gather(const std::vector<qint32>& rows, const std::vector<qint32>& categories) {
         build();
         tick(rows);
         check(categories);
-        kind.RetrieveInfo();
+        retrieve();
     }
     // Runs the page into pagePath, a fresh file, with the header clock at 0 and without the
     // browser; returns the file's bytes.
@@ -85,6 +85,7 @@ template <class Kind> struct Selector {
 
     SelectorState state;
     Kind kind{state};
+    Selection selection;
     QString pagePath;
 };
 
@@ -107,52 +108,34 @@ inline std::shared_ptr<const Olap::ServerData> countedServer(const std::vector<i
     return server;
 }
 
-// A cell as the tests compare it: a string as it is, another value with its type
-// ("bool:false", "short:1600"), no value as "-".
-inline QString shown(const QVariant& cell) {
-    if (!cell.isValid())
-        return QStringLiteral("-");
-    if (cell.typeId() == QMetaType::QString)
-        return cell.toString();
-    return QLatin1String(cell.typeName()) + u':' + cell.toString();
-}
-
-// The catalogue rows from row 0, each over columns 0-4 shown and joined by '|'; none without
-// bounds.
-inline QStringList catalogueLines(const VariantGrid& rows) {
+// The catalogue rows, each as "database|name|detail|status|bool:checked" with "-" for an empty
+// text.
+inline QStringList catalogueLines(const std::vector<SelectionRow>& rows) {
+    const auto shown = [](const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; };
     QStringList lines;
-    if (IsArrayEmpty(rows))
-        return lines;
-    EXPECT_EQ(rows.lbound(1), 0);
-    EXPECT_EQ(rows.ubound(1), 4);
-    EXPECT_EQ(rows.lbound(2), 0);
-    for (qint32 row = 0; row <= rows.ubound(2); ++row) {
-        QStringList cells;
-        for (qint32 column = CatalogueColumn::Database; column <= CatalogueColumn::Checked; ++column)
-            cells << shown(rows.at(column, row));
-        lines << cells.join(u'|');
-    }
+    for (const SelectionRow& row : rows)
+        lines << QStringList{shown(row.database), shown(row.name), shown(row.detail), shown(row.status),
+                             row.checked ? QStringLiteral("bool:true") : QStringLiteral("bool:false")}
+                     .join(u'|');
     return lines;
 }
 
-// The catalogue of countedServer({0, 2, 0, 1}), built over a row left from before in application
-// mode (each database advancing the bar by step), then again outside it; returns its rows. A
-// server with one empty database leaves the rows without bounds.
+// The catalogue of countedServer({0, 2, 0, 1}), built in application mode (each database
+// advancing the bar by step), then again outside it; returns its rows. A server with one empty
+// database has no rows.
 template <class Kind> QStringList countedCatalogue(float step) {
     Selector<Kind> s(countedServer({0, 2, 0, 1}));
     RecordingProgress& progress = s.useProgress();
-    s.state.catalogueRows.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, 5);
     s.kind.GetCatalogue();
     EXPECT_EQ(progress.steps, std::vector<float>(4, step));
     EXPECT_EQ(progress.statuses.value(1), QStringLiteral("Opening database: DB2\r\nThis may take a while"));
     s.state.InitMode = imOLAPServer;
-    s.kind.GetCatalogue();
+    const std::vector<SelectionRow> rows = s.kind.GetCatalogue();
     EXPECT_EQ(progress.statuses.size(), 4);
 
     Selector<Kind> empty(countedServer({0}));
-    empty.kind.GetCatalogue();
-    EXPECT_TRUE(IsArrayEmpty(empty.state.catalogueRows));
-    return catalogueLines(s.state.catalogueRows);
+    EXPECT_TRUE(empty.kind.GetCatalogue().empty());
+    return catalogueLines(rows);
 }
 
 // Gathers each case of <kind>/pages.txt (page file, catalogue rows, categories, index 1/0) on
@@ -174,7 +157,7 @@ template <class Kind> void expectPages(const QString& kind, const QString& serve
         const QByteArray page = s.runPage(), expected = readBytes(dataPath(kind + u'/' + text(c[0])));
         ASSERT_FALSE(expected.isEmpty());
         EXPECT_EQ(page.toStdString(), expected.toStdString());
-        EXPECT_EQ(s.state.reportFiles.at(0).toString(), s.pagePath);
+        EXPECT_EQ(s.state.reportFiles.value(0), s.pagePath);
     }
     EXPECT_TRUE(presenter().shown.empty());
 }

@@ -1,4 +1,4 @@
-#include "core/enums.h"
+#include "core/selector.h"
 #include "dialogs/frmmain.h"
 #include "settings/settingsstore.h"
 #include "tests/dialogs/dialogtestutil.h"

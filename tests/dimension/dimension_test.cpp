@@ -1,7 +1,6 @@
 // The dimension catalogue, the collection of the checked dimensions (progress, flags, cube
 // matching, failures) and whole dimension pages against hand-written files.
 
-#include "core/grids.h"
 #include "dimension/dimensionkind.h"
 #include "tests/cube/fakeolap.h"
 #include "tests/cube/selectorfixture.h"
@@ -36,7 +35,6 @@ TEST(DimensionCatalogue, FailuresReachTheCaller) {
     db->dimensions = fakeList<Olap::Dimension>({dimension});
     DimensionSelector s(fakeServer({db}, 2)); // the second database cannot be had
     EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::ItemNotFound);
-    EXPECT_EQ(catalogueLines(s.state.catalogueRows), QStringList{u"DB1|D1|N/A|Not Processed|bool:false"_s});
 
     s.state.DSOServer = fakeServer({}, 32768); // the database counter has 16 bits
     EXPECT_EQ(failureOf([&] { s.kind.GetCatalogue(); }).number, ErrorNumber::Overflow);
@@ -47,11 +45,9 @@ TEST(DimensionCatalogue, FailuresReachTheCaller) {
 // The list's columns: the size is the one right-aligned.
 TEST(DimensionCatalogue, OnlyTheSizeIsRightAligned) {
     DimensionSelector s(dimensionServer());
-    VariantGrid aligns;
-    s.kind.GetColumnAligns(aligns);
     QStringList values;
-    for (qint32 i = aligns.lbound(); i <= aligns.ubound(); ++i)
-        values << aligns.at(i).toString();
+    for (const SelectionColumn& column : s.kind.GetColumns())
+        values << QString::number(column.alignment);
     EXPECT_EQ(values, (QStringList{u"0"_s, u"0"_s, u"1"_s, u"0"_s}));
 }
 
@@ -62,35 +58,14 @@ QStringList collected(const DimensionKind& kind) {
     return names;
 }
 
-TEST(DimensionCollection, EveryRowAdvancesTheBarOnlyBooleanTrueTicks) {
+TEST(DimensionCollection, EveryRowAdvancesTheBarCheckedOrNot) {
     DimensionSelector s(dimensionServer());
     s.build().tick({3});
-    s.state.catalogueRows.at(CatalogueColumn::Checked, 0) = u"True"_s;
-    s.state.catalogueRows.at(CatalogueColumn::Checked, 1) = 1;
     RecordingProgress& progress = s.useProgress();
-    s.kind.RetrieveInfo();
+    s.retrieve();
     EXPECT_EQ(progress.steps, std::vector<float>(5, 15.0f));
     EXPECT_EQ(progress.statuses, QStringList(5, u"Retrieving Dimension information"_s));
     EXPECT_EQ(collected(s.kind), QStringList{u"FoodMart/R&D <Labs>"_s});
-}
-
-// Levels and cubes are gathered on any flag that converts to true, member properties only on
-// a Boolean true; the section shows only categories whose flag is a Boolean true.
-TEST(DimensionCollection, LooseFlagsGatherButDoNotShow) {
-    DimensionSelector s(dimensionServer());
-    s.build().tick({0});
-    s.state.infoTreeRows.at(dinLevel, 3) = 1;
-    s.state.infoTreeRows.at(dinLevelProp, 3) = u"True"_s;
-    s.state.infoTreeRows.at(dinCube, 3) = u"True"_s;
-    s.kind.RetrieveInfo();
-    const DimensionInfo& time = *(*s.kind.infoList())[1];
-    ASSERT_EQ(time.Levels.Count(), 10);
-    EXPECT_EQ(time.Levels[2]->Properties.Count(), 0);
-    EXPECT_EQ(time.Cubes.Count(), 3);
-
-    const QList<QByteArray> lines = s.runPage().split('\n');
-    ASSERT_EQ(lines.size(), 12); // header, section of two lines, "<P>", end, nothing after the last CR LF
-    EXPECT_TRUE(lines[8].startsWith("<TR bgcolor='yellow'><TD vAlign='top'>FoodMart</TD>"));
 }
 
 TEST(DimensionCollection, CubeMatchIsExactAndStopsAtTheFirstMatch) {
@@ -141,16 +116,15 @@ TEST(DimensionCollection, FailingReadsReachTheCaller) {
         auto data = dimensionServer();
         c.breakIt(*data);
         DimensionSelector s(data);
-        s.kind.GetInfoTree();
+        s.selection.categories = s.kind.GetInfoTree();
         if (!c.gathered.isEmpty()) {
             // The catalogue of the intact server; the broken one answers the collection.
             DimensionSelector intact(dimensionServer());
-            intact.kind.GetCatalogue();
-            s.state.catalogueRows = intact.state.catalogueRows;
+            s.selection.rows = intact.kind.GetCatalogue();
             s.tick({0, 3, 4});
             s.check({dinLevel, dinCube});
         }
-        EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, c.number) << c.what;
+        EXPECT_EQ(failureOf([&] { s.retrieve(); }).number, c.number) << c.what;
         EXPECT_EQ(collected(s.kind), c.gathered) << c.what;
     }
 }
@@ -164,9 +138,9 @@ TEST(DimensionPage, MatchesHandWrittenPages) {
 TEST(DimensionPage, FailureInTheRunReachesTheCaller) {
     DimensionSelector s(dimensionServer());
     s.gather({0}, {});
-    s.state.infoTreeRows.erase(); // the section's category reads now fail
+    s.kind.followCategories({}); // the section's category reads now fail
     EXPECT_EQ(failureOf([&] { s.runPage(); }).number, ErrorNumber::SubscriptOutOfRange);
-    const QByteArray page = readBytes(s.state.reportFiles.at(0).toString());
+    const QByteArray page = readBytes(s.state.reportFiles.value(0));
     EXPECT_TRUE(page.contains("<B>Time</B>"));
     EXPECT_FALSE(page.contains("</body></html>"));
 }

@@ -58,7 +58,7 @@ struct Fixture {
     PageRunState run;
     std::unique_ptr<ProgressWindow> progress;
     RecordingProgress* recorder = nullptr;
-    VariantGrid files;
+    QStringList files;
 };
 
 // The page header of a run on server "SRV<1>" at the epoch.
@@ -79,8 +79,8 @@ TEST(PageRun, WritesHeaderSectionsAndEndWithoutIndex) {
                                                   {QStringLiteral("DB"), QStringLiteral("C")}});
     EXPECT_EQ(lt::readBytes(path), header() + "section\r\n" + row("A&B") + "<P>\r\nsection\r\n" + row("C") +
                                        "<P>\r\n</body></html>\r\n");
-    EXPECT_EQ(f.files.ubound(), 0);
-    EXPECT_EQ(f.files.at(0).toString(), path);
+    EXPECT_EQ(f.files.size(), 1);
+    EXPECT_EQ(f.files.value(0), path);
     EXPECT_EQ(f.recorder->steps, (std::vector<float>{7.5f, 7.5f}));
     EXPECT_EQ(f.recorder->statuses, (QStringList{QStringLiteral("Generating HTML for Thing: A&B"),
                                                  QStringLiteral("Generating HTML for Thing: C")}));
@@ -95,7 +95,7 @@ TEST(PageRun, AFileThatCannotBeMadeShowsAMessage) {
     EXPECT_EQ(f.page(testKind(true), {{QStringLiteral("D"), QStringLiteral("N")}}), QString());
     EXPECT_EQ(lt::presenter().texts(),
               QStringList{QStringLiteral("Error occurred during the creation of the temporary file!")});
-    EXPECT_TRUE(IsArrayEmpty(f.files));
+    EXPECT_TRUE(f.files.isEmpty());
     EXPECT_TRUE(f.progress) << "the flow closes the window, not the run";
 }
 
@@ -122,6 +122,6 @@ TEST(PageRun, ABrowserThatCannotStartIsReportedAndThePageStays) {
     EXPECT_EQ(lt::presenter().texts(), (QStringList{QStringLiteral("Cann't launch the default browser!"),
                                                     QStringLiteral("Cann't launch the default browser!")}));
     EXPECT_TRUE(QFileInfo::exists(first));
-    EXPECT_EQ(f.files.ubound(), 1);
-    EXPECT_EQ(f.files.at(1).toString(), second);
+    EXPECT_EQ(f.files.size(), 2);
+    EXPECT_EQ(f.files.value(1), second);
 }

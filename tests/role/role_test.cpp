@@ -1,6 +1,5 @@
 // The role catalogue, gathering the checked roles (users, cubes carrying them) and the role page.
 
-#include "core/grids.h"
 #include "role/rolekind.h"
 #include "role/rolelookup.h"
 #include "tests/cube/fakeolap.h"
@@ -37,8 +36,7 @@ TEST(RoleCatalogue, RowsFollowDatabasesAndSkipThoseWithoutRoles) {
 // Nothing is guarded: failures pass to the caller.
 TEST(RoleCatalogue, FailuresPassToTheCaller) {
     RoleSelector full(countedServer({32767}));
-    full.kind.GetCatalogue();
-    EXPECT_EQ(full.state.catalogueRows.ubound(2), 32766);
+    EXPECT_EQ(full.kind.GetCatalogue().size(), 32767U);
     RoleSelector over(countedServer({32768})); // the role counter has 16 bits
     EXPECT_EQ(failureOf([&] { over.kind.GetCatalogue(); }).number, ErrorNumber::Overflow);
 
@@ -58,15 +56,13 @@ TEST(RoleUsers, SplitsAtEverySemicolonWithoutTrimming) {
     }
 }
 
-// Every row advances the bar. Gathering counts a category whose flag converts to true; the page
-// shows it only on a Boolean true.
-TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
+// Every row advances the bar; only the categories checked are gathered.
+TEST(RoleCollection, ProgressAndCheckedCategories) {
     RoleSelector s(serverFile(Roles));
     s.build().tick({1});
-    s.state.infoTreeRows.at(rinUser, 3) = QVariant();
-    s.state.infoTreeRows.at(rinCube, 3) = 1;
+    s.check({rinCube});
     RecordingProgress& progress = s.useProgress();
-    s.kind.RetrieveInfo();
+    s.retrieve();
     EXPECT_EQ(progress.steps, std::vector<float>(6, 12.5f));
     EXPECT_EQ(progress.statuses, QStringList(6, u"Retrieving Role information"_s));
     const RoleInfo& writers = *(*s.kind.roleInfoList())[1];
@@ -76,14 +72,14 @@ TEST(RoleCollection, ProgressAndCategoriesWhoseFlagConvertsToTrue) {
 
 TEST(RoleCollection, FailuresPassToTheCaller) {
     RoleSelector s(serverFile(Roles));
-    s.kind.GetInfoTree();
-    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, ErrorNumber::SubscriptOutOfRange);
+    s.selection.categories = s.kind.GetInfoTree();
+    EXPECT_EQ(failureOf([&] { s.retrieve(); }).number, ErrorNumber::SubscriptOutOfRange);
     ASSERT_TRUE(s.kind.roleInfoList());
     EXPECT_EQ(s.kind.roleInfoList()->Count(), 0);
 
     s.build().tick({0});
-    s.state.catalogueRows.at(CatalogueColumn::Name, 0) = u"READERS"_s; // names compare with letter case
-    EXPECT_EQ(failureOf([&] { s.kind.RetrieveInfo(); }).number, ErrorNumber::ItemNotFound);
+    s.selection.rows[0].name = u"READERS"_s; // names compare with letter case
+    EXPECT_EQ(failureOf([&] { s.retrieve(); }).number, ErrorNumber::ItemNotFound);
 
     // A processed cube without a processing date, and a cube naming a role the database lacks.
     const auto broken = serverFile(Roles);
@@ -102,7 +98,7 @@ TEST(RolePage, FailuresEndTheRunAndPassToTheCaller) {
     EXPECT_EQ(failureOf([&] { s.runPage(); }).number, ErrorNumber::ObjectNotSet); // nothing gathered yet
 
     auto f = gathered({0}, {rinUser, rinCube});
-    f->state.infoTreeRows.erase();
+    f->kind.followCategories({});
     EXPECT_EQ(failureOf([&] { f->runPage(); }).number, ErrorNumber::SubscriptOutOfRange);
     const QByteArray page = readBytes(f->pagePath);
     EXPECT_TRUE(page.startsWith("<html><body>\r\n"));
