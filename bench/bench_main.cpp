@@ -20,6 +20,7 @@
 #include "core/grids.h"
 #include "dialogs/frminfo.h"
 #include "report/reportwriter.h"
+#include "selection/selection.h"
 
 #include <QApplication>
 #include <QDir>
@@ -29,6 +30,7 @@
 #include <QHeaderView>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -264,22 +266,36 @@ void runKind(const ReportKindEntry& kind, const std::shared_ptr<Olap::Server>& s
     state.pageFormat = ReportFormat::Html;
 }
 
+// The catalogue grids as the dialog takes them.
+Selection listSelection(const CatalogueForList& catalogue) {
+    Selection selection;
+    for (qint32 c = catalogue.headers.lbound(); c <= catalogue.headers.ubound(); ++c)
+        selection.columns.push_back({catalogue.headers.at(c).toString(), catalogue.aligns.at(c).toInt(),
+                                     catalogue.widths.at(c).toInt()});
+    const VariantGrid& rows = catalogue.rows;
+    for (qint32 r = rows.lbound(2); r <= rows.ubound(2); ++r)
+        selection.rows.push_back(
+            {rows.at(CatalogueColumn::Database, r).toString(), rows.at(CatalogueColumn::Name, r).toString(),
+             rows.at(CatalogueColumn::Size, r).toString(), rows.at(CatalogueColumn::Status, r).toString(),
+             rows.at(CatalogueColumn::Checked, r).toBool()});
+    return selection;
+}
+
 // A fresh dialog for every run: the fill happens once per dialog.
 void runList(const CatalogueForList& catalogue, Figures& figures) {
+    const Selection selection = listSelection(catalogue);
     figures.counts[QStringLiteral("list rows")] = catalogue.count;
     Time fill;
     Time sort;
     int runs = 0;
     do {
         frmInfo form;
-        form.SetFirstTab(catalogue.rows);
-        form.ColumnHeaders(catalogue.headers);
-        form.ColumnAlign(catalogue.aligns);
-        form.ColumnWidth(catalogue.widths);
+        form.setSelection(selection);
         evictCaches();
         const Time filled = measure([&] { form.setCaption(QStringLiteral("Cubes")); });
+        QHeaderView* header = form.findChild<QTreeView*>(QStringLiteral("lstCubes"))->header();
         evictCaches();
-        const Time sorted = measure([&] { Q_EMIT form.lstCubes->header()->sectionClicked(1); });
+        const Time sorted = measure([&] { Q_EMIT header->sectionClicked(1); });
         fill = {fill.wall + filled.wall, fill.cpu + filled.cpu};
         sort = {sort.wall + sorted.wall, sort.cpu + sorted.cpu};
         ++runs;
