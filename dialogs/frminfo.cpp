@@ -377,14 +377,22 @@ void frmInfo::closeWithoutReport() {
     done(QDialog::Rejected);
 }
 
-// The shown rows take the places of the first rows in the order shown; the categories take the
-// marks of their nodes, found by key, up to the first category without a node.
 void frmInfo::readBack() {
+    readBackRows();
+    readBackCategories();
+}
+
+// The shown rows take the places of the first rows, in the order shown.
+void frmInfo::readBackRows() {
     const std::vector<int> shown = m_shownOrder->sourceRowsShown();
     std::vector<SelectionRow>& rows = m_selection.rows;
     for (std::size_t place = 0; place < shown.size() && place < rows.size(); ++place)
         rows[place] = m_catalogue->row(shown[place]);
+}
 
+// The categories take the marks of their nodes, found by key, up to the first category without
+// a node.
+void frmInfo::readBackCategories() {
     QHash<QString, int> nodesByKey;
     for (int node = 0; node < m_categories->nodeCount(); ++node) {
         if (!m_categories->key(node).isEmpty())

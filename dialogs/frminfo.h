@@ -78,6 +78,8 @@ private:
     void report();
     void closeWithoutReport();
     void readBack();
+    void readBackRows();
+    void readBackCategories();
 
     QTabWidget* tabInfo;
     QTreeView* lstCubes;
