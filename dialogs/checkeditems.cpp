@@ -1,13 +1,11 @@
 // The selection dialog's memory of check marks in the per-user settings: one value per tree
 // node, per catalogue item and for the index box, keyed by the captions the user sees.
 
-#include "dialogs/checkmarks.h"
 #include "dialogs/frminfo.h"
+#include "dialogs/selectionmodels.h"
 #include "settings/settingsstore.h"
 
 #include <QCheckBox>
-#include <QScopedValueRollback>
-#include <QTreeWidget>
 #include <optional>
 
 namespace Lorvantic {
@@ -28,24 +26,27 @@ bool isMarked(const QString& stored) {
 }
 
 // "Root_" + text for a top-level node, else its direct parent's text + "_" + text.
-QString nodeKey(const QTreeWidgetItem* node) {
-    const QString prefix = node->parent() ? node->parent()->text(0) : QStringLiteral("Root");
-    return prefix + u'_' + node->text(0);
+QString nodeKey(const CategoryModel& tree, int node) {
+    const int parent = tree.parentNode(node);
+    const QString prefix = parent >= 0 ? tree.caption(parent) : QStringLiteral("Root");
+    return prefix + u'_' + tree.caption(node);
 }
 
-// Item text + "_" + first sub-item: the database and the item's name.
-QString catalogueKey(const QTreeWidgetItem* item) {
-    return item->text(0) + u'_' + item->text(1);
+// The database + "_" + the item's name.
+QString catalogueKey(const SelectionRow& row) {
+    return row.database + u'_' + row.name;
 }
 } // namespace
 
 void frmInfo::SaveCheckedItems(const QString& strRegSection) {
     BestEffort(SettingsAccess::Write, [&] {
         SettingsStore store(Application);
-        for (const QTreeWidgetItem* node : nodesInAddedOrder())
-            store.save(strRegSection, nodeKey(node), mark(isChecked(node)));
-        for (const QTreeWidgetItem* item : listItems())
-            store.save(strRegSection, catalogueKey(item), mark(isChecked(item)));
+        for (int node = 0; node < m_categories->nodeCount(); ++node)
+            store.save(strRegSection, nodeKey(*m_categories, node), mark(m_categories->isChecked(node)));
+        for (const int row : m_shownOrder->sourceRowsShown()) {
+            const SelectionRow& item = m_catalogue->row(row);
+            store.save(strRegSection, catalogueKey(item), mark(item.checked));
+        }
         store.save(strRegSection, IndexKey, mark(chkIndex->checkState() != Qt::Unchecked));
         store.commit();
     });
@@ -58,11 +59,10 @@ void frmInfo::LoadCheckedItems(const QString& strRegSection) {
     const auto stored = [&](const QString& key, const QString& defaultValue) {
         return store ? store->get(strRegSection, key, defaultValue) : defaultValue;
     };
-    const QScopedValueRollback<bool> program(m_programChecks, true);
-    for (QTreeWidgetItem* node : nodesInAddedOrder())
-        setChecked(node, isMarked(stored(nodeKey(node), CheckedMark)));
-    for (QTreeWidgetItem* item : listItems())
-        setChecked(item, isMarked(stored(catalogueKey(item), UncheckedMark)));
+    for (int node = 0; node < m_categories->nodeCount(); ++node)
+        m_categories->setChecked(node, isMarked(stored(nodeKey(*m_categories, node), CheckedMark)));
+    for (const int row : m_shownOrder->sourceRowsShown())
+        m_catalogue->setChecked(row, isMarked(stored(catalogueKey(m_catalogue->row(row)), UncheckedMark)));
     chkIndex->setChecked(isMarked(stored(IndexKey, UncheckedMark)));
 }
 

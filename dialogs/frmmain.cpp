@@ -2,10 +2,11 @@
 
 #include "core/selector.h"
 #include "core/messages.h"
+#include "core/progressdisplay.h"
 #include "dialogs/frmprogress.h"
 #include "dialogs/help.h"
 #include "dialogs/waitcursor.h"
-#include "external/xmla/xmlaserver.h"
+#include "model/servername.h"
 #include "settings/settingsstore.h"
 
 #include <QEventLoop>
@@ -138,16 +139,8 @@ bool frmMain::ConnectServer() {
     m_server = m_createServer();
     WaitCursor wait;
     // A live server is read with requests that may take a while: the progress window shows them.
-    std::unique_ptr<frmProgress> progress;
-    const Olap::ScopedXmlaObserver observer([&progress](const Olap::XmlaStep& step) {
-        if (!progress)
-            progress = ShowProgressWindow();
-        if (!step.answer)
-            progress->Status(QStringLiteral("Reading ") + step.what);
-        const float done = 100.0F * static_cast<float>(step.answered) / static_cast<float>(step.asked);
-        if (done > progress->value())
-            progress->Progress(done - progress->value());
-    });
+    const ScopedProgressDisplay progress(
+        []() -> std::unique_ptr<ProgressWindow> { return ShowProgressWindow(); });
     try {
         m_server->Connect(txtServer->text());
     } catch (const Error& failure) {

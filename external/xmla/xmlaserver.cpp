@@ -1,12 +1,13 @@
 #include "external/xmla/xmlaserver.h"
 
-#include "model/error.h"
+#include "core/progressdisplay.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/connection.h"
 #include "external/xmla/netrc.h"
 #include "external/xmla/rowsetmodel.h"
 #include "external/xmla/xmlaresponse.h"
+#include "model/error.h"
 
 #include <QAuthenticator>
 #include <QBuffer>
@@ -22,6 +23,7 @@
 #include <QXmlStreamWriter>
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -51,11 +53,8 @@ constexpr qint64 ReadBuffer = qint64{1} << 20;
 // How long ending a session may take, at most.
 constexpr int EndSessionTimeoutMs = 5000;
 
-thread_local XmlaObserver currentObserver;
-
 void tell(int answered, int asked, const QString& what, bool answer) {
-    if (currentObserver)
-        currentObserver(XmlaStep{answered, asked, what, answer});
+    ReportProgress(ProgressStep{answered, asked, what, answer});
 }
 
 qint64 positiveSetting(const char* variable, qint64 otherwise) {
@@ -598,36 +597,6 @@ void readRowsets(Exchange& exchange, const QString& label, std::vector<Catalog*>
 }
 
 } // namespace
-
-ScopedXmlaObserver::ScopedXmlaObserver(XmlaObserver observer)
-    : m_previous(std::exchange(currentObserver, std::move(observer))) {}
-
-ScopedXmlaObserver::~ScopedXmlaObserver() {
-    currentObserver = std::move(m_previous);
-}
-
-bool IsXmlaServerName(const QString& name) {
-    return name.startsWith(QLatin1String("http://"), Qt::CaseInsensitive) ||
-           name.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
-
-// By hand rather than through QUrl, so that a name QUrl would refuse or rewrite still loses only
-// its password.
-QString DisplayServerName(const QString& name) {
-    if (!IsXmlaServerName(name))
-        return name;
-    const qsizetype start = name.indexOf(QLatin1String("://")) + 3;
-    qsizetype end = start;
-    while (end < name.size() && name[end] != u'/' && name[end] != u'?' && name[end] != u'#')
-        ++end;
-    const qsizetype at = name.lastIndexOf(u'@', end - 1);
-    if (at < start)
-        return name;
-    const qsizetype colon = name.indexOf(u':', start);
-    if (colon < 0 || colon > at)
-        return name;
-    return name.left(colon) + name.mid(at);
-}
 
 ServerData ReadXmlaServer(const QString& url, XmlaTransfer* transfer) {
     const QString shown = DisplayServerName(url);

@@ -12,20 +12,13 @@
 // them; compressed answers and XMLA sessions are taken as the server offers them.
 
 #include "model/servermodel.h"
+#include "model/servername.h"
 
 #include <QByteArray>
 #include <QString>
-#include <functional>
 #include <vector>
 
 namespace Lorvantic::Olap {
-
-// Whether a server name is an XMLA endpoint (the scheme's letter case ignored).
-bool IsXmlaServerName(const QString& name);
-
-// The server name as it may be shown: an endpoint without the password it carries; any other
-// name unchanged.
-QString DisplayServerName(const QString& name);
 
 // What one read of a live server took.
 struct XmlaTransfer {
@@ -38,29 +31,9 @@ struct XmlaTransfer {
     std::vector<std::vector<QByteArray>> rounds;
 };
 
-// How a read of a live server goes, for a window that shows it.
-struct XmlaStep {
-    int answered = 0;
-    int asked = 0;       // requests sent or waiting so far: grows as the read learns the server
-    QString what;        // the request just sent or answered: "MDSCHEMA_LEVELS of catalogue 'FoodMart'"
-    bool answer = false; // what's answer came in (else it went out)
-};
-using XmlaObserver = std::function<void(const XmlaStep&)>;
-
-// While it lives, the reads on this thread tell observer when a request goes out and when its
-// answer is in. The observer runs inside the read's event loop and must not start another read.
-class ScopedXmlaObserver {
-public:
-    explicit ScopedXmlaObserver(XmlaObserver observer);
-    ~ScopedXmlaObserver();
-    ScopedXmlaObserver(const ScopedXmlaObserver&) = delete;
-    ScopedXmlaObserver& operator=(const ScopedXmlaObserver&) = delete;
-
-private:
-    XmlaObserver m_previous;
-};
-
-// Reads the whole server at url; the model's server name is DisplayServerName(url). Needs a
+// Reads the whole server at url; the model's server name is DisplayServerName(url). Each request
+// is a task of the read as core/progressdisplay.h tells it: it begins when the request goes out
+// ("MDSCHEMA_LEVELS of catalogue 'FoodMart'") and ends when its answer is in. Needs a
 // QCoreApplication (or QApplication) in the process; runs a local event loop on the calling
 // thread. Raises Lorvantic::Error whose description starts with "Server 'url without password'":
 // ErrorNumber::ServerNotFound when the server cannot be reached or refuses the request,

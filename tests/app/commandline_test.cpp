@@ -112,9 +112,9 @@ QByteArray dialogPage(Selector& selector, const SelectorState& state) {
     FlowDriver driver;
     driver.then([](frmInfo& dialog) {
         FlowDriver::checkAllItems(dialog);
-        dialog.tabInfo->setCurrentIndex(1);
-        dialog.cmdSelAll->click();
-        dialog.chkIndex->setChecked(true);
+        FlowDriver::tabs(dialog)->setCurrentIndex(1);
+        FlowDriver::click(dialog, "cmdSelAll");
+        FlowDriver::index(dialog)->setChecked(true);
         FlowDriver::pressReport(dialog);
     });
     driver.then(&FlowDriver::pressClose);

@@ -51,22 +51,22 @@ TEST(CubeFlow, ReportTwiceThenCloseWritesTwoPagesAndSavesAfterEveryShowing) {
     FlowDriver driver;
     QStringList labels;
     driver.then([&](frmInfo& dialog) {
-        labels << dialog.lblServer->text() << dialog.windowTitle();
-        dialog.lstCubes->topLevelItem(0)->setCheckState(0, Qt::Checked);
-        dialog.chkIndex->setChecked(true);
+        labels << FlowDriver::serverLabel(dialog) << dialog.windowTitle();
+        FlowDriver::setCheckState(FlowDriver::row(dialog, 0), Qt::Checked);
+        FlowDriver::index(dialog)->setChecked(true);
         FlowDriver::pressReport(dialog);
     });
     driver.then([&](frmInfo& dialog) {
         // Saved after the first showing, before this one.
         EXPECT_EQ(storedCheck(u"Cubes"_s, u"Sales_Budget"_s), u"X"_s);
         EXPECT_EQ(dialog.LastAction(), laCancel);
-        dialog.lstCubes->topLevelItem(1)->setCheckState(0, Qt::Checked);
-        dialog.chkIndex->setChecked(false);
+        FlowDriver::setCheckState(FlowDriver::row(dialog, 1), Qt::Checked);
+        FlowDriver::index(dialog)->setChecked(false);
         FlowDriver::pressReport(dialog);
     });
     driver.then([&](frmInfo& dialog) {
         EXPECT_EQ(storedCheck(u"Cubes"_s, u"Sales_Orders & Returns"_s), u"X"_s);
-        dialog.chkIndex->setChecked(true);
+        FlowDriver::index(dialog)->setChecked(true);
         FlowDriver::pressClose(dialog);
     });
     MetaSelCube selector;
@@ -118,12 +118,12 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     const auto server = testServer();
     selector.putref_DSOServer(server);
     const auto measures = [](frmInfo& dialog) {
-        return dialog.tvInformation->findItems(u"Measures"_s, Qt::MatchExactly).value(0);
+        return FlowDriver::node(dialog, u"Measures"_s);
     };
     {
         FlowDriver driver;
         driver.then([&](frmInfo& dialog) {
-            measures(dialog)->setCheckState(0, Qt::Unchecked);
+            FlowDriver::setCheckState(measures(dialog), Qt::Unchecked);
             FlowDriver::pressClose(dialog);
         });
         selector.ShowForm();
@@ -140,8 +140,8 @@ TEST(CubeFlow, ASecondShowFormReusesTheServerAndTheRememberedChecks) {
     qsizetype rows = 0;
     FlowDriver driver;
     driver.then([&](frmInfo& dialog) {
-        measuresState = measures(dialog)->checkState(0);
-        rows = dialog.lstCubes->topLevelItemCount();
+        measuresState = FlowDriver::checkState(measures(dialog));
+        rows = FlowDriver::list(dialog)->model()->rowCount();
         FlowDriver::pressClose(dialog);
     });
     selector.ShowForm();
@@ -167,7 +167,7 @@ TEST(SelectorFlows, DimensionsAndRolesReportWithTheirOwnCaptions) {
         FlowDriver driver;
         QStringList seen;
         driver.then([&](frmInfo& dialog) {
-            seen << dialog.windowTitle() << dialog.tabInfo->tabText(0)
+            seen << dialog.windowTitle() << FlowDriver::tabs(dialog)->tabText(0)
                  << QString::number(dialog.helpContextID());
             FlowDriver::reportAllItems(dialog);
         });

@@ -8,10 +8,12 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <deque>
 #include <functional>
 #include <gtest/gtest.h>
@@ -30,11 +32,40 @@ public:
     int showings = 0;
     bool sawProgressWindow = false;
 
-    static void pressReport(frmInfo& dialog) { dialog.cmdReport->click(); }
-    static void pressClose(frmInfo& dialog) { dialog.cmdClose->click(); }
+    // The dialog's control of that name.
+    template <typename Control> static Control* part(const frmInfo& dialog, const char* name) {
+        auto* control = dialog.findChild<Control*>(QLatin1String(name));
+        EXPECT_NE(control, nullptr) << name;
+        return control;
+    }
+    static QTreeView* list(const frmInfo& dialog) { return part<QTreeView>(dialog, "lstCubes"); }
+    static QTreeView* tree(const frmInfo& dialog) { return part<QTreeView>(dialog, "tvInformation"); }
+    static QTabWidget* tabs(const frmInfo& dialog) { return part<QTabWidget>(dialog, "tabInfo"); }
+    static QCheckBox* index(const frmInfo& dialog) { return part<QCheckBox>(dialog, "chkIndex"); }
+    static QString serverLabel(const frmInfo& dialog) { return part<QLabel>(dialog, "lblServer")->text(); }
+    // The check box of a list row (as shown) or of the tree's top-level node with that caption.
+    static QModelIndex row(const frmInfo& dialog, int shown) {
+        return list(dialog)->model()->index(shown, 0);
+    }
+    static QModelIndex node(const frmInfo& dialog, const QString& caption) {
+        const QAbstractItemModel* model = tree(dialog)->model();
+        return model->match(model->index(0, 0), Qt::DisplayRole, caption, 1, Qt::MatchExactly).value(0);
+    }
+    static Qt::CheckState checkState(const QModelIndex& box) {
+        return static_cast<Qt::CheckState>(box.data(Qt::CheckStateRole).toInt());
+    }
+    static void setCheckState(const QModelIndex& box, Qt::CheckState state) {
+        const_cast<QAbstractItemModel*>(box.model())->setData(box, state, Qt::CheckStateRole);
+    }
+    static void click(const frmInfo& dialog, const char* button) {
+        part<QPushButton>(dialog, button)->click();
+    }
+
+    static void pressReport(frmInfo& dialog) { click(dialog, "cmdReport"); }
+    static void pressClose(frmInfo& dialog) { click(dialog, "cmdClose"); }
     static void checkAllItems(frmInfo& dialog) {
-        dialog.tabInfo->setCurrentIndex(0);
-        dialog.cmdSelAll->click();
+        tabs(dialog)->setCurrentIndex(0);
+        click(dialog, "cmdSelAll");
     }
     static void reportAllItems(frmInfo& dialog) {
         checkAllItems(dialog);

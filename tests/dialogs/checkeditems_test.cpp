@@ -1,7 +1,10 @@
-#include "core/grids.h"
 #include "dialogs/frminfo.h"
 #include "settings/settingsstore.h"
 #include "tests/dialogs/dialogtestutil.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
 
 using namespace Lorvantic;
 using namespace Lorvantic::Test;
@@ -9,6 +12,16 @@ using namespace Lorvantic::Test;
 namespace {
 
 const QString Kavenor = u"Kavenor"_s;
+
+QTreeView* list(const frmInfo& dialog) {
+    return part<QTreeView>(dialog, "lstCubes");
+}
+QTreeView* tree(const frmInfo& dialog) {
+    return part<QTreeView>(dialog, "tvInformation");
+}
+QCheckBox* index(const frmInfo& dialog) {
+    return part<QCheckBox>(dialog, "chkIndex");
+}
 const QString Cubes = u"Cubes"_s;
 
 std::vector<CatalogueRow> rows() {
@@ -21,9 +34,9 @@ std::vector<CatalogueRow> rows() {
 class CheckedItemMemory : public ::testing::Test {
 protected:
     static std::unique_ptr<frmInfo> openDialog(const std::vector<CatalogueRow>& catalogueRows = rows(),
-                                               const VariantGrid& tree = cubeTree()) {
+                                               const std::vector<SelectionCategory>& tree = cubeTree()) {
         auto dialog = std::make_unique<frmInfo>();
-        loadDialog(*dialog, catalogue(catalogueRows), tree);
+        loadDialog(*dialog, selectionOf(catalogue(catalogueRows), tree));
         dialog->LoadCheckedItems(Cubes);
         return dialog;
     }
@@ -36,16 +49,15 @@ protected:
 
 TEST_F(CheckedItemMemory, FirstRunChecksEveryCategorySavesOneMarkPerCaptionKeyAndTheNextRunLoadsThem) {
     const auto dialog = openDialog();
-    for (QTreeWidgetItemIterator it(dialog->tvInformation); *it; ++it)
-        EXPECT_EQ((*it)->checkState(0), Qt::Checked) << (*it)->text(0).toStdString();
-    EXPECT_EQ(checkMarks(dialog->lstCubes), std::vector<bool>(3, false))
-        << "the rows' own marks are replaced";
-    EXPECT_FALSE(dialog->chkIndex->isChecked());
+    for (const QModelIndex& each : allNodes(tree(*dialog)))
+        EXPECT_TRUE(isChecked(each)) << each.data().toString().toStdString();
+    EXPECT_EQ(checkMarks(list(*dialog)), std::vector<bool>(3, false)) << "the rows' own marks are replaced";
+    EXPECT_FALSE(index(*dialog)->isChecked());
 
-    dialog->tabInfo->setCurrentIndex(1);
-    clickCheckBox(dialog->tvInformation, "Data Sources");
-    clickCheckBox(dialog->lstCubes, dialog->lstCubes->topLevelItem(2));
-    dialog->chkIndex->setChecked(true);
+    part<QTabWidget>(*dialog, "tabInfo")->setCurrentIndex(1);
+    clickCheckBox(tree(*dialog), "Data Sources");
+    clickRowCheckBox(list(*dialog), 2);
+    index(*dialog)->setChecked(true);
     dialog->SaveCheckedItems(Cubes);
     const std::pair<const char*, const char*> marks[] = {
         {"Root_Connected Roles", "X"}, {"Root_Partitions", "X"},         {"Partitions_Data Sources", " "},
@@ -56,17 +68,17 @@ TEST_F(CheckedItemMemory, FirstRunChecksEveryCategorySavesOneMarkPerCaptionKeyAn
     EXPECT_EQ(GetSetting(Kavenor, u"Dimensions"_s, u"Root_Partitions"_s, QString()), QString());
     // The next run starts as this one ended.
     const auto next = openDialog();
-    EXPECT_FALSE(isChecked(next->tvInformation, "Data Sources"));
-    EXPECT_TRUE(isChecked(next->tvInformation, "Partitions"));
-    EXPECT_EQ(checkMarks(next->lstCubes), (std::vector<bool>{false, false, true}));
-    EXPECT_TRUE(next->chkIndex->isChecked());
+    EXPECT_FALSE(isChecked(tree(*next), "Data Sources"));
+    EXPECT_TRUE(isChecked(tree(*next), "Partitions"));
+    EXPECT_EQ(checkMarks(list(*next)), (std::vector<bool>{false, false, true}));
+    EXPECT_TRUE(index(*next)->isChecked());
 
     // A node's key names its direct parent only.
     const auto deep = openDialog(rows(), infoTree({{u"k1"_s, u"Levels"_s, QString()},
                                                    {u"k2"_s, u"Level properties"_s, u"k1"_s},
                                                    {u"k3"_s, u"Source"_s, u"k2"_s}}));
-    deep->tabInfo->setCurrentIndex(1);
-    click(deep->cmdSelNone);
+    part<QTabWidget>(*deep, "tabInfo")->setCurrentIndex(1);
+    click(part<QPushButton>(*deep, "cmdSelNone"));
     deep->SaveCheckedItems(Cubes);
     for (const char* key : {"Root_Levels", "Levels_Level properties", "Level properties_Source"})
         EXPECT_EQ(stored(key), u" "_s) << key;
@@ -77,14 +89,14 @@ TEST_F(CheckedItemMemory, OnlyACapitalXMeansCheckedAndLoadingLeavesTheTreeRuleAl
         for (const QString& key : {u"Root_Measures"_s, u"FoodMart_Sales"_s, u"ReportPageWithIndex"_s})
             SaveSetting(Kavenor, Cubes, key, QString::fromLatin1(mark));
         const auto dialog = openDialog();
-        EXPECT_FALSE(isChecked(dialog->tvInformation, "Measures")) << mark;
-        EXPECT_NE(dialog->lstCubes->topLevelItem(0)->checkState(0), Qt::Checked) << mark;
-        EXPECT_FALSE(dialog->chkIndex->isChecked()) << mark;
+        EXPECT_FALSE(isChecked(tree(*dialog), "Measures")) << mark;
+        EXPECT_FALSE(checkMarks(list(*dialog)).at(0)) << mark;
+        EXPECT_FALSE(index(*dialog)->isChecked()) << mark;
     }
     SaveSetting(Kavenor, Cubes, u"Root_Partitions"_s, u" "_s);
     const auto dialog = openDialog();
-    EXPECT_FALSE(isChecked(dialog->tvInformation, "Partitions"));
-    EXPECT_TRUE(isChecked(dialog->tvInformation, "Data Sources"));
+    EXPECT_FALSE(isChecked(tree(*dialog), "Partitions"));
+    EXPECT_TRUE(isChecked(tree(*dialog), "Data Sources"));
 }
 
 TEST_F(CheckedItemMemory, ItemsWithTheSameKeyShareOneValue) {
@@ -93,19 +105,19 @@ TEST_F(CheckedItemMemory, ItemsWithTheSameKeyShareOneValue) {
     const std::vector<CatalogueRow> clash = {
         {u"A_B"_s, u"C"_s}, {u"A"_s, u"B_C"_s}, {u"Root"_s, u"Measures"_s}};
     auto dialog = openDialog(clash);
-    ASSERT_TRUE(isChecked(dialog->tvInformation, "Measures"));
-    dialog->lstCubes->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    ASSERT_TRUE(isChecked(tree(*dialog), "Measures"));
+    clickRowCheckBox(list(*dialog), 0);
     dialog->SaveCheckedItems(Cubes);
     EXPECT_EQ(stored("A_B_C"), u" "_s);
     EXPECT_EQ(stored("Root_Measures"), u" "_s);
 
     dialog = openDialog(clash);
-    EXPECT_FALSE(isChecked(dialog->tvInformation, "Measures"));
-    EXPECT_EQ(checkMarks(dialog->lstCubes), (std::vector<bool>{false, false, false}));
-    dialog->lstCubes->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    EXPECT_FALSE(isChecked(tree(*dialog), "Measures"));
+    EXPECT_EQ(checkMarks(list(*dialog)), (std::vector<bool>{false, false, false}));
+    clickRowCheckBox(list(*dialog), 1);
     dialog->SaveCheckedItems(Cubes);
     dialog = openDialog(clash);
-    EXPECT_EQ(checkMarks(dialog->lstCubes), (std::vector<bool>{true, true, false}));
+    EXPECT_EQ(checkMarks(list(*dialog)), (std::vector<bool>{true, true, false}));
 }
 
 // The memory is a convenience: a store that cannot be read or written leaves the defaults and
@@ -115,22 +127,20 @@ TEST(CheckedItemMemoryFailures, AStoreThatFailsGivesTheDefaultsAndIsToldOnce) {
     const ScopedEnv config("XDG_CONFIG_HOME", settings.configHome);
     CapturedStderr captured;
     frmInfo dialog;
-    loadDialog(dialog, catalogue(rows()));
+    loadDialog(dialog, selectionOf(catalogue(rows())));
     dialog.LoadCheckedItems(Cubes);
-    for (QTreeWidgetItemIterator it(dialog.tvInformation); *it; ++it)
-        EXPECT_EQ((*it)->checkState(0), Qt::Checked) << (*it)->text(0).toStdString();
-    EXPECT_EQ(checkMarks(dialog.lstCubes), std::vector<bool>(3, false));
-    EXPECT_FALSE(dialog.chkIndex->isChecked());
+    for (const QModelIndex& each : allNodes(tree(dialog)))
+        EXPECT_TRUE(isChecked(each)) << each.data().toString().toStdString();
+    EXPECT_EQ(checkMarks(list(dialog)), std::vector<bool>(3, false));
+    EXPECT_FALSE(index(dialog)->isChecked());
 
     runModal(dialog, [&] {
-        clickCheckBox(dialog.lstCubes, dialog.lstCubes->topLevelItem(0));
-        click(dialog.cmdReport);
+        clickRowCheckBox(list(dialog), 0);
+        click(part<QPushButton>(dialog, "cmdReport"));
     });
     dialog.SaveCheckedItems(Cubes);
     EXPECT_EQ(dialog.LastAction(), laReport);
-    VariantGrid reported;
-    dialog.GetFirstTab(reported);
-    EXPECT_EQ(reported.at(CatalogueColumn::Checked, 0), QVariant(true)) << "the report has the user's choice";
+    EXPECT_TRUE(dialog.selection().rows.at(0).checked) << "the report has the user's choice";
     dialog.LoadCheckedItems(Cubes);
     dialog.SaveCheckedItems(Cubes);
     expectEachFailureToldOnce(captured.lines(u"settings not "_s), settings);

@@ -1,12 +1,12 @@
 #pragma once
 
-// Grids for the selection dialog and simulated user input on its widgets.
+// Selections for the selection dialog and simulated user input on its widgets.
 
-#include "core/grids.h"
-#include "core/variantgrid.h"
 #include "dialogs/frminfo.h"
+#include "selection/selection.h"
 #include "tests/support/testsupport.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -15,6 +15,7 @@
 #include <QStyleOptionViewItem>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
@@ -30,65 +31,37 @@ using namespace Qt::StringLiterals;
 // One catalogue row as the selectors build it.
 struct CatalogueRow {
     QString database, name, size = {}, status = {};
-    QVariant checked = false;
+    bool checked = false;
 };
 
-// Catalogue rows (every column, row 0-n-1).
-inline VariantGrid catalogue(const std::vector<CatalogueRow>& rows) {
-    VariantGrid grid;
-    grid.redim(CatalogueColumn::Database, CatalogueColumn::Checked, 0, static_cast<qint32>(rows.size()) - 1);
-    for (qint32 r = 0; r < static_cast<qint32>(rows.size()); ++r) {
-        const CatalogueRow& row = rows[static_cast<std::size_t>(r)];
-        grid.at(CatalogueColumn::Database, r) = row.database;
-        grid.at(CatalogueColumn::Name, r) = row.name;
-        grid.at(CatalogueColumn::Size, r) = row.size;
-        grid.at(CatalogueColumn::Status, r) = row.status;
-        grid.at(CatalogueColumn::Checked, r) = row.checked;
-    }
-    return grid;
+inline std::vector<SelectionRow> catalogue(const std::vector<CatalogueRow>& rows) {
+    std::vector<SelectionRow> selection;
+    for (const CatalogueRow& row : rows)
+        selection.push_back({row.database, row.name, row.size, row.status, row.checked});
+    return selection;
 }
 
-// A column array 0 To n-1.
-inline VariantGrid columnArray(const QVariantList& values) {
-    VariantGrid grid;
-    grid.redim(0, static_cast<qint32>(values.size()) - 1);
-    for (qint32 i = 0; i < values.size(); ++i)
-        grid.at(i) = values[i];
-    return grid;
+// The columns of the cube catalogue.
+inline std::vector<SelectionColumn> cubeColumns() {
+    return {{u"Database"_s, 0, 1600}, {u"Cube"_s, 0, 3200}, {u"Size"_s, 1, 800}, {u"Status"_s, 0, 1600}};
 }
 
-// The column arrays of the cube catalogue.
-inline VariantGrid cubeHeaders() {
-    return columnArray({u"Database"_s, u"Cube"_s, u"Size"_s, u"Status"_s});
-}
-inline VariantGrid cubeAligns() {
-    return columnArray({0, 0, 1, 0});
-}
-inline VariantGrid cubeWidths() {
-    return columnArray({1600, 3200, 800, 1600});
-}
-
-// One information-tree row: key, text, parent key, checked.
+// One category: key, text, parent key, checked.
 struct TreeRow {
-    QVariant key, text, parentKey, checked = false;
+    QString key, text, parentKey;
+    bool checked = false;
 };
 
-// Information-tree rows (row 1-m, column 0-3).
-inline VariantGrid infoTree(const std::vector<TreeRow>& rows) {
-    VariantGrid grid;
-    grid.redim(1, static_cast<qint32>(rows.size()), 0, 3);
-    for (qint32 r = 1; r <= static_cast<qint32>(rows.size()); ++r) {
-        const TreeRow& row = rows[static_cast<std::size_t>(r - 1)];
-        const QVariant cells[] = {row.key, row.text, row.parentKey, row.checked};
-        for (qint32 c = 0; c < 4; ++c)
-            grid.at(r, c) = cells[c];
-    }
-    return grid;
+inline std::vector<SelectionCategory> infoTree(const std::vector<TreeRow>& rows) {
+    std::vector<SelectionCategory> categories;
+    for (const TreeRow& row : rows)
+        categories.push_back({row.key, row.text, row.parentKey, row.checked});
+    return categories;
 }
 
 // Connected Roles, Partitions > Data Sources, Dimension > Level Name, Measures, Calculated
 // Members; keys "VOKKey1".."VOKKey7", all unchecked.
-inline VariantGrid cubeTree() {
+inline std::vector<SelectionCategory> cubeTree() {
     return infoTree({{u"VOKKey1"_s, u"Connected Roles"_s, QString()},
                      {u"VOKKey2"_s, u"Partitions"_s, QString()},
                      {u"VOKKey3"_s, u"Data Sources"_s, u"VOKKey2"_s},
@@ -98,62 +71,93 @@ inline VariantGrid cubeTree() {
                      {u"VOKKey7"_s, u"Calculated Members"_s, QString()}});
 }
 
-// Hands the dialog its grids and loads it by setting its caption.
-inline void loadDialog(frmInfo& dialog, const VariantGrid& rows, const VariantGrid& tree = cubeTree(),
-                       const VariantGrid& aligns = cubeAligns(), const VariantGrid& widths = cubeWidths(),
-                       const VariantGrid& headers = cubeHeaders()) {
-    dialog.SetFirstTab(rows);
-    dialog.ColumnHeaders(headers);
-    dialog.ColumnAlign(aligns);
-    dialog.ColumnWidth(widths);
-    dialog.SetSecondTab(tree);
+inline Selection selectionOf(std::vector<SelectionRow> rows, std::vector<SelectionCategory> tree = cubeTree(),
+                             std::vector<SelectionColumn> columns = cubeColumns()) {
+    return {std::move(rows), std::move(columns), std::move(tree)};
+}
+
+// Hands the dialog its selection and loads it by setting its caption.
+inline void loadDialog(frmInfo& dialog, const Selection& selection) {
+    dialog.setSelection(selection);
     dialog.setCaption(u"Cube Information"_s);
 }
 
-inline QStringList columnTexts(const QTreeWidget* list, int column) {
+// The dialog's control of that name.
+template <typename Control> Control* part(const QWidget& dialog, const char* name) {
+    auto* control = dialog.findChild<Control*>(QLatin1String(name));
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+inline QStringList columnTexts(const QTreeView* list, int column) {
     QStringList texts;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        texts << list->topLevelItem(i)->text(column);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        texts << list->model()->index(i, column).data().toString();
     return texts;
 }
 
-inline std::vector<bool> checkMarks(const QTreeWidget* list) {
+inline bool isChecked(const QModelIndex& index) {
+    return index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+}
+
+inline std::vector<bool> checkMarks(const QTreeView* list) {
     std::vector<bool> marks;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        marks.push_back(list->topLevelItem(i)->checkState(0) == Qt::Checked);
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        marks.push_back(isChecked(list->model()->index(i, 0)));
     return marks;
 }
 
-inline QTreeWidgetItem* nodeByText(const QTreeWidget* tree, const QString& text) {
-    const QList<QTreeWidgetItem*> found = tree->findItems(text, Qt::MatchExactly | Qt::MatchRecursive);
-    return found.isEmpty() ? nullptr : found.front();
+// Every node of a tree, parents before their children.
+inline QModelIndexList allNodes(const QTreeView* tree, const QModelIndex& parent = {}) {
+    QModelIndexList nodes;
+    for (int i = 0; i < tree->model()->rowCount(parent); ++i) {
+        const QModelIndex node = tree->model()->index(i, 0, parent);
+        nodes << node << allNodes(tree, node);
+    }
+    return nodes;
 }
 
-inline bool isChecked(const QTreeWidget* tree, const char* text) {
-    return nodeByText(tree, QString::fromUtf8(text))->checkState(0) == Qt::Checked;
+inline QModelIndex nodeByText(const QTreeView* tree, const QString& text) {
+    for (const QModelIndex& node : allNodes(tree)) {
+        if (node.data().toString() == text)
+            return node;
+    }
+    return {};
 }
 
-inline void clickHeader(QTreeWidget* list, int column) {
+inline bool isChecked(const QTreeView* tree, const char* text) {
+    return isChecked(nodeByText(tree, QString::fromUtf8(text)));
+}
+
+inline QVariant headerData(const QTreeView* list, int column, int role) {
+    return list->model()->headerData(column, Qt::Horizontal, role);
+}
+
+inline void clickHeader(QTreeView* list, int column) {
     QHeaderView* header = list->header();
     const QPoint centre(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
                         header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
-inline void clickCheckBox(QTreeWidget* view, QTreeWidgetItem* item) {
-    view->scrollToItem(item);
+inline void clickCheckBox(QTreeView* view, const QModelIndex& index) {
+    view->scrollTo(index);
     QStyleOptionViewItem option;
     option.initFrom(view);
-    option.rect = view->visualRect(view->indexFromItem(item, 0));
+    option.rect = view->visualRect(index);
     option.features = QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
-    option.text = item->text(0);
+    option.text = index.data().toString();
     option.widget = view;
     const QRect box = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, box.center());
 }
 
-inline void clickCheckBox(QTreeWidget* tree, const char* text) {
+inline void clickCheckBox(QTreeView* tree, const char* text) {
     clickCheckBox(tree, nodeByText(tree, QString::fromUtf8(text)));
+}
+
+inline void clickRowCheckBox(QTreeView* list, int row) {
+    clickCheckBox(list, list->model()->index(row, 0));
 }
 
 inline void click(QAbstractButton* button) {

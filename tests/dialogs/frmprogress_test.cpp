@@ -1,3 +1,4 @@
+#include "core/progressdisplay.h"
 #include "dialogs/frmprogress.h"
 
 #include <QApplication>
@@ -72,6 +73,31 @@ TEST(ProgressWindow, StartsEmptyAsACentredToolWindowOfPlainTextThatOnlyItsUsersC
     EXPECT_LE(window->lblStatus->sizeHint().width(), window->width());
     window->Close();
     EXPECT_FALSE(window->isVisible());
+}
+
+// The window opens at the first step and goes with the display; a request's start sets the
+// status, and the bar follows answered of asked without going back when more are asked.
+TEST(ProgressWindow, ShowsTheStepsOfALongReadWhileTheDisplayLives) {
+    frmProgress* window = nullptr;
+    std::vector<std::pair<QString, float>> seen;
+    {
+        const ScopedProgressDisplay display([&]() -> std::unique_ptr<ProgressWindow> {
+            auto opened = ShowProgressWindow();
+            window = opened.get();
+            return opened;
+        });
+        EXPECT_EQ(window, nullptr);
+        const ProgressStep steps[] = {
+            {0, 2, u"A"_s, false}, {1, 2, u"A"_s, true}, {1, 4, u"B"_s, false}, {2, 4, u"B"_s, true}};
+        for (const ProgressStep& step : steps) {
+            ReportProgress(step);
+            seen.emplace_back(window->lblStatus->text(), window->value());
+        }
+    }
+    ReportProgress({3, 4, u"C"_s, false}); // nobody listens
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<QString, float>>{
+                  {u"Reading A"_s, 0}, {u"Reading A"_s, 50}, {u"Reading B"_s, 50}, {u"Reading B"_s, 50}}));
 }
 
 } // namespace

@@ -2,10 +2,11 @@
 // kavenor's pages, and every failure of a server or its answer, made by a loopback HTTP server
 // of the test's own.
 
-#include "model/olap.h"
+#include "core/progressdisplay.h"
 #include "external/readers/asslschema.h"
 #include "external/xmla/connection.h"
 #include "external/xmla/xmlaserver.h"
+#include "model/olap.h"
 #include "tests/xmla/xmlatest.h"
 
 #include <QElapsedTimer>
@@ -285,22 +286,22 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
         return http(200, answerWithRows(""));
     });
     XmlaTransfer transfer;
-    std::vector<XmlaStep> steps;
+    std::vector<ProgressStep> steps;
     const ServerData live = [&] {
-        const ScopedXmlaObserver observer([&](const XmlaStep& step) { steps.push_back(step); });
+        const ScopedProgressListener listener([&](const ProgressStep& step) { steps.push_back(step); });
         return ReadXmlaServer(server.url(), &transfer);
     }();
     // catalogues, metadata, five rowsets, then dimensions, levels and properties for each of the 7 cubes
     EXPECT_EQ(transfer.requests, 2 + 5 + 3 * 7);
-    // The observer hears every request go out and come back, and the count only grows.
+    // The listener hears every request go out and come back, and the count only grows.
     ASSERT_EQ(steps.size(), 2u * static_cast<std::size_t>(transfer.requests));
     for (std::size_t i = 1; i < steps.size(); ++i)
-        EXPECT_EQ(steps[i].answered, steps[i - 1].answered + (steps[i].answer ? 1 : 0));
+        EXPECT_EQ(steps[i].done, steps[i - 1].done + (steps[i].ended ? 1 : 0));
     // The first request already counts on one catalogue's definition and rowsets, so a
     // progress bar does not fill at the first answer.
-    EXPECT_EQ(steps.front().asked, 1 + 1 + 5);
-    EXPECT_EQ(steps.back().answered, transfer.requests);
-    EXPECT_EQ(steps.back().asked, transfer.requests);
+    EXPECT_EQ(steps.front().total, 1 + 1 + 5);
+    EXPECT_EQ(steps.back().done, transfer.requests);
+    EXPECT_EQ(steps.back().total, transfer.requests);
     EXPECT_EQ(steps.back().what,
               u"MDSCHEMA_PROPERTIES of catalogue 'FoodMart', cube 'Warehouse and Sales'"_s);
     const CubeData& sales = named(live.databases.at(0).cubes, "Sales");
