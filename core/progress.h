@@ -1,7 +1,5 @@
 #pragma once
 
-#include "lorvantic_export.h"
-
 #include <QString>
 
 namespace Lorvantic {
@@ -9,7 +7,7 @@ namespace Lorvantic {
 // What the catalogue, collection and page steps tell the user while they work. The selection
 // road shows it in the progress window; the command line on a terminal. Only selectors in
 // application mode have one.
-class LORVANTIC_EXPORT ProgressWindow {
+class ProgressWindow {
 public:
     virtual ~ProgressWindow() = default;
     // Advances the bar by the amount (single precision); the bar never passes 100.
@@ -20,6 +18,6 @@ public:
 
 // Lets pending window messages run so that a progress display repaints; does nothing when the
 // program has no event loop.
-LORVANTIC_EXPORT void LetEventsRun();
+void LetEventsRun();
 
 } // namespace Lorvantic

@@ -4,6 +4,7 @@
 #include <QHash>
 #include <QSet>
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace Lorvantic {
@@ -45,8 +46,10 @@ void CatalogueModel::setCatalogue(const std::vector<SelectionRow>& rows,
         return !isAlignmentCode(c.alignment);
     });
     m_columns.assign(columns.begin(), badColumn);
+    // The list counts its rows in 16 bits: a longer catalogue shows no row at all.
+    const bool countable = rows.size() <= std::size_t{std::numeric_limits<qint16>::max()} + 1;
     QSet<QString> keys;
-    for (auto row = rows.begin(); badColumn == columns.end() && row != rows.end(); ++row) {
+    for (auto row = rows.begin(); countable && badColumn == columns.end() && row != rows.end(); ++row) {
         const QString key = row->database + row->name;
         // An empty key is no key: it never repeats.
         if (!key.isEmpty() && keys.contains(key))

@@ -17,7 +17,7 @@ namespace Lorvantic {
 // Column k of a row is its k-th text (database, name, detail, status); column 0 carries the
 // check box. Rows end before the first one whose key (database and name) repeats an earlier
 // one; columns end before the first with an alignment code other than 0, 1 and 2, and such a
-// column leaves the table without rows.
+// column leaves the table without rows. A catalogue longer than a 16-bit counter shows no row.
 class CatalogueModel : public QAbstractTableModel {
     Q_OBJECT
 public:

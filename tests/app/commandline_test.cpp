@@ -5,6 +5,7 @@
 #include "automation/metaselcube.h"
 #include "automation/metaseldim.h"
 #include "automation/metaselrole.h"
+#include "core/selectorstate.h"
 #include "tests/automation/flowdriver.h"
 #include "tests/support/testsupport.h"
 
@@ -120,7 +121,7 @@ QByteArray dialogPage(Selector& selector, const SelectorState& state) {
     driver.then(&FlowDriver::pressClose);
     selector.put_ServerName(Server);
     selector.ShowForm();
-    return IsArrayEmpty(state.reportFiles) ? QByteArray() : lt::readBytes(state.reportFiles.at(0).toString());
+    return state.reportFiles.isEmpty() ? QByteArray() : lt::readBytes(state.reportFiles.at(0));
 }
 
 } // namespace

@@ -371,7 +371,8 @@ TEST(SelectionDialogRows, BadRowsEndTheFillsAndReportReadsBackWhatIsShown) {
          catalogue({{u"Alpha"_s, u"One"_s}, {u"AB"_s, u"C"_s}, {u"A"_s, u"BC"_s}, {u"Zeta"_s, u"Two"_s}}), 4,
          2, 5},
         {"orphan node", catalogue(sampleRows()), 4, 4, 1, orphan},
-        {"100000 rows", numbered(99999), 4, 100000, 5},
+        {"rows 0 to 32767", numbered(32767), 4, 32768, 5},
+        {"past 16-bit rows", numbered(32768), 4, 0, 5},
         {"no rows", {}, 4, 0, 5},
         // Alignment code 7 is no alignment: the list ends before that column and has no rows.
         {"alignment code 7", catalogue(sampleRows()), 3, 0, 5, cubeTree(), badAlignment},
