@@ -2,9 +2,9 @@
 
 #include "check/config.h"
 #include "check/output.h"
-#include "model/error.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
+#include "model/error.h"
 #include "report/pagewriter.h"
 
 #include <QDir>

@@ -10,11 +10,11 @@
 #include "diff/diffpage.h"
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
-#include "selection/selectorflow.h"
 #include "external/readers/serverfiles.h"
 #include "external/xmla/xmlaserver.h"
 #include "report/reportfile.h"
 #include "report/reportwriter.h"
+#include "selection/selectorflow.h"
 
 #include <QDir>
 #include <QFile>

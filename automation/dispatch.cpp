@@ -4,8 +4,8 @@
 #include "automation/metaseldim.h"
 #include "automation/metaselmain.h"
 #include "automation/metaselrole.h"
-#include "model/holders.h"
 #include "model/error.h"
+#include "model/holders.h"
 #include "model/olap.h"
 
 #include <QCoreApplication>

@@ -66,7 +66,8 @@ SelectorKind& SelectorBase::selectorKind() const {
 // The object's end: every page the selector wrote goes, with its companion. Positions are
 // counted in 16 bits, so a list longer than that is erased up to the counter's limit.
 void SelectorBase::Private::eraseReportFiles() const {
-    const qsizetype count = std::min<qsizetype>(state.reportFiles.size(), std::numeric_limits<qint16>::max() + 1);
+    const qsizetype count =
+        std::min<qsizetype>(state.reportFiles.size(), std::numeric_limits<qint16>::max() + 1);
     for (qsizetype i = 0; i < count; ++i) {
         if (!EraseTempFiles(state.reportFiles.at(i)))
             MsgBox(QStringLiteral("Error in erasing temporary files."));

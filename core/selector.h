@@ -4,8 +4,8 @@
 // the default interface, with the properties a host writes and the method that runs the flow.
 // The connection dialog drives selectors through it.
 
-#include "model/olap.h"
 #include "lorvantic_export.h"
+#include "model/olap.h"
 
 #include <QString>
 #include <memory>
@@ -31,7 +31,6 @@ enum CubeInfoNames : qint32 {
 enum DimInfoNames : qint32 { dinBegin = 0, dinLevel = 1, dinLevelProp = 2, dinCube = 3, dinEnd = 4 };
 
 enum RoleInfoNames : qint32 { rinBegin = 0, rinUser = 1, rinCube = 2, rinEnd = 3 };
-
 
 class LORVANTIC_EXPORT Selector {
 public:

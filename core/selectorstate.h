@@ -4,8 +4,8 @@
 // display, the pages written and where the next page goes. The kinds' own info lists live with
 // the kinds.
 
-#include "core/selector.h"
 #include "core/progress.h"
+#include "core/selector.h"
 #include "model/olap.h"
 
 #include <QString>

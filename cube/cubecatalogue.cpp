@@ -60,7 +60,8 @@ std::vector<SelectionRow> CubeKind::GetCatalogue() {
             rows.resize(start + static_cast<std::size_t>(lastCube));
             const QString databaseName = database->Name();
             for (qint32 j = 1; j <= lastCube; ++j)
-                rows[start + static_cast<std::size_t>(j) - 1] = catalogueRow(databaseName, *Required(cubes->Item(j)));
+                rows[start + static_cast<std::size_t>(j) - 1] =
+                    catalogueRow(databaseName, *Required(cubes->Item(j)));
         }
     });
     return rows;

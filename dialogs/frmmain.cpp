@@ -1,8 +1,8 @@
 #include "dialogs/frmmain.h"
 
-#include "core/selector.h"
 #include "core/messages.h"
 #include "core/progressdisplay.h"
+#include "core/selector.h"
 #include "dialogs/frmprogress.h"
 #include "dialogs/help.h"
 #include "dialogs/waitcursor.h"

@@ -1,10 +1,10 @@
 #include "diff/servercompare.h"
 
-#include "selection/selectorflow.h"
 #include "cube/cubekind.h"
 #include "dimension/dimensionkind.h"
 #include "model/error.h"
 #include "role/rolekind.h"
+#include "selection/selectorflow.h"
 
 #include <QHash>
 #include <QVarLengthArray>

@@ -63,7 +63,8 @@ void DimensionKind::appendCatalogueRows(const Olap::Store& database, const QStri
     const std::size_t start = GrowRows(rows, count);
     for (qint32 j = 1; j <= count; ++j) {
         const std::shared_ptr<Olap::Dimension> dimension = dimensions->Item(j);
-        rows[start + static_cast<std::size_t>(j) - 1] = {databaseName, dimension->Name(), QStringLiteral("N/A"),
+        rows[start + static_cast<std::size_t>(j) - 1] = {databaseName, dimension->Name(),
+                                                         QStringLiteral("N/A"),
                                                          GetProcessedText(dimension->State() != 0), false};
     }
 }

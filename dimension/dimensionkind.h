@@ -4,12 +4,12 @@
 // collection of the checked ones into DimensionInfo holders, and the dimension page.
 // Nothing here is guarded: a failing server or holder read passes to the caller.
 
-#include "model/holders.h"
 #include "core/selectorstate.h"
-#include "selection/selectorkind.h"
+#include "model/holders.h"
 #include "model/olap.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
+#include "selection/selectorkind.h"
 
 #include <QString>
 #include <memory>

@@ -1,10 +1,10 @@
 // The default backend: a server object that, once connected, answers from a server description
 // read in full at connect, or from a live XMLA server read in full at connect.
 
-#include "model/olap.h"
 #include "external/readers/serverfiles.h"
-#include "model/servermodel.h"
 #include "external/xmla/xmlaserver.h"
+#include "model/olap.h"
+#include "model/servermodel.h"
 
 namespace Lorvantic::Olap {
 

@@ -2,10 +2,10 @@
 // clear error, whatever pieces they arrive in. The input's size picks the rowset and the size of
 // the pieces, so that the recorded answers serve as seeds unchanged.
 
-#include "model/error.h"
 #include "external/readers/asslschema.h"
 #include "external/xmla/rowsetmodel.h"
 #include "external/xmla/xmlaresponse.h"
+#include "model/error.h"
 
 #include <QBuffer>
 #include <cstddef>

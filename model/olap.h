@@ -5,8 +5,8 @@
 // measures, commands and roles. Every read may fail with Lorvantic::Error; nothing here
 // changes the server.
 
-#include "model/error.h"
 #include "lorvantic_export.h"
+#include "model/error.h"
 
 #include <QDateTime>
 #include <QString>

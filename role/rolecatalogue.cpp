@@ -26,7 +26,8 @@ void appendRoles(std::vector<SelectionRow>& rows, const Olap::Store& database, c
     const std::size_t start = GrowRows(rows, roleCount);
     forEachPosition(roleCount, [&](qint32 j) {
         const std::shared_ptr<Olap::Role> role = roles->Item(j);
-        rows[start + static_cast<std::size_t>(j) - 1] = {databaseName, role->Name(), role->Description(), {}, false};
+        rows[start + static_cast<std::size_t>(j) - 1] = {
+            databaseName, role->Name(), role->Description(), {}, false};
     });
 }
 
@@ -55,7 +56,9 @@ std::vector<SelectionColumn> RoleKind::GetColumns() const {
 }
 
 std::vector<SelectionCategory> RoleKind::infoTree() const {
-    return {MakeCategory(rinUser, QStringLiteral("User"), 0), MakeCategory(rinCube, QStringLiteral("Cube"), 0), {}};
+    return {MakeCategory(rinUser, QStringLiteral("User"), 0),
+            MakeCategory(rinCube, QStringLiteral("Cube"), 0),
+            {}};
 }
 
 } // namespace Lorvantic

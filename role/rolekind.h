@@ -5,11 +5,11 @@
 // page with one section per gathered role. Nothing here is guarded: a failure passes to the
 // caller, which ends the role flow.
 
-#include "model/holders.h"
 #include "core/selectorstate.h"
-#include "selection/selectorkind.h"
+#include "model/holders.h"
 #include "report/pagerun.h"
 #include "report/reportwriter.h"
+#include "selection/selectorkind.h"
 
 #include <QString>
 #include <memory>

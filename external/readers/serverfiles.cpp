@@ -1,10 +1,10 @@
 #include "external/readers/serverfiles.h"
 
-#include "model/error.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
 #include "external/readers/schemaxml.h"
 #include "external/readers/serverdescription.h"
+#include "model/error.h"
 
 #include <QDir>
 #include <QFile>

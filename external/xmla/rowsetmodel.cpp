@@ -1,7 +1,7 @@
 #include "external/xmla/rowsetmodel.h"
 
-#include "model/error.h"
 #include "external/readers/schemaxml.h"
+#include "model/error.h"
 
 #include <QHash>
 #include <QSet>

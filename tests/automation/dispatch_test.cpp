@@ -3,8 +3,8 @@
 #include "automation/metaselcube.h"
 #include "automation/metaselmain.h"
 #include "core/selectorstate.h"
-#include "model/holders.h"
 #include "model/error.h"
+#include "model/holders.h"
 #include "model/olap.h"
 #include "tests/support/testsupport.h"
 
@@ -46,12 +46,18 @@ protected:
 // any case.
 TEST_F(DispatchTest, StoresAnyIntegralInitModeAndReadsItBack) {
     const std::pair<QVariant, qint32> rows[] = {
-        {5, 5},          {1, 1},
-        {-3, -3},        {qlonglong(6), 6},
-        {7u, 7},         {8.0, 8},
-        {u" 9 "_s, 9},   {u"+10"_s, 10},
-        {short(11), 11}, {u"-2147483648"_s, std::numeric_limits<qint32>::min()},
-        {0, 0},          {QVariant::fromValue(12L), 12}, // a C long is an integer too
+        {5, 5},
+        {1, 1},
+        {-3, -3},
+        {qlonglong(6), 6},
+        {7u, 7},
+        {8.0, 8},
+        {u" 9 "_s, 9},
+        {u"+10"_s, 10},
+        {short(11), 11},
+        {u"-2147483648"_s, std::numeric_limits<qint32>::min()},
+        {0, 0},
+        {QVariant::fromValue(12L), 12}, // a C long is an integer too
         {QVariant::fromValue(13UL), 13},
     };
     for (const auto& [arg, stored] : rows) {

@@ -3,8 +3,8 @@
 // made in a group's arena outlive it where something keeps them.
 
 #include "bench/generator.h"
-#include "model/holders.h"
 #include "diff/servercompare.h"
+#include "model/holders.h"
 #include "tests/support/testsupport.h"
 
 #include <gtest/gtest.h>

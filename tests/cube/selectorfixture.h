@@ -5,8 +5,8 @@
 // the catalogue as text lines that compare in one go, and the pages of each kind.
 
 #include "core/selectorstate.h"
-#include "selection/selectorflow.h"
 #include "model/servermodel.h"
+#include "selection/selectorflow.h"
 #include "tests/schemas/cases.h"
 #include "tests/support/testsupport.h"
 
@@ -58,7 +58,8 @@ template <class Kind> struct Selector {
     // Checks exactly these categories.
     void check(const std::vector<qint32>& categories) {
         for (std::size_t n = 1; n <= selection.categories.size(); ++n)
-            selection.categories[n - 1].checked = std::find(categories.begin(), categories.end(), n) != categories.end();
+            selection.categories[n - 1].checked =
+                std::find(categories.begin(), categories.end(), n) != categories.end();
     }
     // Collects the selection's checked rows as the flow does.
     void retrieve() { CollectSelection(kind, selection, state); }
@@ -111,7 +112,9 @@ inline std::shared_ptr<const Olap::ServerData> countedServer(const std::vector<i
 // The catalogue rows, each as "database|name|detail|status|bool:checked" with "-" for an empty
 // text.
 inline QStringList catalogueLines(const std::vector<SelectionRow>& rows) {
-    const auto shown = [](const QString& text) { return text.isEmpty() ? QStringLiteral("-") : text; };
+    const auto shown = [](const QString& text) {
+        return text.isEmpty() ? QStringLiteral("-") : text;
+    };
     QStringList lines;
     for (const SelectionRow& row : rows)
         lines << QStringList{shown(row.database), shown(row.name), shown(row.detail), shown(row.status),

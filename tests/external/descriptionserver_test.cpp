@@ -1,5 +1,5 @@
-#include "model/olap.h"
 #include "external/readers/serverfiles.h"
+#include "model/olap.h"
 #include "tests/schemas/cases.h"
 #include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"

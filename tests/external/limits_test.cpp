@@ -2,10 +2,10 @@
 // and findings under fuzz/corpus/), huge names and nesting far deeper than the formats use all
 // end in a model or a clear error without exhausting the stack. (Reading very many cubes: bench/.)
 
-#include "model/olap.h"
 #include "external/readers/asslschema.h"
 #include "external/readers/mondrianschema.h"
 #include "external/readers/serverdescription.h"
+#include "model/olap.h"
 #include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 

@@ -1,5 +1,5 @@
-#include "model/olap.h"
 #include "external/readers/serverdescription.h"
+#include "model/olap.h"
 #include "model/servermodel.h"
 #include "tests/schemas/schematest.h"
 

@@ -2,9 +2,9 @@
 // rows and faults as the bytes arrive in any pieces, every malformed answer a clear error, and
 // the rowsets read into the model that the schema file gives.
 
-#include "model/error.h"
 #include "external/xmla/netrc.h"
 #include "external/xmla/xmlaserver.h"
+#include "model/error.h"
 #include "tests/schemas/cases.h"
 #include "tests/xmla/xmlatest.h"
 

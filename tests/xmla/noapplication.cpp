@@ -1,8 +1,8 @@
 // A program without a Qt application object that reads a live server gets a clear error, not a
 // crash in the network layer (which needs an event loop).
 
-#include "model/error.h"
 #include "external/xmla/xmlaserver.h"
+#include "model/error.h"
 
 #include <cstdio>
 

@@ -6,9 +6,9 @@
 #include "diff/difftext.h"
 #include "diff/servercompare.h"
 #include "external/readers/mondrianschema.h"
-#include "model/servermodel.h"
 #include "external/xmla/rowsetmodel.h"
 #include "external/xmla/xmlaresponse.h"
+#include "model/servermodel.h"
 #include "tests/schemas/schematest.h"
 #include "tests/support/testsupport.h"
 

@@ -29,8 +29,9 @@ int main() {
     // The collectors link, though a host's own objects are needed to call them.
     bool (Lorvantic::MetaSelCube::*collector)(Lorvantic::Olap::Store&, Lorvantic::CubeInfo&) =
         &Lorvantic::MetaSelCube::GetCubePartitions;
-    return cube.get_InitMode() == Lorvantic::imApplication && roles.get_InitMode() == Lorvantic::imOLAPServer &&
-                   collector && LV_FAILED(LV_E_FAIL) && selector
+    return cube.get_InitMode() == Lorvantic::imApplication &&
+                   roles.get_InitMode() == Lorvantic::imOLAPServer && collector && LV_FAILED(LV_E_FAIL) &&
+                   selector
                ? 0
                : 1;
 }
