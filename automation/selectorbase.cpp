@@ -14,8 +14,8 @@
 namespace Lorvantic {
 
 struct SelectorBase::Private {
-    Private(const FlowTraits& flowTraits, const KindMaker& makeKind)
-        : traits(flowTraits)
+    Private(FlowTraits flowTraits, const KindMaker& makeKind)
+        : traits(std::move(flowTraits))
         , kind(makeKind(state))
         , flow(state, *kind, &ShowProgressWindow) {}
 
