@@ -10,11 +10,6 @@
 namespace Lorvantic {
 
 namespace {
-constexpr int DatabaseColumn = 0;
-constexpr int NameColumn = 1;
-constexpr int DetailColumn = 2;
-constexpr int StatusColumn = 3;
-
 QVariant checkState(bool checked) {
     return checked ? Qt::Checked : Qt::Unchecked;
 }
@@ -74,28 +69,13 @@ int CatalogueModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
 }
 
-QString CatalogueModel::text(const SelectionRow& row, int column) {
-    switch (column) {
-    case DatabaseColumn:
-        return row.database;
-    case NameColumn:
-        return row.name;
-    case DetailColumn:
-        return row.detail;
-    case StatusColumn:
-        return row.status;
-    default:
-        return {};
-    }
-}
-
 QVariant CatalogueModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const SelectionRow& shown = row(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return text(shown, index.column());
+        return ColumnText(shown, static_cast<std::size_t>(index.column()));
     case Qt::TextAlignmentRole:
         return alignment(m_columns[static_cast<std::size_t>(index.column())].alignment);
     case Qt::CheckStateRole:

@@ -34,8 +34,6 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    static QString text(const SelectionRow& row, int column);
-
 private:
     std::vector<SelectionRow> m_rows;
     std::vector<SelectionColumn> m_columns;
