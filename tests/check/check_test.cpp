@@ -55,7 +55,7 @@ QString writeOut(const std::function<void(PageWriter&)>& write) {
 
 // One row per rule (tests/data/check/rules.txt): its failing example gives exactly its finding,
 // at the line and column of the row; its passing example gives none. Every rule has a row, and
-// doc/rules.md shows both examples as they are.
+// doc/rules.md shows both examples as they are and the rule's severity, default and reach.
 TEST(CheckRules, EachRuleFindsItsFailingExampleAndNotItsPassingOne) {
     const QString doc =
         QString::fromUtf8(lt::readBytes(QStringLiteral(LORVANTIC_SOURCE_DIR "/doc/rules.md")));
@@ -75,6 +75,12 @@ TEST(CheckRules, EachRuleFindsItsFailingExampleAndNotItsPassingOne) {
         EXPECT_EQ(u"%1:%2"_s.arg(found[0].at.line).arg(found[0].at.column), fields[2]);
         EXPECT_EQ(QLatin1String(found[0].ruleId()), id);
         EXPECT_EQ(lines(RunRules(load(passing), only(id), false)), QString());
+        // The summary table says what the rule table does: severity, default, live servers too.
+        const Rule& rule = Rules()[static_cast<std::size_t>(RuleIndex(id))];
+        const QString tableRow = u"| [`%1`](#%1) | %2 | %3%4 | %5 |"_s.arg(
+            id, SeverityName(rule.severity), rule.enabled ? u"on"_s : u"off"_s,
+            rule.filesOnly ? u", files only"_s : QString(), QString::fromUtf8(rule.summary));
+        EXPECT_TRUE(doc.contains(tableRow)) << "doc/rules.md lacks the row " << tableRow.toStdString();
         const QString section = doc.section(u"\n## `"_s + id + u'`', 1, 1).section(u"\n## "_s, 0, 0);
         for (const QString& example : {fields[1], passing})
             EXPECT_TRUE(
