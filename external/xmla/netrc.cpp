@@ -41,9 +41,11 @@ public:
         return m_text.mid(start, m_at - start);
     }
 
-    // A macro definition runs to the next empty line.
+    // A macro definition: the rest of the macdef line (its name) and the lines up to the next
+    // empty one, as curl reads it.
     void skipMacro() {
-        const qsizetype end = m_text.indexOf(QLatin1String("\n\n"), m_at);
+        const qsizetype lineEnd = m_text.indexOf(u'\n', m_at);
+        const qsizetype end = lineEnd < 0 ? -1 : m_text.indexOf(QLatin1String("\n\n"), lineEnd);
         m_at = end < 0 ? m_text.size() : end + 2;
     }
 
@@ -88,7 +90,6 @@ std::optional<Credentials> NetrcLogin(const QString& text, const QString& host, 
         } else if (token == QLatin1String("account")) {
             tokens.next();
         } else if (token == QLatin1String("macdef")) {
-            tokens.next();
             tokens.skipMacro();
         }
     }

@@ -197,6 +197,8 @@ TEST(XmlaNames, NetrcIsReadAsCurlReadsIt) {
     }
     EXPECT_FALSE(NetrcLogin(u"machine h login"_s, u"x"_s, {}).has_value());
     EXPECT_EQ(NetrcLogin(u"machine h login"_s, u"h"_s, {})->user, QString());
+    // A macro is the rest of its line and the lines up to an empty one, its name or not.
+    EXPECT_EQ(NetrcLogin(u"macdef\n\nmachine h login u password p"_s, u"h"_s, {})->password, u"p"_s);
     // A backslash that ends the file inside quotes is itself.
     EXPECT_EQ(NetrcLogin(u"machine h login u password \"abc\\"_s, u"h"_s, {})->password, u"abc\\"_s);
 }
