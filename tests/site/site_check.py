@@ -10,7 +10,9 @@ and "access DATABASE | ROLE | CUBE, ...". --update writes them afresh (read the 
 commit it).
 """
 import filecmp
+import hashlib
 import html.parser
+import json
 import os
 import subprocess
 import sys
@@ -150,8 +152,30 @@ def check_replacing(tmp):
         failures.append(f"staging folders left behind: {leftovers}")
 
 
+def check_file_names(tmp):
+    """Page names follow doc/site.md: KIND-SLUG-HASH.html, the slug the name's ASCII letters and
+    digits in lower case (every other run one '-', at most 40), the hash 12 hex digits of the
+    SHA-256 of kind, database and name, each ended by NUL. Names at the edges of the ranges."""
+    names = {"AZaz09": "azaz09", "@[`{/:": "", "Ab 9!z": "ab-9-z", "x" * 41: "x" * 40,
+             "Ünïcode Z": "n-code-z"}
+    server = {"format": "olap-server/1", "name": "Names", "databases": [{"name": "DB", "cubes": [
+        {"name": n, "estimatedSize": 0, "lastProcessed": "2026-01-01T00:00:00"} for n in names]}]}
+    path = os.path.join(tmp, "names.json")
+    with open(path, "w", encoding="utf-8") as f:
+        json.dump(server, f)
+    folder = os.path.join(tmp, "names")
+    site(path, folder)
+    pages = set(os.listdir(folder)) if os.path.isdir(folder) else set()
+    for name, slug in names.items():
+        digest = hashlib.sha256(b"\0".join(p.encode() for p in ("cube", "DB", name)) + b"\0").hexdigest()
+        page = f"cube-{slug + '-' if slug else ''}{digest[:12]}.html"
+        if page not in pages:
+            failures.append(f"no page {page} for the cube {name!r}")
+
+
 with tempfile.TemporaryDirectory() as tmp:
     check_expected(tmp)
+    check_file_names(tmp)
     check_foodmart_usage(tmp)
     check_replacing(tmp)
 
