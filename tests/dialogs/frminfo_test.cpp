@@ -3,6 +3,7 @@
 #include "tests/dialogs/dialogtestutil.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -40,7 +41,9 @@ QStringList described(const std::vector<SelectionCategory>& categories) {
 // The dialog's controls.
 struct Controls {
     explicit Controls(const frmInfo& dialog)
-        : list(part<QTreeView>(dialog, "lstCubes"))
+        : frame(part<QGroupBox>(dialog, "frConnection"))
+        , server(part<QLabel>(dialog, "lblServer"))
+        , list(part<QTreeView>(dialog, "lstCubes"))
         , tree(part<QTreeView>(dialog, "tvInformation"))
         , tabs(part<QTabWidget>(dialog, "tabInfo"))
         , sortIcons(part<ImageList>(dialog, "imlSort"))
@@ -50,6 +53,8 @@ struct Controls {
         , report(part<QPushButton>(dialog, "cmdReport"))
         , close(part<QPushButton>(dialog, "cmdClose")) {}
 
+    QGroupBox* frame;
+    QLabel* server;
     QTreeView* list;
     QTreeView* tree;
     QTabWidget* tabs;
@@ -78,6 +83,8 @@ protected:
 
 TEST_F(SelectionDialog, FillsTheListAndTheAlwaysExpandedTree) {
     load();
+    EXPECT_EQ(ui.frame->title(), u"Current Connection."_s);
+    EXPECT_EQ(ui.server->parentWidget(), ui.frame);
     QTreeView* list = ui.list;
     ASSERT_EQ(list->model()->columnCount(), 4);
     EXPECT_EQ(headerData(list, 3, Qt::DisplayRole), u"Status"_s);
