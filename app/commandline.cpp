@@ -232,13 +232,11 @@ private:
 };
 
 // Checks the categories named (all when none is named); unknown names are usage errors.
-void checkCategories(std::vector<SelectionCategory>& categories, const QStringList& wanted) {
-    Selection named;
-    named.categories = categories;
+void checkCategories(Selection& selection, const QStringList& wanted) {
     for (const QString& name : wanted) {
-        if (name.isEmpty() || !named.checkCategory(name, true)) {
+        if (name.isEmpty() || !selection.checkCategory(name, true)) {
             QStringList known;
-            for (const SelectionCategory& category : categories)
+            for (const SelectionCategory& category : selection.categories)
                 if (!category.caption.isEmpty())
                     known << category.caption;
             throw UsageFailure{QStringLiteral("unknown CATEGORY '%1' (one of: %2)")
@@ -246,8 +244,7 @@ void checkCategories(std::vector<SelectionCategory>& categories, const QStringLi
         }
     }
     if (wanted.isEmpty())
-        named.checkAllCategories();
-    categories = std::move(named.categories);
+        selection.checkAllCategories();
 }
 
 // Checks the catalogue rows named (all when none is named); an item that is not there fails.
@@ -322,10 +319,12 @@ bool warnUnreadableCubes(const SelectorState& state, const Options& options) {
 
 int runReport(const Options& options) {
     Session session(options.kind);
-    std::vector<SelectionCategory> categories = session.kind().GetInfoTree();
-    checkCategories(categories, options.categories);
+    // The categories are checked before the server is asked: a wrong name is a usage error.
+    Selection named;
+    named.categories = session.kind().GetInfoTree();
+    checkCategories(named, options.categories);
     Selection selection = session.openCatalogue(options.server);
-    selection.categories = std::move(categories);
+    selection.categories = std::move(named.categories);
     // An empty catalogue has nothing to report, and the collectors need at least one row.
     if (selection.rows.empty())
         throw RunFailure{QStringLiteral("server '%1' has no %2")

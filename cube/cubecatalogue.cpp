@@ -56,8 +56,7 @@ std::vector<SelectionRow> CubeKind::GetCatalogue() {
             // The 16-bit limit is checked before the rows grow, so a count no counter can walk
             // never asks for room.
             const qint16 lastCube = Counter16(cubeCount);
-            const std::size_t start = rows.size();
-            rows.resize(start + static_cast<std::size_t>(lastCube));
+            const std::size_t start = GrowRows(rows, lastCube);
             const QString databaseName = database->Name();
             for (qint32 j = 1; j <= lastCube; ++j)
                 rows[start + static_cast<std::size_t>(j) - 1] =

@@ -119,6 +119,19 @@ int columnPixels(qint32 twips, const QWidget* list) {
     constexpr int MaximumPixels = 32767;
     return std::clamp(TwipsToPixelsX(twips, list), 0, MaximumPixels);
 }
+// A view of check boxes the user ticks but never edits, one row selected at a time, without
+// the decoration of a tree's top level.
+QTreeView* checkableView(const QString& name, QAbstractItemModel* model) {
+    auto* view = new QTreeView;
+    view->setObjectName(name);
+    view->setModel(model);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    return view;
+}
+
 } // namespace
 
 frmInfo::frmInfo(QWidget* parent)
@@ -194,15 +207,9 @@ void frmInfo::buildControls() {
 }
 
 QTreeView* frmInfo::buildList() {
-    auto* list = new QTreeView;
-    list->setObjectName(QStringLiteral("lstCubes"));
-    list->setModel(m_shownOrder);
-    list->setRootIsDecorated(false);
+    QTreeView* list = checkableView(QStringLiteral("lstCubes"), m_shownOrder);
     list->setItemsExpandable(false);
-    list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     list->header()->setSectionsClickable(true);
     list->header()->setSectionsMovable(false);
     list->header()->setSortIndicatorShown(false);
@@ -210,14 +217,8 @@ QTreeView* frmInfo::buildList() {
 }
 
 QTreeView* frmInfo::buildTree() {
-    auto* tree = new QTreeView;
-    tree->setObjectName(QStringLiteral("tvInformation"));
-    tree->setModel(m_categories);
+    QTreeView* tree = checkableView(QStringLiteral("tvInformation"), m_categories);
     tree->setHeaderHidden(true);
-    tree->setRootIsDecorated(false);
-    tree->setUniformRowHeights(true);
-    tree->setSelectionMode(QAbstractItemView::SingleSelection);
-    tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     return tree;
 }
 

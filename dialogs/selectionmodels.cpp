@@ -5,7 +5,6 @@
 #include <QSet>
 #include <algorithm>
 #include <limits>
-#include <numeric>
 
 namespace Lorvantic {
 
@@ -140,41 +139,30 @@ std::vector<int> DisplayOrderSort::sourceRowsShown() const {
     return rows;
 }
 
-// Each row gets its place once, from its text's key and its position now; the proxy's own sort
-// then compares places. A descending sort compares the other way round, so there equal texts
-// are placed in reverse to come out in the order shown.
+// Each row's key and its position now are worked out once per click; the proxy's own sort then
+// compares keys, and positions where the keys are equal. A descending sort asks the other way
+// round, so there equal texts compare in reverse to come out in the order shown.
 void DisplayOrderSort::sortShown(int column, Qt::SortOrder order) {
     const std::vector<int> shown = sourceRowsShown();
-    const std::size_t count = shown.size();
-    std::vector<std::size_t> position(count);
-    std::vector<std::u32string> keys(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    m_position.assign(shown.size(), 0);
+    m_keys.assign(shown.size(), {});
+    for (std::size_t i = 0; i < shown.size(); ++i) {
         const auto row = static_cast<std::size_t>(shown[i]);
-        position[row] = i;
-        keys[row] = CaseInsensitiveKey(sourceModel()->index(shown[i], column).data().toString());
+        m_position[row] = i;
+        m_keys[row] = CaseInsensitiveKey(sourceModel()->index(shown[i], column).data().toString());
     }
-    const bool descending = order == Qt::DescendingOrder;
-    std::vector<int> rows(count);
-    std::iota(rows.begin(), rows.end(), 0);
-    std::sort(rows.begin(), rows.end(), [&](int a, int b) {
-        const auto i = static_cast<std::size_t>(a);
-        const auto j = static_cast<std::size_t>(b);
-        if (const int difference = keys[i].compare(keys[j]); difference != 0)
-            return difference < 0;
-        return descending ? position[i] > position[j] : position[i] < position[j];
-    });
-    m_rank.assign(count, 0);
-    for (std::size_t place = 0; place < count; ++place)
-        m_rank[static_cast<std::size_t>(rows[place])] = static_cast<int>(place);
+    m_descending = order == Qt::DescendingOrder;
     sort(column, order);
 }
 
 bool DisplayOrderSort::lessThan(const QModelIndex& left, const QModelIndex& right) const {
     const auto l = static_cast<std::size_t>(left.row());
     const auto r = static_cast<std::size_t>(right.row());
-    if (l >= m_rank.size() || r >= m_rank.size())
+    if (l >= m_keys.size() || r >= m_keys.size())
         return left.row() < right.row();
-    return m_rank[l] < m_rank[r];
+    if (const int difference = m_keys[l].compare(m_keys[r]); difference != 0)
+        return difference < 0;
+    return m_descending ? m_position[l] > m_position[r] : m_position[l] < m_position[r];
 }
 
 void DisplayOrderSort::markColumn(int column, const QIcon& icon) {

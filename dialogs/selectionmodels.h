@@ -62,7 +62,11 @@ protected:
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
-    std::vector<int> m_rank; // by source row, during a sort
+    // By source row, for the sort of the last click: the clicked column's keys and the
+    // positions shown before it.
+    std::vector<std::u32string> m_keys;
+    std::vector<std::size_t> m_position;
+    bool m_descending = false;
     int m_markedColumn = -1;
     QIcon m_mark;
 };

@@ -2,8 +2,6 @@
 
 #include "model/error.h"
 
-#include <algorithm>
-
 namespace Lorvantic {
 
 namespace {
@@ -75,10 +73,6 @@ bool Selection::checkCategory(const QString& caption, bool checked) {
 void Selection::checkAllCategories() {
     for (SelectionCategory& category : categories)
         category.checked = !category.caption.isEmpty();
-}
-
-qsizetype Selection::checkedRowCount() const {
-    return std::count_if(rows.begin(), rows.end(), [](const SelectionRow& row) { return row.checked; });
 }
 
 } // namespace Lorvantic

@@ -63,7 +63,6 @@ struct Selection {
     bool checkCategory(const QString& caption, bool checked);
     // Checks every category that has a caption.
     void checkAllCategories();
-    qsizetype checkedRowCount() const;
 };
 
 } // namespace Lorvantic
