@@ -14,6 +14,7 @@ import hashlib
 import html.parser
 import json
 import os
+import re
 import subprocess
 import sys
 import tempfile
@@ -173,8 +174,34 @@ def check_file_names(tmp):
             failures.append(f"no page {page} for the cube {name!r}")
 
 
+# The sections of each kind of page, with the anchors links reach them by ("calculated-members"
+# only on a cube that has some).
+SECTIONS = {
+    "database": [("cubes", "Cubes"), ("dimensions", "Shared dimensions"), ("roles", "Roles"),
+                 ("dimension-usage", "Dimension usage"), ("role-access", "Role access")],
+    "cube": [("dimensions", "Dimensions"), ("measures", "Measures"), ("partitions", "Partitions"),
+             ("roles", "Roles")],
+    "dimension": [("levels", "Levels"), ("cubes", "Cubes using it")],
+    "role": [("users", "Users"), ("cubes", "Cubes it reaches")],
+}
+
+
+def check_sections(tmp):
+    folder = os.path.join(tmp, "sample")
+    for name in sorted(os.listdir(folder)):
+        kind = name.split("-")[0]
+        if kind not in SECTIONS:
+            continue
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            found = re.findall(r'<h2 id="([^"]*)">([^<]*)</h2>', f.read())
+        found = [section for section in found if section[0] != "calculated-members"]
+        if found != SECTIONS[kind]:
+            failures.append(f"{name}: sections {found}, not {SECTIONS[kind]}")
+
+
 with tempfile.TemporaryDirectory() as tmp:
     check_expected(tmp)
+    check_sections(tmp)
     check_file_names(tmp)
     check_foodmart_usage(tmp)
     check_replacing(tmp)
