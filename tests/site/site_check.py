@@ -187,13 +187,21 @@ SECTIONS = {
 
 
 def check_sections(tmp):
+    """Every page is whole, with the search box's index and script; each kind of page has its
+    sections."""
     folder = os.path.join(tmp, "sample")
-    for name in sorted(os.listdir(folder)):
+    for name in sorted(n for n in os.listdir(folder) if n.endswith(".html")):
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            text = f.read()
+        if not text.endswith("</body></html>\n"):
+            failures.append(f"{name} does not end its document")
+        for script in ("search-index.js", "search.js"):
+            if f'<script src="{script}"></script>' not in text:
+                failures.append(f"{name} does not load {script}")
         kind = name.split("-")[0]
         if kind not in SECTIONS:
             continue
-        with open(os.path.join(folder, name), encoding="utf-8") as f:
-            found = re.findall(r'<h2 id="([^"]*)">([^<]*)</h2>', f.read())
+        found = re.findall(r'<h2 id="([^"]*)">([^<]*)</h2>', text)
         found = [section for section in found if section[0] != "calculated-members"]
         if found != SECTIONS[kind]:
             failures.append(f"{name}: sections {found}, not {SECTIONS[kind]}")
