@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
                                                    {"--aggregations", &options.aggregations},
                                                    {"--roles", &options.roles},
                                                    {"--users", &options.usersPerRole}};
-    for (int i = 1; i < argc; ++i) {
+    // Options come in pairs: a name and its count.
+    for (int i = 1; i < argc; i += 2) {
         long value = 0;
         if (std::strcmp(argv[i], "--help") == 0) {
             std::fputs(Usage, stdout);
@@ -65,7 +66,6 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "lorvantic_gen: unknown option %s\n%s", argv[i], Usage);
             return 2;
         }
-        ++i;
     }
     if (GenerateDescription(options, stdout) < 0 || std::fflush(stdout) != 0) {
         std::perror("lorvantic_gen");
