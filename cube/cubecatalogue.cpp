@@ -74,24 +74,13 @@ std::vector<SelectionColumn> CubeKind::GetColumns() const {
 }
 
 std::vector<SelectionCategory> CubeKind::infoTree() const {
-    struct Category {
-        CubeInfoNames row;
-        const char16_t* text;
-        CubeInfoNames parent;
-    };
-    static constexpr Category categories[] = {
-        {cinCubeRoles, u"Connected Roles", cinBegin},
-        {cinpart, u"Partitions", cinBegin},
-        {cinDS, u"Data Sources", cinpart},
-        {cinDim, u"Dimension", cinBegin},
-        {cinDimLevelName, u"Level Name", cinDim},
-        {cinMsr, u"Measures", cinBegin},
-        {cinCalcMbr, u"Calculated Members", cinBegin},
-    };
-    std::vector<SelectionCategory> tree;
-    for (const Category& category : categories)
-        tree.push_back(MakeCategory(category.row, QString::fromUtf16(category.text), category.parent));
-    return tree;
+    return {MakeCategory(cinCubeRoles, QStringLiteral("Connected Roles"), cinBegin),
+            MakeCategory(cinpart, QStringLiteral("Partitions"), cinBegin),
+            MakeCategory(cinDS, QStringLiteral("Data Sources"), cinpart),
+            MakeCategory(cinDim, QStringLiteral("Dimension"), cinBegin),
+            MakeCategory(cinDimLevelName, QStringLiteral("Level Name"), cinDim),
+            MakeCategory(cinMsr, QStringLiteral("Measures"), cinBegin),
+            MakeCategory(cinCalcMbr, QStringLiteral("Calculated Members"), cinBegin)};
 }
 
 } // namespace Lorvantic

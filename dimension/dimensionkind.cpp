@@ -8,17 +8,6 @@ namespace Lorvantic {
 
 namespace {
 
-struct TreeRow {
-    qint32 row;
-    const char16_t* text;
-    qint32 parentRow; // 0: top level
-};
-constexpr TreeRow InfoTree[] = {
-    {dinLevel, u"Levels", 0},
-    {dinLevelProp, u"Level properties", dinLevel},
-    {dinCube, u"Cube", 0},
-};
-
 // The database loop counts with 16 bits: a server with more databases overflows it.
 qint32 databaseCount(const Olap::Collection<Olap::Store>& databases) {
     const qint32 count = databases.Count();
@@ -77,10 +66,9 @@ std::vector<SelectionColumn> DimensionKind::GetColumns() const {
 }
 
 std::vector<SelectionCategory> DimensionKind::infoTree() const {
-    std::vector<SelectionCategory> tree;
-    for (const TreeRow& entry : InfoTree)
-        tree.push_back(MakeCategory(entry.row, QString::fromUtf16(entry.text), entry.parentRow));
-    return tree;
+    return {MakeCategory(dinLevel, QStringLiteral("Levels"), 0),
+            MakeCategory(dinLevelProp, QStringLiteral("Level properties"), dinLevel),
+            MakeCategory(dinCube, QStringLiteral("Cube"), 0)};
 }
 
 // Two blanks before the header table's width, and an index table of 70% width.
