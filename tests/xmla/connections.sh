@@ -111,11 +111,11 @@ while IFS='|' read -r name url env expected; do
       [ "$name" = plain ] || cmp -s "$run/page.norm" "$work/runs/plain/page.norm" ||
         { ok=0; diff "$work/runs/plain/page.norm" "$run/page.norm" | head -5 >>"$run/stderr"; }
       line=${expected#report}; line=${line#+}
-      [ -z "$line" ] || cat "$work"/*.log | grep -qF "$line" || { ok=0; echo "no '$line' logged" >>"$run/stderr"; } ;;
+      [ -z "$line" ] || grep -qF "$line" "$work"/*.log || { ok=0; echo "no '$line' logged" >>"$run/stderr"; } ;;
     error*)
       line=${expected%%:*}; line=${line#error}; line=${line#+}
       [ $status -eq 1 ] && grep -Eq "${expected#*:}" "$run/stderr" || ok=0
-      [ -z "$line" ] || cat "$work"/*.log | grep -qF "$line" || ok=0 ;;
+      [ -z "$line" ] || grep -qF "$line" "$work"/*.log || ok=0 ;;
   esac
   n=$((n + 1))
   if [ $ok = 1 ]; then echo "ok   $name"; else

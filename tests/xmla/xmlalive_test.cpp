@@ -302,8 +302,10 @@ TEST(XmlaLive, ARowsetRefusedForTheCatalogueIsAskedPerCube) {
     EXPECT_EQ(steps.front().total, 1 + 1 + 5);
     EXPECT_EQ(steps.back().done, transfer.requests);
     EXPECT_EQ(steps.back().total, transfer.requests);
-    EXPECT_EQ(steps.back().what,
-              u"MDSCHEMA_PROPERTIES of catalogue 'FoodMart', cube 'Warehouse and Sales'"_s);
+    // Three requests run at once, so whichever per-cube request ends last names the last step.
+    EXPECT_TRUE(steps.back().what.startsWith(u"MDSCHEMA_"_s) &&
+                steps.back().what.contains(u" of catalogue 'FoodMart', cube '"_s))
+        << steps.back().what.toStdString();
     const CubeData& sales = named(live.databases.at(0).cubes, "Sales");
     EXPECT_EQ(sales.dimensions.size(), 13u);
     // Without the catalogue-wide list, no dimension is known to be shared.
